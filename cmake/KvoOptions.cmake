@@ -1,0 +1,53 @@
+# Compiler flags shared by every target of the project.
+add_compile_options(-Wall -Wextra -Wpedantic -Wshadow=local -Wno-missing-field-initializers)
+if(KVO_WERROR)
+  add_compile_options(-Werror)
+endif()
+if(KVO_SANITIZE AND KVO_TSAN)
+  message(FATAL_ERROR "KVO_SANITIZE and KVO_TSAN cannot be combined")
+endif()
+if(KVO_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+if(KVO_TSAN)
+  add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=thread)
+endif()
+if(KVO_FUZZ AND NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+  message(WARNING "KVO_FUZZ needs clang; fuzz targets are skipped")
+  set(KVO_FUZZ OFF)
+endif()
+
+# kvo_shared_library(name SOVERSION n): a shared library of the SDK with a
+# SONAME, RUNPATH $ORIGIN (new dtags, so it also applies to dlopen calls
+# made by the library itself) and the export macro switched on.
+function(kvo_shared_library name)
+  cmake_parse_arguments(ARG "" "SOVERSION;EXPORT_MACRO" "" ${ARGN})
+  if(NOT ARG_SOVERSION)
+    set(ARG_SOVERSION 1)
+  endif()
+  set_target_properties(${name} PROPERTIES
+    VERSION ${PROJECT_VERSION}
+    SOVERSION ${ARG_SOVERSION}
+    BUILD_RPATH "$ORIGIN"
+    INSTALL_RPATH "$ORIGIN")
+  target_link_options(${name} PRIVATE "LINKER:--enable-new-dtags" "LINKER:--no-undefined")
+  if(ARG_EXPORT_MACRO)
+    target_compile_definitions(${name} PRIVATE ${ARG_EXPORT_MACRO})
+  endif()
+endfunction()
+
+# kvo_engine_module(name): a module loaded with dlopen by file name lib<name>.so.
+function(kvo_engine_module name)
+  set_target_properties(${name} PROPERTIES PREFIX "lib" BUILD_RPATH "$ORIGIN" INSTALL_RPATH "$ORIGIN")
+  target_link_options(${name} PRIVATE "LINKER:--enable-new-dtags" "LINKER:--no-undefined")
+endfunction()
+
+# kvo_executable(name): programs find the libraries in ../lib.
+function(kvo_executable name)
+  set_target_properties(${name} PROPERTIES
+    BUILD_RPATH "$ORIGIN/../lib"
+    INSTALL_RPATH "$ORIGIN/../${CMAKE_INSTALL_LIBDIR}")
+  target_link_options(${name} PRIVATE "LINKER:--enable-new-dtags")
+endfunction()
