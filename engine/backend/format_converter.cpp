@@ -1,5 +1,6 @@
 #include "format_converter.h"
 
+#include <cstdint>
 #include <cstring>
 
 #include "audio_format.h"
@@ -186,6 +187,10 @@ int32_t ConvertSamples(FormatConverterState* s, const int16_t* in, int32_t count
   int32_t need = ConvertedBytesMax(s, count);
   if (need < 0 || outCap < need) return -1;
   if (count == 0) return 0;
+  // The filter reads inputs behind the write position: refuse overlapping buffers.
+  const uintptr_t inBegin = reinterpret_cast<uintptr_t>(in), inEnd = inBegin + count * sizeof(int16_t);
+  const uintptr_t outBegin = reinterpret_cast<uintptr_t>(out), outEnd = outBegin + need;
+  if (need > 0 && inBegin < outEnd && outBegin < inEnd) return -1;
   const int32_t code = s->formatCode;
   int32_t written;
   if (code == kAudioFormatImaAdpcm) {

@@ -275,6 +275,11 @@ TEST(BackendFormatConverter, RefusesBadArgumentsWithoutWriting) {
   EXPECT_EQ(ConvertSamples(&st, in.data(), -1, out.data(), 100), -1);
   EXPECT_EQ(ConvertSamples(&st, nullptr, 10, out.data(), 100), -1);
   EXPECT_EQ(ConvertSamples(&st, in.data(), 0, nullptr, 0), 0);
+  // In place would let the filter read already converted bytes.
+  std::vector<int16_t> shared(200, 1000);
+  EXPECT_EQ(ConvertSamples(&st, shared.data(), 100, reinterpret_cast<uint8_t*>(shared.data()), 400), -1);
+  EXPECT_EQ(ConvertSamples(&st, shared.data() + 50, 100, reinterpret_cast<uint8_t*>(shared.data() + 20), 200), -1);
+  EXPECT_EQ(ConvertSamples(&st, shared.data() + 100, 100, reinterpret_cast<uint8_t*>(shared.data()), 200), 100);
 }
 
 }  // namespace
