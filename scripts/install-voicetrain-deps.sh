@@ -2,7 +2,7 @@
 # Packages the voice trainer needs at build time (never at run time):
 # the teacher synthesizer and reference analysis tools.
 set -euo pipefail
-packages=(espeak-ng libespeak-ng-dev sptk sox)
+packages=(espeak-ng libespeak-ng-dev sptk sox manpages-zh fortunes-zh debian-reference-zh-cn)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
