@@ -22,7 +22,7 @@ bool IsGb2312(int lead, int trail) {
 
 // Every GB2312 character reads as itself, whether it arrives as GBK or as
 // Unicode (row 0xA3 and two symbols are then normalised).
-TEST(ConversionTables, Gb2312CharactersKeepTheirCode) {
+TEST(FrontendConversionTables, Gb2312CharactersKeepTheirCode) {
   const auto& t = Tables();
   int checked = 0;
   for (int lead = 0xA1; lead <= 0xF7; ++lead) {
@@ -43,7 +43,7 @@ TEST(ConversionTables, Gb2312CharactersKeepTheirCode) {
 
 // Every GBK character gives the same internal code by the GBK route and by
 // the Unicode route, and that is the code the builder meant.
-TEST(ConversionTables, EveryGbkCharacterAgreesAcrossRoutes) {
+TEST(FrontendConversionTables, EveryGbkCharacterAgreesAcrossRoutes) {
   const auto& t = Tables();
   int checked = 0;
   for (int lead = 0x81; lead <= 0xFE; ++lead) {
@@ -61,7 +61,7 @@ TEST(ConversionTables, EveryGbkCharacterAgreesAcrossRoutes) {
   EXPECT_GT(checked, 21000);
 }
 
-TEST(ConversionTables, EveryBig5CharacterWithAGbkCounterpartConverts) {
+TEST(FrontendConversionTables, EveryBig5CharacterWithAGbkCounterpartConverts) {
   const auto& t = Tables();
   int checked = 0;
   for (int lead = 0xA1; lead <= 0xF9; ++lead) {
@@ -85,7 +85,7 @@ struct Sample {
   uint16_t expected;
 };
 
-TEST(ConversionTables, KnownCharacters) {
+TEST(FrontendConversionTables, KnownCharacters) {
   const uint16_t zhong = GbkCode(0xD6, 0xD0), fa = GbkCode(0xB7, 0xA2);
   const Sample samples[] = {
       {"中 from Big5", kvo::frontend::kCodePageBig5, GbkCode(0xA4, 0xA4), zhong},
@@ -115,7 +115,7 @@ TEST(ConversionTables, KnownCharacters) {
   }
 }
 
-TEST(ConversionTables, TableValuesUpToGAreReadingCodes) {
+TEST(FrontendConversionTables, TableValuesUpToGAreReadingCodes) {
   // A table entry naming syllable code 7 arrives as reading code 135.
   std::vector<uint8_t> gbk(2 * kvo::frontend::kGbkTableEntries, 0xFF);
   const int index = kvo::frontend::GbkExtensionIndex(GbkCode(0x81, 0x41));
@@ -129,7 +129,7 @@ TEST(ConversionTables, TableValuesUpToGAreReadingCodes) {
 }
 
 // A cut or corrupt section reads as unconvertible characters, never out of bounds.
-TEST(ConversionTables, TruncatedSectionsNeverReadOutside) {
+TEST(FrontendConversionTables, TruncatedSectionsNeverReadOutside) {
   const auto& t = Tables();
   for (size_t keep : {size_t{0}, size_t{1}, size_t{3}, size_t{4}, size_t{10}, t.unicode.size() / 2,
                       t.unicode.size() - 1}) {
@@ -154,7 +154,7 @@ TEST(ConversionTables, TruncatedSectionsNeverReadOutside) {
   EXPECT_EQ(ConvertGbk(tables, GbkCode(0xFE, 0xA0)), kCodeUnconvertible);
 }
 
-TEST(ConversionTables, CodePagesWithoutTheirSectionAreRefused) {
+TEST(FrontendConversionTables, CodePagesWithoutTheirSectionAreRefused) {
   kvo::frontend::ConversionTables none;
   uint16_t code = 'a';
   EXPECT_TRUE(kvo::frontend::ConvertCodes(none, 936, &code, 1));
@@ -164,7 +164,7 @@ TEST(ConversionTables, CodePagesWithoutTheirSectionAreRefused) {
   EXPECT_FALSE(kvo::frontend::ConvertCodes(Tables().tables, 1252, &code, 1));
 }
 
-TEST(ConversionBuilder, TraditionalWithoutGbkFormTakesItsSimplifiedForm) {
+TEST(FrontendConversionBuilder, TraditionalWithoutGbkFormTakesItsSimplifiedForm) {
   // U+3400 has no GBK form: mapped to 中 it reads as 中; U+3401 unmapped is unconvertible.
   kvo::tables::SimplifiedMap map;
   map[0x3400] = 0x4E2D;

@@ -98,7 +98,7 @@ const std::vector<Case>& Cases() {
   return cases;
 }
 
-TEST(SentenceSplitting, TerminatorsAbbreviationsAndLanguageChanges) {
+TEST(FrontendSentenceSplitting, TerminatorsAbbreviationsAndLanguageChanges) {
   for (const Case& c : Cases()) {
     const SplitRun run = Split(c.text, c.setup);
     EXPECT_EQ(run.status, kvo::frontend::kStatusOk) << c.text;
@@ -106,7 +106,7 @@ TEST(SentenceSplitting, TerminatorsAbbreviationsAndLanguageChanges) {
   }
 }
 
-TEST(SentenceSplitting, ChunkSizeDoesNotMatter) {
+TEST(FrontendSentenceSplitting, ChunkSizeDoesNotMatter) {
   for (const Case& c : Cases())
     for (size_t size : {1u, 2u, 3u, 5u, 7u})
       EXPECT_EQ(Split(c.text, c.setup, size).sentences, c.sentences) << c.text << " / " << size;
@@ -118,7 +118,7 @@ std::string Repeat(const std::string& s, int n) {
   return out;
 }
 
-TEST(SentenceSplitting, ChineseSentencesAreCutAfter49Characters) {
+TEST(FrontendSentenceSplitting, ChineseSentencesAreCutAfter49Characters) {
   const std::string han = "字";  // three bytes in UTF-8
   SplitRun run = Split(Repeat(han, 60));
   ASSERT_EQ(run.sentences.size(), 2u);
@@ -135,7 +135,7 @@ TEST(SentenceSplitting, ChineseSentencesAreCutAfter49Characters) {
   EXPECT_EQ(run.sentences[0], Repeat("7", 24));
 }
 
-TEST(SentenceSplitting, LongEnglishSentencesAreCutAtAWordBreak) {
+TEST(FrontendSentenceSplitting, LongEnglishSentencesAreCutAtAWordBreak) {
   const std::string text = Repeat("word ", 150) + "end";  // 753 codes, 'w' counts double
   const SplitRun run = Split(text);
   ASSERT_GE(run.sentences.size(), 2u);
@@ -150,7 +150,7 @@ TEST(SentenceSplitting, LongEnglishSentencesAreCutAtAWordBreak) {
   EXPECT_EQ(run.sentences[0].back(), ' ');
 }
 
-TEST(SentenceSplitting, TextWithoutBreaksFillingTheBufferIsCut) {
+TEST(FrontendSentenceSplitting, TextWithoutBreaksFillingTheBufferIsCut) {
   const std::string text = Repeat("-", 1500);
   const SplitRun run = Split(text);
   std::string joined;
@@ -161,7 +161,7 @@ TEST(SentenceSplitting, TextWithoutBreaksFillingTheBufferIsCut) {
   EXPECT_EQ(joined, text);
 }
 
-TEST(SentenceSplitting, SentenceLanguage) {
+TEST(FrontendSentenceSplitting, SentenceLanguage) {
   struct LanguageCase {
     const char* text;
     IntakeSetup setup;

@@ -68,14 +68,14 @@ const Reading kBuiltInReadings[] = {
     {"mu", 4, 1063}, {"mo", 4, 1053}, {"chi", 2, 186},
 };
 
-TEST(SyllableTable, HoldsTheBaseSyllablesAndReadingCodeBound) {
+TEST(FrontendSyllableTable, HoldsTheBaseSyllablesAndReadingCodeBound) {
   const Names table(kvo::tables::SyllableSection());
   ASSERT_EQ(table.names.size(), 417u);
   // Reading codes run from 128 to 128 + G - 1 = 2212 with five tones.
   EXPECT_EQ(128 + 5 * static_cast<int>(table.names.size()) - 1, 2212);
 }
 
-TEST(SyllableTable, ReproducesEveryBuiltInSyllableCode) {
+TEST(FrontendSyllableTable, ReproducesEveryBuiltInSyllableCode) {
   const Names table(kvo::tables::SyllableSection());
   for (const Reading& r : kBuiltInReadings) {
     const int index = table.Find(r.syllable);
@@ -84,7 +84,7 @@ TEST(SyllableTable, ReproducesEveryBuiltInSyllableCode) {
   }
 }
 
-TEST(SyllableTable, SpellingsAreUniqueAndPlainLowerCase) {
+TEST(FrontendSyllableTable, SpellingsAreUniqueAndPlainLowerCase) {
   const Names table(kvo::tables::SyllableSection());
   for (size_t i = 0; i < table.names.size(); ++i) {
     const std::string name = table.names[i];
@@ -100,7 +100,7 @@ struct SplitCase {
   const char* final_;
 };
 
-TEST(SyllableSplit, FiveToneRules) {
+TEST(FrontendSyllableSplit, FiveToneRules) {
   const Names initials(kvo::tables::InitialsSection());
   ASSERT_GE(initials.names.size(), 3u);
   EXPECT_STREQ(initials.names[0], "zh");
@@ -125,7 +125,7 @@ TEST(SyllableSplit, FiveToneRules) {
   }
 }
 
-TEST(SyllableSplit, SixToneSyllabicNasalsHaveNoInitial) {
+TEST(FrontendSyllableSplit, SixToneSyllabicNasalsHaveNoInitial) {
   const char* const initials[] = {"zh", "ch", "sh", "b", "m", "ng", "h"};
   kvo::frontend::SyllableParts parts;
   ASSERT_TRUE(kvo::frontend::SplitSyllableName("m6", initials, 7, true, &parts));
@@ -141,7 +141,7 @@ TEST(SyllableSplit, SixToneSyllabicNasalsHaveNoInitial) {
 
 // Every initial and non-empty final that a syllable splits into must be a
 // phone, and every phone has a voicing class.
-TEST(PhoneSet, CoversEverySplitOfEverySyllable) {
+TEST(FrontendPhoneSet, CoversEverySplitOfEverySyllable) {
   const Names syllables(kvo::tables::SyllableSection());
   const Names initials(kvo::tables::InitialsSection());
   const Names finals(kvo::tables::FinalsSection());
@@ -163,7 +163,7 @@ TEST(PhoneSet, CoversEverySplitOfEverySyllable) {
   EXPECT_EQ(kvo::tables::VoicingSection().size(), phones.names.size());
 }
 
-TEST(NameTable, RejectsTruncatedPayloads) {
+TEST(FrontendNameTable, RejectsTruncatedPayloads) {
   const std::vector<uint8_t> full = kvo::tables::InitialsSection();
   const char* names[64];
   size_t count = 0;

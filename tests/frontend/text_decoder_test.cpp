@@ -82,7 +82,7 @@ std::vector<Text> WellFormedTexts() {
   };
 }
 
-TEST(TextDecoder, DecodesEachCodePage) {
+TEST(FrontendTextDecoder, DecodesEachCodePage) {
   for (const Text& t : WellFormedTexts()) {
     const Decoded d = Decode(t.codePage, t.bytes, {});
     EXPECT_EQ(d.codes, t.codes) << t.what;
@@ -92,7 +92,7 @@ TEST(TextDecoder, DecodesEachCodePage) {
 
 // A chunk boundary at any byte, and chunks of any size, change nothing:
 // split characters are completed and keep the offset of their first byte.
-TEST(TextDecoder, ChunkBoundariesAnywhereGiveTheSameResult) {
+TEST(FrontendTextDecoder, ChunkBoundariesAnywhereGiveTheSameResult) {
   for (const Text& t : WellFormedTexts()) {
     const Decoded whole = Decode(t.codePage, t.bytes, {});
     for (size_t cut = 1; cut < t.bytes.size(); ++cut)
@@ -105,7 +105,7 @@ TEST(TextDecoder, ChunkBoundariesAnywhereGiveTheSameResult) {
   }
 }
 
-TEST(TextDecoder, MalformedInputReadsAsUnconvertible) {
+TEST(FrontendTextDecoder, MalformedInputReadsAsUnconvertible) {
   constexpr uint16_t X = kvo::frontend::kCodeUnconvertible;
   const Text cases[] = {
       {"UTF-8 overlong two-byte", kvo::frontend::kCodePageUtf8, "\xC0\xAF", {X, X}, {0, 1}},
@@ -138,7 +138,7 @@ TEST(TextDecoder, MalformedInputReadsAsUnconvertible) {
   }
 }
 
-TEST(TextDecoder, EveryByteSequenceIsSafe) {
+TEST(FrontendTextDecoder, EveryByteSequenceIsSafe) {
   // All two- and three-byte sequences over interesting byte values, in every
   // code page: no crash, and every byte ends up in some code.
   const uint8_t values[] = {0x00, 0x0A, 0x41, 0x7F, 0x80, 0x81, 0xA1, 0xBF, 0xC0, 0xC2,
