@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "code_conversion.h"
 #include "code_pages.h"
 #include "internal_code.h"
@@ -152,6 +154,33 @@ TEST(FrontendConversionTables, TruncatedSectionsNeverReadOutside) {
   std::vector<uint8_t> shortGbk(100, 0);
   tables.gbk = kvo::frontend::MemoryTable(shortGbk.data(), shortGbk.size());
   EXPECT_EQ(ConvertGbk(tables, GbkCode(0xFE, 0xA0)), kCodeUnconvertible);
+}
+
+// The engine reads sections through its cache: the same lookups through a
+// read callback, and a failing read gives an unconvertible character.
+TEST(FrontendConversionTables, CallbackReaderMatchesMemory) {
+  struct Source {
+    const std::vector<uint8_t>* bytes;
+    bool fail;
+  };
+  auto read = [](void* user, uint32_t offset, void* dst, uint32_t n) {
+    const auto* src = static_cast<Source*>(user);
+    if (src->fail) return false;
+    std::copy_n(src->bytes->data() + offset, n, static_cast<uint8_t*>(dst));
+    return true;
+  };
+  const auto& t = Tables();
+  Source gbk{&t.gbk, false}, unicode{&t.unicode, false};
+  kvo::frontend::ConversionTables tables = t.tables;
+  tables.gbk = kvo::frontend::TableReader{nullptr, static_cast<uint32_t>(t.gbk.size()), read, &gbk};
+  tables.unicode =
+      kvo::frontend::TableReader{nullptr, static_cast<uint32_t>(t.unicode.size()), read, &unicode};
+  for (uint16_t cp : {uint16_t{0x4E2D}, uint16_t{0x9AEE}, uint16_t{0xFF21}, uint16_t{0x00B7}, uint16_t{0x3041}})
+    EXPECT_EQ(ConvertUnicode(tables, cp), ConvertUnicode(t.tables, cp)) << std::hex << cp;
+  EXPECT_EQ(ConvertGbk(tables, GbkCode(0xF3, 0x8C)), ConvertGbk(t.tables, GbkCode(0xF3, 0x8C)));
+  gbk.fail = unicode.fail = true;
+  EXPECT_EQ(ConvertUnicode(tables, 0x4E2D), kCodeUnconvertible);
+  EXPECT_EQ(ConvertGbk(tables, GbkCode(0xF3, 0x8C)), kCodeUnconvertible);
 }
 
 TEST(FrontendConversionTables, CodePagesWithoutTheirSectionAreRefused) {
