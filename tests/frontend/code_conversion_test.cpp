@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <string>
 
 #include "code_conversion.h"
 #include "code_pages.h"
@@ -80,6 +82,13 @@ TEST(FrontendConversionTables, EveryBig5CharacterWithAGbkCounterpartConverts) {
   EXPECT_GT(checked, 13000);
 }
 
+uint16_t ReadingCode(const std::string& syllable, int tone) {
+  for (size_t i = 0; i < kvo::tables::kSyllableCount; ++i)
+    if (syllable == kvo::tables::kSyllables[i]) return static_cast<uint16_t>(128 + i * 5 + tone - 1);
+  ADD_FAILURE() << syllable;
+  return 0;
+}
+
 struct Sample {
   const char* what;
   int codePage;
@@ -95,8 +104,11 @@ TEST(FrontendConversionTables, KnownCharacters) {
       {"髮 from GBK reads as 发", kvo::frontend::kCodePageGbk, GbkCode(0xF3, 0x8C), fa},
       {"髮 from Unicode reads as 发", kvo::frontend::kCodePageUtf8, 0x9AEE, fa},
       {"後 is GB2312 itself", kvo::frontend::kCodePageUtf8, 0x5F8C, GbkCode(0xE1, 0xE1)},
-      {"丂 has no simpler form", kvo::frontend::kCodePageGbk, GbkCode(0x81, 0x40), GbkCode(0x81, 0x40)},
-      {"丂 from Unicode", kvo::frontend::kCodePageUtf8, 0x4E02, GbkCode(0x81, 0x40)},
+      {"丂 reads as kao3", kvo::frontend::kCodePageGbk, GbkCode(0x81, 0x40), ReadingCode("kao", 3)},
+      {"丂 from Unicode", kvo::frontend::kCodePageUtf8, 0x4E02, ReadingCode("kao", 3)},
+      {"乥 has no reading: its own code", kvo::frontend::kCodePageGbk, GbkCode(0x81, 0x62),
+       GbkCode(0x81, 0x62)},
+      {"乥 from Unicode", kvo::frontend::kCodePageUtf8, 0x4E65, GbkCode(0x81, 0x62)},
       {"Big5 full-width comma", kvo::frontend::kCodePageBig5, GbkCode(0xA1, 0x41), ','},
       {"Unicode full-width A", kvo::frontend::kCodePageUtf8, 0xFF21, 'A'},
       {"Unicode ratio sign", kvo::frontend::kCodePageUtf8, 0x2236, ':'},
@@ -193,14 +205,48 @@ TEST(FrontendConversionTables, CodePagesWithoutTheirSectionAreRefused) {
   EXPECT_FALSE(kvo::frontend::ConvertCodes(Tables().tables, 1252, &code, 1));
 }
 
-TEST(FrontendConversionBuilder, TraditionalWithoutGbkFormTakesItsSimplifiedForm) {
-  // U+3400 has no GBK form: mapped to 中 it reads as 中; U+3401 unmapped is unconvertible.
+TEST(FrontendConversionBuilder, OrderOfPreference) {
+  // U+3400 and U+3401 have no GBK form, U+4E02 (丂) is a GBK extension character.
   kvo::tables::SimplifiedMap map;
-  map[0x3400] = 0x4E2D;
-  kvo::tables::ConversionBuilder builder(std::move(map));
+  map[0x3400] = 0x4E2D;  // simplified form 中
+  map[0x3402] = 0x4E02;  // simplified form 丂, which has a reading
+  map[0x3403] = 0x4E65;  // simplified form 乥, which has none
+  kvo::tables::ReadingMap readings;
+  readings[0x3400] = 7;
+  readings[0x3401] = 9;
+  readings[0x4E02] = 762;
+  kvo::tables::ConversionBuilder builder(std::move(map), std::move(readings));
   ASSERT_TRUE(builder.ok());
-  EXPECT_EQ(builder.InternalCodeFor(0x3400), GbkCode(0xD6, 0xD0));
-  EXPECT_EQ(builder.InternalCodeFor(0x3401), kCodeUnconvertible);
+  EXPECT_EQ(builder.InternalCodeFor(0x4E2D), GbkCode(0xD6, 0xD0));  // GB2312 stays
+  EXPECT_EQ(builder.InternalCodeFor(0x3400), GbkCode(0xD6, 0xD0));  // simplified GB2312 beats a reading
+  EXPECT_EQ(builder.InternalCodeFor(0x3401), 128 + 9);              // then the reading
+  EXPECT_EQ(builder.InternalCodeFor(0x4E02), 128 + 762);
+  EXPECT_EQ(builder.InternalCodeFor(0x3402), 128 + 762);            // the simplified form's reading
+  EXPECT_EQ(builder.InternalCodeFor(0x3403), GbkCode(0x81, 0x62));  // the simplified form's code
+  EXPECT_EQ(builder.InternalCodeFor(0x4E65), GbkCode(0x81, 0x62));  // own GBK code
+  EXPECT_EQ(builder.InternalCodeFor(0x3404), kCodeUnconvertible);
+  // Tables store a reading code as its syllable code.
+  EXPECT_EQ(kvo::tables::ConversionBuilder::TableValue(128 + 762), 762);
+  EXPECT_EQ(kvo::tables::ConversionBuilder::TableValue(GbkCode(0x81, 0x62)), GbkCode(0x81, 0x62));
+}
+
+TEST(FrontendConversionBuilder, ReadingFileUsesTheSyllableTable) {
+  const std::string path = std::string(KVO_TEST_BINARY_DIR) + "/frontend_readings_test.txt";
+  {
+    std::FILE* f = std::fopen(path.c_str(), "w");
+    ASSERT_NE(f, nullptr);
+    std::fputs("# comment\n4E02\tkao3\n4E03\tzzz1\n4E04\tlue4\n4E05\tbad\n4E06\tnv5\n", f);
+    std::fclose(f);
+  }
+  kvo::tables::ReadingMap readings;
+  std::string error;
+  ASSERT_TRUE(kvo::tables::LoadReadingMap(path, &readings, &error));
+  EXPECT_EQ(readings.size(), 3u);
+  EXPECT_EQ(readings[0x4E02] + 128, ReadingCode("kao", 3));
+  EXPECT_EQ(readings[0x4E04] + 128, ReadingCode("lue", 4));
+  EXPECT_EQ(readings[0x4E06] + 128, ReadingCode("nv", 5));
+  EXPECT_FALSE(kvo::tables::LoadReadingMap(path + ".missing", &readings, &error));
+  std::remove(path.c_str());
 }
 
 }  // namespace

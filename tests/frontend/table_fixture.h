@@ -22,8 +22,10 @@ inline const BuiltTables& Tables() {
     kvo::tables::SimplifiedMap map;
     std::string error;
     kvo::tables::LoadSimplifiedMap(KVO_DEFAULT_T2S_TABLE, &map, &error);
+    kvo::tables::ReadingMap readings;
+    kvo::tables::LoadReadingMap(KVO_DEFAULT_READINGS_TABLE, &readings, &error);
     auto* b = new BuiltTables;
-    b->builder = new kvo::tables::ConversionBuilder(std::move(map));
+    b->builder = new kvo::tables::ConversionBuilder(std::move(map), std::move(readings));
     b->gbk = b->builder->GbkSection();
     b->big5 = b->builder->Big5Section();
     b->unicode = b->builder->UnicodeSection();

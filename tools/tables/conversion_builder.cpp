@@ -3,10 +3,12 @@
 #include <iconv.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <fstream>
 
 #include "code_conversion.h"
 #include "internal_code.h"
+#include "syllable_inventory.h"
 
 namespace kvo::tables {
 
@@ -91,8 +93,37 @@ bool LoadSimplifiedMap(const std::string& path, SimplifiedMap* map, std::string*
   return true;
 }
 
-ConversionBuilder::ConversionBuilder(SimplifiedMap simplified)
+bool LoadReadingMap(const std::string& path, ReadingMap* map, std::string* error) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    *error = "cannot read " + path;
+    return false;
+  }
+  std::string line;
+  while (std::getline(in, line)) {
+    if (line.empty() || line[0] == '#') continue;
+    const size_t tab = line.find('\t');
+    if (tab == std::string::npos || tab + 2 >= line.size() + 1) continue;
+    std::string reading = line.substr(tab + 1);
+    while (!reading.empty() && (reading.back() == '\r' || reading.back() == ' ')) reading.pop_back();
+    if (reading.size() < 2) continue;
+    const char tone = reading.back();
+    if (tone < '1' || tone > '5') continue;
+    reading.pop_back();
+    const char* const* end = kSyllables + kSyllableCount;
+    const char* const* found =
+        std::find_if(kSyllables, end, [&](const char* s) { return reading == s; });
+    if (found == end) continue;
+    const auto index = static_cast<uint16_t>(found - kSyllables);
+    const char32_t cp = static_cast<char32_t>(std::strtoul(line.substr(0, tab).c_str(), nullptr, 16));
+    map->emplace(cp, static_cast<uint16_t>(index * 5 + (tone - '1')));
+  }
+  return true;
+}
+
+ConversionBuilder::ConversionBuilder(SimplifiedMap simplified, ReadingMap readings)
     : simplified_(std::move(simplified)),
+      readings_(std::move(readings)),
       toGbk_(Open("GBK", "UTF-32LE")),
       fromGbk_(Open("UTF-32LE", "GBK")),
       fromCp950_(Open("UTF-32LE", "CP950")),
@@ -145,23 +176,33 @@ bool ConversionBuilder::Big5ToUnicode(uint16_t code, char32_t* codePoint) const 
   return ToUnicode(fromCp950_, code, codePoint) || ToUnicode(fromBig5_, code, codePoint);
 }
 
-uint16_t ConversionBuilder::OwnOrSimplified(char32_t codePoint, uint16_t gbk) const {
-  if (gbk < 0x80 || IsGb2312(gbk)) return gbk;
-  const auto it = simplified_.find(codePoint);
-  uint16_t simple;
-  if (it != simplified_.end() && it->second != codePoint && UnicodeToGbk(it->second, &simple) &&
-      IsGb2312(simple))
-    return simple;
-  return gbk;
-}
-
 uint16_t ConversionBuilder::InternalCodeFor(char32_t codePoint) const {
   uint16_t gbk;
-  if (UnicodeToGbk(codePoint, &gbk)) return OwnOrSimplified(codePoint, gbk);
-  const auto it = simplified_.find(codePoint);
-  if (it != simplified_.end() && it->second != codePoint && UnicodeToGbk(it->second, &gbk))
-    return OwnOrSimplified(it->second, gbk);
+  const bool inGbk = UnicodeToGbk(codePoint, &gbk);
+  if (inGbk && (gbk < 0x80 || IsGb2312(gbk))) return gbk;
+  const auto simplified = simplified_.find(codePoint);
+  const bool hasSimplified = simplified != simplified_.end() && simplified->second != codePoint;
+  uint16_t simple;
+  if (hasSimplified && UnicodeToGbk(simplified->second, &simple) && IsGb2312(simple)) return simple;
+  const auto reading = readings_.find(codePoint);
+  if (reading != readings_.end())
+    return static_cast<uint16_t>(frontend::kReadingCodeBase + reading->second);
+  if (inGbk) return gbk;
+  if (hasSimplified) {
+    const auto simplifiedReading = readings_.find(simplified->second);
+    if (simplifiedReading != readings_.end())
+      return static_cast<uint16_t>(frontend::kReadingCodeBase + simplifiedReading->second);
+    if (UnicodeToGbk(simplified->second, &simple)) return simple;
+  }
   return kCodeUnconvertible;
+}
+
+uint16_t ConversionBuilder::TableValue(uint16_t internalCode) {
+  // Reading codes are stored as their syllable code; lookups add 128 back.
+  const uint16_t g = static_cast<uint16_t>(5 * kSyllableCount);
+  if (internalCode >= frontend::kReadingCodeBase && internalCode <= frontend::kReadingCodeBase + g)
+    return static_cast<uint16_t>(internalCode - frontend::kReadingCodeBase);
+  return internalCode;
 }
 
 std::vector<uint8_t> ConversionBuilder::GbkSection() const {
@@ -172,7 +213,7 @@ std::vector<uint8_t> ConversionBuilder::GbkSection() const {
       const int index = frontend::GbkExtensionIndex(code);
       if (index < 0) continue;
       char32_t cp;
-      if (GbkToUnicode(code, &cp)) table[static_cast<size_t>(index)] = InternalCodeFor(cp);
+      if (GbkToUnicode(code, &cp)) table[static_cast<size_t>(index)] = TableValue(InternalCodeFor(cp));
     }
   }
   std::vector<uint8_t> out;
@@ -188,7 +229,7 @@ std::vector<uint8_t> ConversionBuilder::Big5Section() const {
       const int index = frontend::Big5Index(code);
       if (index < 0) continue;
       char32_t cp;
-      if (Big5ToUnicode(code, &cp)) table[static_cast<size_t>(index)] = InternalCodeFor(cp);
+      if (Big5ToUnicode(code, &cp)) table[static_cast<size_t>(index)] = TableValue(InternalCodeFor(cp));
     }
   }
   std::vector<uint8_t> out;

@@ -1,4 +1,4 @@
-// kvo_table_builder OUTDIR [--t2s FILE]: writes the Chinese library's
+// kvo_table_builder OUTDIR [--t2s FILE] [--readings FILE]: writes the Chinese library's
 // conversion and symbol sections as payload files sectionNN.bin.
 #include <cstdio>
 #include <cstring>
@@ -27,10 +27,12 @@ bool Write(const std::string& dir, int section, const std::vector<uint8_t>& payl
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string outDir, t2sPath = KVO_DEFAULT_T2S_TABLE;
+  std::string outDir, t2sPath = KVO_DEFAULT_T2S_TABLE, readingsPath = KVO_DEFAULT_READINGS_TABLE;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--t2s") == 0 && i + 1 < argc) {
       t2sPath = argv[++i];
+    } else if (std::strcmp(argv[i], "--readings") == 0 && i + 1 < argc) {
+      readingsPath = argv[++i];
     } else if (outDir.empty() && argv[i][0] != '-') {
       outDir = argv[i];
     } else {
@@ -39,7 +41,7 @@ int main(int argc, char** argv) {
     }
   }
   if (outDir.empty()) {
-    std::fprintf(stderr, "usage: kvo_table_builder OUTDIR [--t2s FILE]\n");
+    std::fprintf(stderr, "usage: kvo_table_builder OUTDIR [--t2s FILE] [--readings FILE]\n");
     return 2;
   }
   kvo::tables::SimplifiedMap simplified;
@@ -48,7 +50,12 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "kvo_table_builder: %s\n", error.c_str());
     return 1;
   }
-  kvo::tables::ConversionBuilder conversion(std::move(simplified));
+  kvo::tables::ReadingMap readings;
+  if (!kvo::tables::LoadReadingMap(readingsPath, &readings, &error)) {
+    std::fprintf(stderr, "kvo_table_builder: %s\n", error.c_str());
+    return 1;
+  }
+  kvo::tables::ConversionBuilder conversion(std::move(simplified), std::move(readings));
   if (!conversion.ok()) {
     std::fprintf(stderr, "kvo_table_builder: iconv lacks GBK or Big5 converters\n");
     return 1;
