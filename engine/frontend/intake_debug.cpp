@@ -8,7 +8,6 @@ int DebugRunIntake(TextIntake* intake, const TextIntakeConfig& config, const uin
                    size_t length, size_t chunkSize, DebugSentenceFn onSentence, void* user) {
   if (chunkSize == 0) return kStatusEmptyChunk;
   IntakeReset(intake, config);
-  static_assert(kSentenceCodes <= 512, "class buffer size");
   uint8_t classes[kSentenceCodes];
   size_t fed = 0;
   int languageStatus = kLanguageChinese;
