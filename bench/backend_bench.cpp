@@ -13,6 +13,8 @@
 
 namespace {
 
+using namespace kvo::backend;
+
 // One second of 16-kHz frames: voiced with a gliding F0, every fifth frame unvoiced.
 std::vector<int16_t> SpeechLikeFrames(int order, int count) {
   std::vector<int16_t> frames;

@@ -1,5 +1,7 @@
 #include "audio_format.h"
 
+namespace kvo::backend {
+
 namespace {
 
 struct FixedFormat {
@@ -43,3 +45,5 @@ int FormatSilenceByte(int32_t formatCode, int32_t libraryWidth) {
       return kFormats[formatCode].width == 8 ? 128 : 0;
   }
 }
+
+}  // namespace kvo::backend

@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+namespace kvo::backend {
+
 enum AudioFormatCode : int32_t {
   kAudioFormatAuto = 0,         // library rate and width
   kAudioFormatPcm8k8bit = 1,
@@ -40,3 +42,5 @@ int OutputFormat(int32_t libraryRate, int32_t libraryWidth, int32_t formatCode,
 // silence is 16-bit zero samples passed through the encoder.
 // libraryWidth matters only for code 0.
 int FormatSilenceByte(int32_t formatCode, int32_t libraryWidth);
+
+}  // namespace kvo::backend

@@ -4,6 +4,8 @@
 
 #include "saturate.h"
 
+namespace kvo::backend {
+
 namespace {
 
 constexpr int32_t kReadChunkBytes = 512;
@@ -53,3 +55,5 @@ void MixBackground(BackgroundSound* bg, int16_t* samples, int32_t byteCount) {
   }
   bg->readPosition += n;
 }
+
+}  // namespace kvo::backend

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+namespace kvo::backend {
+
 constexpr int32_t kBackgroundDataStart = 44;
 
 // Reads up to n bytes at offset into dst; returns the bytes read (<= 0 on failure or at the end).
@@ -25,3 +27,5 @@ void BackgroundAttach(BackgroundSound* bg, BackgroundReadFn read, void* user);
 // Adds the next background bytes to the first samples of a block of
 // byteCount bytes. Sums saturate to 16 bits.
 void MixBackground(BackgroundSound* bg, int16_t* samples, int32_t byteCount);
+
+}  // namespace kvo::backend

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+namespace kvo::backend {
+
 constexpr int kCosineTableSize = 4096;           // entry k = 32767 cos(pi k / 4096)
 constexpr int kExcitationPulseSize = 256;        // main peak at entry 128
 constexpr int kExcitationPulsePeakIndex = 128;
@@ -31,3 +33,5 @@ extern const int16_t kChorusDelay1[kChorusDelay1Count];   // samples, 447..510
 extern const int16_t kChorusDelay2[kChorusDelay23Count];  // samples, 763..834
 extern const int16_t kChorusDelay3[kChorusDelay23Count];  // samples, 1099..1138
 extern const int32_t kRobotCarrier[kRobotCarrierCount];   // Q15, -32768..32768
+
+}  // namespace kvo::backend

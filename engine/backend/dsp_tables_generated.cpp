@@ -2,6 +2,8 @@
 // Do not edit: change the generator, run it and commit its output.
 #include "dsp_tables.h"
 
+namespace kvo::backend {
+
 const int16_t kCosineTable[kCosineTableSize] = {
     32767, 32767, 32767, 32767, 32767, 32767, 32767, 32767, 32766, 32766, 32766, 32766,
     32766, 32765, 32765, 32765, 32765, 32764, 32764, 32764, 32763, 32763, 32762, 32762,
@@ -552,3 +554,4 @@ const int32_t kRobotCarrier[kRobotCarrierCount] = {
     32365, 32541, 32667, 32743,
 };
 
+}  // namespace kvo::backend

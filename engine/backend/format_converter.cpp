@@ -9,6 +9,8 @@
 #include "oki_adpcm.h"
 #include "saturate.h"
 
+namespace kvo::backend {
+
 namespace {
 
 int NearestFilter(int32_t outRate, int32_t inRate) {
@@ -205,3 +207,5 @@ int32_t ConvertSamples(FormatConverterState* s, const int16_t* in, int32_t count
   RememberHistory(s, in, count);
   return written;
 }
+
+}  // namespace kvo::backend

@@ -12,6 +12,8 @@
 
 #include "ima_adpcm.h"
 
+namespace kvo::backend {
+
 constexpr int kAntiAliasHistory = 40;  // input samples before the piece the filter sees
 
 struct FormatConverterState {
@@ -41,3 +43,5 @@ int32_t ConvertedBytesMax(const FormatConverterState* state, int32_t count);
 // pending); pending samples are dropped with the state.
 int32_t ConvertSamples(FormatConverterState* state, const int16_t* in, int32_t count,
                        uint8_t* out, int32_t outCap);
+
+}  // namespace kvo::backend

@@ -1,5 +1,7 @@
 #include "g711.h"
 
+namespace kvo::backend {
+
 namespace {
 
 // Upper ends of the eight segments, in the encoders' reduced-magnitude domain.
@@ -67,3 +69,5 @@ int16_t UlawToLinear(uint8_t code) {
   int t = (((u & 0x0F) << 3) + 0x84) << ((u & 0x70) >> 4);
   return static_cast<int16_t>((u & 0x80) ? (0x84 - t) : (t - 0x84));
 }
+
+}  // namespace kvo::backend

@@ -2,6 +2,8 @@
 
 #include "saturate.h"
 
+namespace kvo::backend {
+
 namespace {
 
 const int16_t kImaStep[89] = {
@@ -74,3 +76,5 @@ bool ImaDecodeBlock(const uint8_t* block, int16_t* samples) {
   }
   return true;
 }
+
+}  // namespace kvo::backend

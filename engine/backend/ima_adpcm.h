@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+namespace kvo::backend {
+
 constexpr int kImaBlockBytes = 256;
 constexpr int kImaBlockSamples = 505;  // header sample + 2 * 252 nibbles
 
@@ -15,3 +17,5 @@ void ImaEncodeBlock(const int16_t* samples, int32_t* stepIndex, uint8_t* block);
 // Decodes one block into kImaBlockSamples samples; returns false for a
 // header with a step index outside 0..88.
 bool ImaDecodeBlock(const uint8_t* block, int16_t* samples);
+
+}  // namespace kvo::backend

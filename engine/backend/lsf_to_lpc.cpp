@@ -2,6 +2,8 @@
 
 #include "dsp_tables.h"
 
+namespace kvo::backend {
+
 namespace {
 
 __extension__ typedef __int128 Int128;
@@ -113,3 +115,5 @@ bool LsfToLpc(const int16_t* lsf, int order, int32_t* a) {
     for (int i = 0; i < order; ++i) a[i] = 0;
   return true;
 }
+
+}  // namespace kvo::backend

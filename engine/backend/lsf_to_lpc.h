@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+namespace kvo::backend {
+
 constexpr int kMaxLpcOrder = 24;
 
 // Smallest distance kept between neighbouring LSFs and from 0 and pi, in
@@ -21,3 +23,5 @@ bool LsfToLpc(const int16_t* lsf, int order, int32_t* a);
 // Reflection-coefficient check of a Q15 predictor: true when every
 // reflection coefficient has magnitude below 1 (with a small margin).
 bool LpcIsStable(const int32_t* a, int order);
+
+}  // namespace kvo::backend

@@ -2,6 +2,8 @@
 
 #include "saturate.h"
 
+namespace kvo::backend {
+
 namespace {
 
 const int16_t kOkiStep[49] = {
@@ -42,3 +44,5 @@ int16_t OkiAdpcmDecode(OkiAdpcmState* s, uint8_t nibble) {
   Advance(s, nibble & 0x0F, kOkiStep[s->stepIndex]);
   return static_cast<int16_t>(s->predictor);
 }
+
+}  // namespace kvo::backend

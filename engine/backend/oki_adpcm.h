@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+namespace kvo::backend {
+
 struct OkiAdpcmState {
   int32_t predictor;  // -2048..2047
   int32_t stepIndex;  // 0..48
@@ -11,3 +13,5 @@ struct OkiAdpcmState {
 // Both directions start from predictor 0, step index 0 (zeroed state).
 uint8_t OkiAdpcmEncode(OkiAdpcmState* state, int32_t sample12);
 int16_t OkiAdpcmDecode(OkiAdpcmState* state, uint8_t nibble);
+
+}  // namespace kvo::backend

@@ -2,6 +2,8 @@
 
 #include "saturate.h"
 
+namespace kvo::backend {
+
 namespace {
 
 int64_t ClampValue(int32_t v) { return ClampInt32(v, -32768, 32767); }
@@ -31,3 +33,5 @@ void ApplyVolume(int16_t* samples, int32_t count, int32_t volumeValue) {
     for (int32_t i = 0; i < count; ++i) samples[i] = SaturateToInt16(samples[i] * int64_t{32767} / divisor);
   }
 }
+
+}  // namespace kvo::backend

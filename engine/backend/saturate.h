@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+namespace kvo::backend {
+
 inline int16_t SaturateToInt16(int64_t v) {
   if (v > 32767) return 32767;
   if (v < -32768) return -32768;
@@ -12,3 +14,5 @@ inline int16_t SaturateToInt16(int64_t v) {
 inline int32_t ClampInt32(int32_t v, int32_t lo, int32_t hi) {
   return v < lo ? lo : (v > hi ? hi : v);
 }
+
+}  // namespace kvo::backend

@@ -6,6 +6,8 @@
 #include "dsp_tables.h"
 #include "saturate.h"
 
+namespace kvo::backend {
+
 namespace {
 
 constexpr int32_t kNearFarStepSamples = 129;
@@ -137,3 +139,5 @@ void ClearEffectHistory(SoundEffectState* s) {
   s->counters[0] = s->counters[1] = s->counters[2] = 0;
   std::memset(s->history, 0, sizeof s->history);
 }
+
+}  // namespace kvo::backend

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+namespace kvo::backend {
+
 enum SoundEffectKind : int16_t {
   kEffectNone = 0,  // "base"
   kEffectReverb = 1,
@@ -46,3 +48,5 @@ void ApplyEffect(SoundEffectState* state, int16_t* samples, int32_t count, int32
 
 // Zeroes the write position, the counters and the history.
 void ClearEffectHistory(SoundEffectState* state);
+
+}  // namespace kvo::backend

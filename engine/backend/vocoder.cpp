@@ -6,6 +6,8 @@
 #include "dsp_tables.h"
 #include "saturate.h"
 
+namespace kvo::backend {
+
 namespace {
 
 constexpr int kWindowEdge = 10;  // contributions are zero in the first and last 10 samples
@@ -163,3 +165,5 @@ bool VocoderRun(VocoderState* s, int16_t* out, int32_t capacity, int32_t* comple
   if (completed) *completed = pos;
   return true;
 }
+
+}  // namespace kvo::backend

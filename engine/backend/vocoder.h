@@ -16,6 +16,8 @@
 
 #include "lsf_to_lpc.h"
 
+namespace kvo::backend {
+
 constexpr int kVocoderMaxPulse = 256;
 constexpr int kVocoderFramePeriodMs = 5;
 constexpr int32_t kVocoderMinF0 = 85;
@@ -71,3 +73,5 @@ bool VocoderRun(VocoderState* state, int16_t* out, int32_t capacity, int32_t* co
 
 // F0 after the pitch factor, rounded and limited to 85..1000 Hz.
 int32_t VocoderScaledF0(int32_t f0, int32_t pitchFactor);
+
+}  // namespace kvo::backend

@@ -7,6 +7,8 @@
 
 namespace {
 
+using namespace kvo::backend;
+
 TEST(BackendImaAdpcm, ToneRoundTripsThroughBlocksAndCarriesTheStepIndex) {
   const int kBlocks = 6;
   std::vector<int16_t> tone = Sine(1000, 16000, kBlocks * kImaBlockSamples, 12000);

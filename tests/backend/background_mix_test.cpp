@@ -8,6 +8,8 @@
 
 namespace {
 
+using namespace kvo::backend;
+
 // A file: 44 header bytes, then 16-bit samples 1, 2, 3, ..., then trailing bytes that are not audio.
 struct MemoryFile {
   std::vector<uint8_t> bytes;

@@ -8,6 +8,8 @@
 
 namespace {
 
+using namespace kvo::backend;
+
 struct WindowCase {
   const uint8_t* w;
   int size, lastZero, firstFull;

@@ -13,6 +13,8 @@
 
 namespace {
 
+using namespace kvo::backend;
+
 // Converts one piece; fails the test when the converter refuses it.
 std::vector<uint8_t> Convert(FormatConverterState* st, const std::vector<int16_t>& in) {
   std::vector<uint8_t> out(ConvertedBytesMax(st, static_cast<int32_t>(in.size())) + 1);

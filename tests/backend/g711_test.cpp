@@ -7,6 +7,8 @@
 
 namespace {
 
+using namespace kvo::backend;
+
 TEST(BackendG711, EveryAlawCodeSurvivesDecodeEncode) {
   for (int c = 0; c < 256; ++c) EXPECT_EQ(LinearToAlaw(AlawToLinear(static_cast<uint8_t>(c))), c) << c;
 }

@@ -10,6 +10,8 @@
 
 namespace {
 
+using namespace kvo::backend;
+
 const double kPi = 3.14159265358979323846;
 
 // Reflection coefficients of 1 + sum a_i z^-i (Q15), in double: all below 1 in magnitude for a stable filter.

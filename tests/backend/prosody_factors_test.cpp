@@ -7,6 +7,8 @@
 
 namespace {
 
+using namespace kvo::backend;
+
 TEST(BackendProsodyFactors, SpeedFactor) {
   struct Case {
     int32_t value;

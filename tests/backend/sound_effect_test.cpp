@@ -11,6 +11,8 @@
 
 namespace {
 
+using namespace kvo::backend;
+
 class BackendSoundEffect : public testing::Test {
  protected:
   void Select(int kind) { ASSERT_EQ(SelectSoundEffect(state_.get(), kind), kBackendOk); }

@@ -11,6 +11,8 @@
 
 namespace {
 
+using namespace kvo::backend;
+
 
 int OrderFor(int32_t rate) {
   int32_t order = 0, n = 0;
