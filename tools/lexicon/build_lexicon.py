@@ -67,6 +67,23 @@ def code_blocks(words, defaults, syllables, stats):
     return blocks
 
 
+def rule_warnings(entries, words):
+    """Likely mistakes in the rules: a reading the character never has, a
+    pattern without wildcards that is no word and so can never match."""
+    out = []
+    for e in entries:
+        for r in e.rules:
+            for ch, syl in zip(e.text, r.readings):
+                known = {rd[1][0] for rd in words[ch].readings} if ch in words else set()
+                if syl not in known and not syl.endswith("5"):
+                    out.append("line %d: %s is not a reading of %s" % (r.line, syl, ch))
+            for limit in r.limits:
+                for pattern in getattr(limit, "patterns", ()):
+                    if "*" not in pattern and pattern not in words:
+                        out.append("line %d: pattern %s is not a word" % (r.line, pattern))
+    return out
+
+
 def main(argv=None):
     ap = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     src = ap.add_mutually_exclusive_group(required=True)
@@ -91,6 +108,9 @@ def main(argv=None):
 
     with open(args.rules, encoding="utf-8") as f:
         entries = polyphone_rules.parse(f.read(), args.rules)
+    for warning in rule_warnings(entries, words):
+        sys.stderr.write("build_lexicon: warning: %s\n" % warning)
+        stats["polyphone rule warnings"] += 1
     polyphone = polyphone_rules.compile_section(entries, syllables.code, enc.internal_code)
     stats["polyphone single entries"] = sum(1 for e in entries if len(e.text) == 1)
     stats["polyphone pair entries"] = sum(1 for e in entries if len(e.text) == 2)
