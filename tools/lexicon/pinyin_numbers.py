@@ -2,6 +2,9 @@
 
 import unicodedata
 
+# Interjection syllables without a vowel letter.
+_VOWELLESS = {"m", "n", "ng", "hm", "hng"}
+
 _TONE_OF_MARK = {"\u0304": 1, "\u0301": 2, "\u030c": 3, "\u0300": 4}
 
 
@@ -9,11 +12,16 @@ def numbered_syllable(marked):
     """One tone-marked syllable -> lower-case letters plus tone 1-5.
 
     The neutral tone (no mark, or tone 0 from other tools) becomes 5;
-    u-umlaut is spelled v. Returns None for an empty or non-alphabetic text.
+    u-umlaut is spelled v. Returns None for a text that is not a syllable
+    (empty, other characters, or a Latin letter like "B" without a vowel).
     """
+    text = unicodedata.normalize("NFD", marked.strip().lower())
     tone = 5
+    if text and text[-1] in "012345":     # tone given as a final digit
+        tone = int(text[-1]) or 5
+        text = text[:-1]
     letters = []
-    for ch in unicodedata.normalize("NFD", marked.strip().lower()):
+    for ch in text:
         if ch in _TONE_OF_MARK:
             tone = _TONE_OF_MARK[ch]
         elif ch == "\u0308":          # combining diaeresis: u-umlaut
@@ -23,13 +31,12 @@ def numbered_syllable(marked):
             continue
         elif "a" <= ch <= "z":
             letters.append(ch)
-        elif ch.isdigit():
-            tone = int(ch) or 5
         else:
             return None
-    if not letters:
+    spelling = "".join(letters)
+    if not any(v in spelling for v in "aeiouv") and spelling not in _VOWELLESS:
         return None
-    return "".join(letters) + str(tone)
+    return spelling + str(tone)
 
 
 def numbered_reading(marked_text):
