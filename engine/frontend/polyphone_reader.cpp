@@ -133,7 +133,7 @@ PolyphoneStatus PolyphoneReader::ReadLimit(const PolyphoneRule& rule, uint32_t o
             limit->range_end = static_cast<int8_t>(b[2]);
             limit->negated = (b[3] & 0x80) != 0;
             limit->count = b[3] & 0x7F;
-            const uint32_t bytes = b[4] | (b[5] << 8);
+            const uint32_t bytes = static_cast<uint32_t>(b[4]) | (static_cast<uint32_t>(b[5]) << 8);
             if (room - 6 < bytes) return PolyphoneStatus::kCorrupt;
             limit->patterns_offset = offset + 6;
             limit->patterns_end = offset + 6 + bytes;
