@@ -8,7 +8,9 @@ import tempfile
 import unittest
 from collections import Counter
 
+import build_lexicon
 import frequency_code
+import lexicon_encoder
 import lexicon_words
 import polyphone_rules
 from pinyin_numbers import citation_tones, numbered_reading, numbered_syllable
@@ -61,6 +63,42 @@ class FrequencyCode(unittest.TestCase):
                  (-5, 0), (60001, 255), (10 ** 9, 255)]
         for frequency, code in cases:
             self.assertEqual(frequency_code.encode(frequency), code, frequency)
+
+
+class EntryLimits(unittest.TestCase):
+    def test_readings_beyond_the_entry_size_are_dropped_in_order(self):
+        chars = [0xA1B0 + i for i in range(16)]
+        readings = [(38, [100 + r] * 16, 10) for r in range(8)]
+        raw, dropped = lexicon_encoder.encode_entry(chars, readings, None)
+        self.assertEqual(dropped, 2)                 # 2 + 32 + 6 x 34 = 238 bytes
+        self.assertEqual(len(raw), 238)
+        self.assertEqual(raw[1], 238)                # size byte of the header
+        self.assertEqual(raw[0], 15 << 4)            # length 16
+        self.assertEqual(raw[-32:-30], bytes((105, 0)))   # last kept: reading 5
+
+    def test_at_most_sixteen_readings(self):
+        readings = [(38, [200 + r], 10) for r in range(17)]
+        raw, dropped = lexicon_encoder.encode_entry([0xA1B0], readings, 200)
+        self.assertEqual(dropped, 1)
+        self.assertEqual(len(raw), 2 + 2 + 15 * 4)   # the default in short form
+
+    def test_words_the_format_cannot_hold(self):
+        for chars in ([], [0xA1B0] * 17):
+            with self.assertRaises(ValueError):
+                lexicon_encoder.encode_entry(chars, [(38, [1] * len(chars), 1)], None)
+
+
+class RuleWarnings(unittest.TestCase):
+    def test_unknown_readings_and_impossible_patterns(self):
+        words = {"行": lexicon_words.Word("行"), "银行": lexicon_words.Word("银行")}
+        words["行"].add(80, ["xing2"], 5)
+        words["行"].add(80, ["hang2"], 1)
+        entries = polyphone_rules.parse(
+            "行:\n  hang2 if word(-1) in 银行,银*,银河\n  heng2\n  xing5\n")
+        warnings = build_lexicon.rule_warnings(entries, words)
+        self.assertEqual(len(warnings), 2, warnings)
+        self.assertIn("银河 is not a word", warnings[0])
+        self.assertIn("heng2 is not a reading of 行", warnings[1])
 
 
 class Sources(unittest.TestCase):
