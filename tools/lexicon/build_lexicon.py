@@ -96,6 +96,10 @@ def main(argv=None):
     args = ap.parse_args(argv)
 
     stats = collections.Counter()
+    for always in ("words kept", "entries with several readings", "polyphonic single characters",
+                   "skipped: longer than %d characters" % enc.MAX_WORD_LENGTH,
+                   "readings dropped: entry size limit"):
+        stats[always] += 0
     syllables = SyllableCodes.from_file(args.syllables, args.tones)
     if args.sources:
         words, defaults = lexicon_words.from_sources(args.sources, stats)
