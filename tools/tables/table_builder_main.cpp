@@ -1,5 +1,6 @@
 // kvo_table_builder OUTDIR [--t2s FILE] [--readings FILE]: writes the Chinese library's
-// conversion and symbol sections as payload files sectionNN.bin.
+// conversion and symbol sections as payload files sectionNN.bin, and the
+// syllable list as syllables.txt.
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -19,6 +20,18 @@ bool Write(const std::string& dir, int section, const std::vector<uint8_t>& payl
             static_cast<std::streamsize>(payload.size()));
   if (!out) {
     std::fprintf(stderr, "kvo_table_builder: cannot write %s%s\n", dir.c_str(), name);
+    return false;
+  }
+  return true;
+}
+
+// The syllable list as text, one spelling per line in index order, for the
+// builders that turn pinyin into unit codes (the lexicon).
+bool WriteSyllableList(const std::string& dir) {
+  std::ofstream out(dir + "/syllables.txt", std::ios::trunc);
+  for (const char* syllable : kvo::tables::kSyllables) out << syllable << '\n';
+  if (!out) {
+    std::fprintf(stderr, "kvo_table_builder: cannot write %s/syllables.txt\n", dir.c_str());
     return false;
   }
   return true;
@@ -66,6 +79,6 @@ int main(int argc, char** argv) {
                   Write(outDir, 6, conversion.UnicodeSection()) &&
                   Write(outDir, 8, SyllableSection()) && Write(outDir, 9, InitialsSection()) &&
                   Write(outDir, 10, FinalsSection()) && Write(outDir, 11, PhonesSection()) &&
-                  Write(outDir, 12, VoicingSection());
+                  Write(outDir, 12, VoicingSection()) && WriteSyllableList(outDir);
   return ok ? 0 : 1;
 }
