@@ -44,6 +44,17 @@ class ToneNumbers(unittest.TestCase):
             self.assertEqual(citation_tones(word, before.split()), after.split(), word)
 
 
+class SyllableSpellings(unittest.TestCase):
+    def test_ue_after_l_and_n_matches_either_spelling(self):
+        from syllable_codes import SyllableCodes
+        for listed in (["lue", "nue"], ["lve", "nve"]):
+            codes = SyllableCodes(listed)
+            self.assertEqual(codes.code("lve4"), 3)
+            self.assertEqual(codes.code("lue4"), 3)
+            self.assertEqual(codes.code("nve4"), 8)
+        self.assertIsNone(SyllableCodes(["lu"]).code("lve4"))
+
+
 class TagMapping(unittest.TestCase):
     def test_jieba_tags(self):
         cases = {"n": "n", "v": "v", "nrt": "nr", "nrfg": "nr", "uj": "u", "uv": "u",

@@ -3,7 +3,12 @@
 The file holds one toneless spelling per line in syllable-index order
 (blank lines and lines starting with # are ignored); a unit code is
 syllable index x tones + tone - 1. Spellings may use v or u-umlaut.
+After l and n the list may write the final üe as "ue" (lue, nue: plain
+"ue" never follows l or n), so lve/lüe and nve/nüe find those entries too.
 """
+
+# Spellings of the same syllable: the list may hold either.
+ALIASES = {"lve": "lue", "nve": "nue", "lue": "lve", "nue": "nve"}
 
 
 class SyllableCodes:
@@ -30,6 +35,8 @@ class SyllableCodes:
         if not tone.isdigit() or not 1 <= int(tone) <= self.tones:
             return None
         i = self.index.get(base)
+        if i is None and base in ALIASES:
+            i = self.index.get(ALIASES[base])
         if i is None:
             return None
         return i * self.tones + int(tone) - 1
