@@ -53,6 +53,7 @@ AcousticStatus Generate(const AcousticVoice& voice, const AcousticSettings& sett
   chunk.groupPhones = phones;
   chunk.groupFrames = group.frameCount;
   chunk.frames = group.frames;
+  chunk.stateFrames = stateFrames;
   return AcousticStatus::kOk;
 }
 
@@ -64,6 +65,7 @@ void ReleaseGroup(ChunkState& chunk, ScratchArena& arena) {
   chunk.groupPhones = 0;
   chunk.groupFrames = 0;
   chunk.frames = nullptr;
+  chunk.stateFrames = nullptr;
 }
 
 void ResetChunk(ChunkState& chunk, ScratchArena& arena) {

@@ -47,7 +47,8 @@ struct ChunkState {
   size_t groupMark = 0;
   int groupPhones = 0;
   int32_t groupFrames = 0;
-  int16_t* frames = nullptr;
+  int16_t* frames = nullptr;               // groupFrames frames of order + 2 values
+  const int32_t* stateFrames = nullptr;    // 5 per phone of the group
 };
 
 struct GroupResult {

@@ -130,7 +130,7 @@ mw::VoiceModelDescription MakeModel(int windows, int order) {
   return m;
 }
 
-Voice::Voice(int windows, int sampleRate, int tones) {
+Voice::Voice(int windows, int sampleRate, Tweak tweak) {
   const std::vector<std::string> phones = PhoneNames();
   std::vector<std::vector<uint8_t>> sections(18);
   sections[7] = mw::WriteNameTable(kSyllables);
@@ -154,11 +154,11 @@ Voice::Voice(int windows, int sampleRate, int tones) {
   mw::LibraryHeader header;
   header.sampleRate = sampleRate;
   header.twoWindows = windows == 2 ? 1 : 0;
-  header.voiceKind = tones == 6 ? 1 : 0;
   const int order = backend::SpectralOrderForRate(sampleRate);
   std::string error;
-  uint32_t modelPosition = 0;
-  file = mw::WriteLibrary(header, sections, MakeModel(windows, order), &modelPosition, &error);
+  mw::VoiceModelDescription description = MakeModel(windows, order);
+  if (tweak != nullptr) tweak(description);
+  file = mw::WriteLibrary(header, sections, description, &modelPosition, &error);
   EXPECT_FALSE(file.empty()) << error;
   if (file.empty()) return;
 

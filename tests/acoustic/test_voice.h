@@ -28,6 +28,7 @@ modelwriter::VoiceModelDescription MakeModel(int windows, int order);
 
 struct Voice {
   std::vector<uint8_t> file;
+  uint32_t modelPosition = 0;  // file position of the model payload
   std::vector<uint8_t> arenaBlock;
   backend::ScratchArena arena;
   backend::MemoryModelSource memory;
@@ -38,7 +39,8 @@ struct Voice {
 
   // Builds the library image and loads symbols and both models (the same
   // description serves as English model). Fails the calling test on error.
-  explicit Voice(int windows = 3, int sampleRate = 16000, int tones = 5);
+  using Tweak = void (*)(modelwriter::VoiceModelDescription&);
+  explicit Voice(int windows = 3, int sampleRate = 16000, Tweak tweak = nullptr);
   Voice(const Voice&) = delete;
   Voice& operator=(const Voice&) = delete;
 
