@@ -16,10 +16,15 @@ int SpectralOrderForRate(int32_t sampleRate) {
 
 namespace {
 
-// Copies `bytes` at an absolute position into the arena.
-const uint8_t* LoadBytes(const ModelSource& source, int64_t position, uint32_t bytes, ScratchArena& arena) {
+// Copies `bytes` at an absolute position into the arena; remembers when
+// the arena rather than the model was at fault.
+const uint8_t* LoadBytes(const ModelSource& source, int64_t position, uint32_t bytes, ScratchArena& arena,
+                         bool* outOfScratch) {
   uint8_t* dst = static_cast<uint8_t*>(arena.Take(bytes == 0 ? 1 : bytes, 2));
-  if (dst == nullptr) return nullptr;
+  if (dst == nullptr) {
+    *outOfScratch = true;
+    return nullptr;
+  }
   if (bytes != 0 && !source.ReadAt(position, bytes, dst)) return nullptr;
   return dst;
 }
@@ -38,7 +43,8 @@ bool TreeRootOk(int32_t position, int64_t nodeStart, uint32_t nodeBytes, uint32_
   return true;
 }
 
-AcousticStatus Load(const ModelSource& source, int windows, int order, ScratchArena& arena, VoiceModel* m) {
+AcousticStatus Load(const ModelSource& source, int windows, int order, ScratchArena& arena, VoiceModel* m,
+                    bool* outOfScratch) {
   if (windows != 2 && windows != 3) return AcousticStatus::kBadModel;
   uint8_t head[ml::kModelHeaderBytes];
   if (!source.ReadAt(source.filePosition, ml::kModelHeaderBytes, head)) return AcousticStatus::kBadModel;
@@ -84,15 +90,17 @@ AcousticStatus Load(const ModelSource& source, int windows, int order, ScratchAr
   if (questionCount < 1) return AcousticStatus::kBadModel;
   uint32_t offsetsBytes = static_cast<uint32_t>(questionCount) * 2;
   int64_t questionArea = treeBlock + ml::kTreeFixedBytes + offsetsBytes;
-  if (nodeStart < questionArea || nodeEnd <= nodeStart || nodeEnd - nodeStart > 0x7FFFFFFF)
-    return AcousticStatus::kBadModel;
+  // Everything sized from these positions must lie in the payload before
+  // the arena is asked for it.
+  const int64_t payloadEnd = static_cast<int64_t>(source.filePosition) + source.size;
+  if (nodeStart < questionArea || nodeEnd <= nodeStart || nodeEnd > payloadEnd) return AcousticStatus::kBadModel;
   m->questionBase = ml::kTreeFixedBytes + offsetsBytes;
   m->questionBytes = static_cast<uint32_t>(nodeStart - questionArea);
   m->nodeBytes = static_cast<uint32_t>(nodeEnd - nodeStart);
 
-  const uint8_t* offsets = LoadBytes(source, treeBlock + ml::kTreeFixedBytes, offsetsBytes, arena);
+  const uint8_t* offsets = LoadBytes(source, treeBlock + ml::kTreeFixedBytes, offsetsBytes, arena, outOfScratch);
   if (offsets == nullptr) return AcousticStatus::kBadModel;
-  m->questions = LoadBytes(source, questionArea, m->questionBytes, arena);
+  m->questions = LoadBytes(source, questionArea, m->questionBytes, arena, outOfScratch);
   if (m->questions == nullptr) return AcousticStatus::kBadModel;
   // Every listed question must lie inside the area, in ascending order,
   // the first at the area's first byte.
@@ -106,7 +114,7 @@ AcousticStatus Load(const ModelSource& source, int windows, int order, ScratchAr
     if (n < 1 || off + ml::kQuestionHeaderBytes + n > m->questionBytes) return AcousticStatus::kBadModel;
     previous = off;
   }
-  m->nodes = LoadBytes(source, nodeStart, m->nodeBytes, arena);
+  m->nodes = LoadBytes(source, nodeStart, m->nodeBytes, arena, outOfScratch);
   if (m->nodes == nullptr) return AcousticStatus::kBadModel;
   m->durationTree = 0;
   if (m->nodeBytes < ml::kNodeBytes) return AcousticStatus::kBadModel;
@@ -124,7 +132,7 @@ AcousticStatus Load(const ModelSource& source, int windows, int order, ScratchAr
   int64_t durBytes = durEnd - st[ml::kStreamDuration].position;
   int64_t durNeeded = static_cast<int64_t>(st[ml::kStreamDuration].leafCounts[0]) * ml::kDurationLeafValues * 2;
   if (durBytes < durNeeded || durNeeded == 0 || durBytes > source.size) return AcousticStatus::kBadModel;
-  const uint8_t* dur = LoadBytes(source, st[ml::kStreamDuration].position, static_cast<uint32_t>(durNeeded), arena);
+  const uint8_t* dur = LoadBytes(source, st[ml::kStreamDuration].position, static_cast<uint32_t>(durNeeded), arena, outOfScratch);
   if (dur == nullptr) return AcousticStatus::kBadModel;
   m->durations = DecodeI16(dur, static_cast<uint32_t>(durNeeded / 2));
   m->durationLeaves = static_cast<uint32_t>(st[ml::kStreamDuration].leafCounts[0]);
@@ -138,7 +146,7 @@ AcousticStatus Load(const ModelSource& source, int windows, int order, ScratchAr
   }
   int64_t lfNeeded = lfLeaves * 2 * windows * 2;
   if (lfBytes < lfNeeded || lfNeeded == 0 || lfBytes > source.size) return AcousticStatus::kBadModel;
-  const uint8_t* lf = LoadBytes(source, st[ml::kStreamLogF0].position, static_cast<uint32_t>(lfNeeded), arena);
+  const uint8_t* lf = LoadBytes(source, st[ml::kStreamLogF0].position, static_cast<uint32_t>(lfNeeded), arena, outOfScratch);
   if (lf == nullptr) return AcousticStatus::kBadModel;
   m->logF0Values = static_cast<uint32_t>(lfNeeded / 2);
   m->logF0 = DecodeI16(lf, m->logF0Values);
@@ -152,7 +160,6 @@ AcousticStatus Load(const ModelSource& source, int windows, int order, ScratchAr
   }
   int64_t specEnd = st[ml::kStreamSpectrum].position + specLeaves * m->spectrumRecordBytes;
   const int64_t payloadStart = source.filePosition;
-  const int64_t payloadEnd = payloadStart + source.size;
   if (specLeaves == 0 || st[ml::kStreamSpectrum].position < payloadStart || specEnd > payloadEnd)
     return AcousticStatus::kBadModel;
   for (int k = 0; k < ml::kVoiceStyleCount; ++k) {
@@ -169,8 +176,10 @@ AcousticStatus LoadVoiceModel(const ModelSource& source, int windows, int order,
                               VoiceModel* model) {
   size_t mark = arena.Mark();
   *model = VoiceModel();
-  AcousticStatus status = Load(source, windows, order, arena, model);
+  bool outOfScratch = false;
+  AcousticStatus status = Load(source, windows, order, arena, model, &outOfScratch);
   if (status != AcousticStatus::kOk) {
+    if (outOfScratch) status = AcousticStatus::kOutOfScratch;
     arena.Rewind(mark);
     *model = VoiceModel();
   }

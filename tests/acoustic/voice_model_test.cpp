@@ -165,6 +165,16 @@ TEST_F(AcousticCorruptModel, TruncatedPayloadsAreRefused) {
     EXPECT_EQ(LoadAndGenerate(p, size), AcousticStatus::kBadModel) << size;
 }
 
+TEST_F(AcousticCorruptModel, SmallArenaIsToldApartFromBadModel) {
+  Payload p = Original();
+  MemoryModelSource memory;
+  ModelSource source = MakeMemorySource(&memory, p.bytes.data(), static_cast<uint32_t>(p.bytes.size()), p.position);
+  ScratchArena arena(block.data(), 100);  // the tables need about 290 bytes
+  VoiceModel model;
+  EXPECT_EQ(LoadVoiceModel(source, 3, 20, arena, &model), AcousticStatus::kOutOfScratch);
+  EXPECT_EQ(arena.Mark(), 0u);
+}
+
 TEST_F(AcousticCorruptModel, RandomDamageNeverCrashes) {
   std::mt19937 rng(99);
   const Payload original = Original();
