@@ -2,110 +2,27 @@
 
 #include <cstring>
 
+#include "syllable_split.h"
 #include "unit_code.h"
 
 namespace kvo {
 namespace backend {
 
-namespace {
-
-bool StartsWith(const char* s, const char* prefix) { return std::strncmp(s, prefix, std::strlen(prefix)) == 0; }
-
-void Assign(char* dst, size_t cap, const char* src) {
-  size_t n = std::strlen(src);
-  if (n > cap - 1) n = cap - 1;
-  std::memmove(dst, src, n);
-  dst[n] = '\0';
-}
-
-// Initials table search: the first three entries match on two
-// characters, the others on the first character only.
-int MatchInitial(const char* name, const NameTable& initials) {
-  for (int i = 0; i < initials.count; ++i) {
-    const char* ini = initials.names[i];
-    if (ini == nullptr || ini[0] == '\0') continue;
-    if (i < 3) {
-      if (ini[1] != '\0' && name[0] == ini[0] && name[1] == ini[1]) return i;
-      if (ini[1] == '\0' && name[0] == ini[0]) return i;
-    } else if (name[0] == ini[0]) {
-      return i;
-    }
-  }
-  return -1;
-}
-
-// Final spelling rules of five-tone voices, first match wins.
-void RewriteFinal(char* f, size_t cap) {
-  size_t len = std::strlen(f);
-  if (StartsWith(f, "iua")) Assign(f, cap, "van");
-  else if (StartsWith(f, "uei")) Assign(f, cap, "ui");
-  else if (StartsWith(f, "uen")) Assign(f, cap, len >= 4 ? "ueng" : "un");
-  else if (StartsWith(f, "iun")) Assign(f, cap, "vn");
-  else if (StartsWith(f, "iou")) Assign(f, cap, "iu");
-  else if (StartsWith(f, "iue") || StartsWith(f, "ue")) Assign(f, cap, "ve");
-  else if (StartsWith(f, "io") && f[2] != 'n') Assign(f, cap, "iu");
-}
-
-}  // namespace
-
 bool SplitSyllable(const char* name, int tones, const NameTable& initials, SyllableSplit* out) {
   out->initial[0] = '\0';
   out->final_[0] = '\0';
   out->initialIndex = -1;
-  size_t len = std::strlen(name);
-  if (len < 2 || len >= sizeof(out->final_)) return false;
-  size_t baseLen = len - 1;  // the tone digit is never part of the final
-  char base[sizeof(out->final_)];
-  std::memcpy(base, name, baseLen);
-  base[baseLen] = '\0';
-  int match = MatchInitial(name, initials);
-  char* f = out->final_;
-  const size_t cap = sizeof(out->final_);
-
-  if (tones == 6) {
-    if (match < 0) {
-      Assign(f, cap, base);
-      return true;
-    }
-    const char* ini = initials.names[match];
-    size_t iniLen = std::strlen(ini);
-    if ((std::strcmp(ini, "m") == 0 || std::strcmp(ini, "ng") == 0) && baseLen == iniLen &&
-        std::strncmp(base, ini, iniLen) == 0) {
-      Assign(f, cap, ini);
-      return true;
-    }
-    if (iniLen >= sizeof(out->initial) || iniLen > baseLen) iniLen = 1;
-    std::memcpy(out->initial, base, iniLen);
-    out->initial[iniLen] = '\0';
-    out->initialIndex = match;
-    Assign(f, cap, base + iniLen);
-    return true;
-  }
-
-  if (match < 0) {
-    if (base[0] == 'y' && baseLen == 2 && (base[1] == 'u' || base[1] == 'v')) {
-      Assign(f, cap, "v");
-    } else if (base[0] == 'y') {
-      base[0] = 'i';
-      Assign(f, cap, base[1] == 'i' ? base + 1 : base);
-    } else if (base[0] == 'w') {
-      base[0] = 'u';
-      Assign(f, cap, base[1] == 'u' ? base + 1 : base);
-    } else {
-      Assign(f, cap, base);
-    }
-  } else {
-    size_t iniLen = (StartsWith(base, "zh") || StartsWith(base, "ch") || StartsWith(base, "sh")) ? 2 : 1;
-    if (iniLen > baseLen) iniLen = baseLen;
-    std::memcpy(out->initial, base, iniLen);
-    out->initial[iniLen] = '\0';
-    out->initialIndex = match;
-    Assign(f, cap, base + iniLen);
-  }
-  RewriteFinal(f, cap);
-  if (match >= 0 && f[0] == 'u' && out->initial[1] == '\0' &&
-      (out->initial[0] == 'j' || out->initial[0] == 'q' || out->initial[0] == 'x'))
-    f[0] = 'v';
+  // A name is at least one letter and its tone digit.
+  if (std::strlen(name) < 2) return false;
+  frontend::SyllableParts parts;
+  if (!frontend::SplitSyllableName(name, initials.names, static_cast<size_t>(initials.count < 0 ? 0 : initials.count),
+                                   tones == 6, &parts))
+    return false;
+  static_assert(sizeof(parts.initial) <= sizeof(out->initial) && sizeof(parts.final_) <= sizeof(out->final_),
+                "split buffers");
+  std::memcpy(out->initial, parts.initial, sizeof(parts.initial));
+  std::memcpy(out->final_, parts.final_, sizeof(parts.final_));
+  out->initialIndex = parts.initialIndex;
   return true;
 }
 
@@ -182,7 +99,7 @@ void BuildPhoneLists(const VoiceSymbols& symbols, uint32_t g, const AnalysisItem
           s.pauseFlags |= kLeadingPause;
         }
         if (split.initial[0] != '\0') s.phones[n++] = PhoneId(symbols, split.initial);
-        s.phones[n++] = PhoneId(symbols, split.final_);
+        if (split.final_[0] != '\0') s.phones[n++] = PhoneId(symbols, split.final_);
         if (NeedsTrailingPause(items, count, i, g)) {
           s.phones[n++] = pau;
           s.pauseFlags |= kTrailingPause;

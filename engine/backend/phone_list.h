@@ -21,7 +21,8 @@ struct SyllableSplit {
 };
 
 // Splits a syllable name (base name followed by the tone digit) into
-// initial and final. False when the name does not fit the buffers.
+// initial and final with the front end's split rules, which the table
+// builders share. False when the name does not fit the buffers.
 bool SplitSyllable(const char* name, int tones, const NameTable& initials, SyllableSplit* out);
 
 // Phone id of a name in the phone table, kNoPhone when absent.

@@ -46,7 +46,7 @@ const SplitCase kSplits[] = {
     {5, "wen2", "", "un", -1},      {5, "weng1", "", "ueng", -1}, {5, "wan3", "", "uan", -1},
     {5, "jun1", "j", "vn", 14},     {5, "ju2", "j", "v", 14},     {5, "quan2", "q", "van", 15},
     {5, "xue2", "x", "ve", 16},     {5, "lue4", "l", "ve", 10},   {5, "gui4", "g", "ui", 11},
-    {5, "ri4", "r", "i", 17},       {5, "nv3", "n", "v", 9},      {5, "er5", "", "er", -1},
+    {5, "ri4", "r", "i", 17},       {5, "nv3", "n", "v", 9},      {5, "er5", "", "er", -1},       {5, "m2", "m", "", 5},
     {6, "m4", "", "m", -1},         {6, "ng5", "", "ng", -1},     {6, "ngaa1", "ng", "aa", 2},
     {6, "gwong2", "gw", "ong", 0},  {6, "aa3", "", "aa", -1},     {6, "maa1", "m", "aa", 4},
     {6, "yu2", "", "yu", -1},
@@ -143,6 +143,12 @@ TEST_P(TrailingPauseByNextItem, FollowsTheRule) {
 
 INSTANTIATE_TEST_SUITE_P(Acoustic, TrailingPauseByNextItem, ::testing::ValuesIn(kNextItems),
                          [](const ::testing::TestParamInfo<NextItemCase>& i) { return std::string(i.param.name); });
+
+TEST_F(AcousticPhoneList, SyllabicNasalHasNoFinalPhone) {
+  items = {Syllable(voice.Code("m", 2), 0, 1)};
+  Prepare();
+  EXPECT_EQ(Phones(0), "pau m pau");
+}
 
 TEST_F(AcousticPhoneList, BreakAfterLongWordAddsPause) {
   items = {Syllable(voice.Code("ba", 1), 0, 3), Syllable(voice.Code("ma", 1), 1, 3), Syllable(voice.Code("si", 1), 2, 3),

@@ -19,7 +19,7 @@ const int kPhoneStateFrames[5] = {2, 3, 4, 3, 1};
 
 namespace {
 
-const std::vector<std::string> kSyllables = {"a", "ba", "ma", "shi", "zhong", "guo", "yu", "wen", "jun", "si", "yo"};
+const std::vector<std::string> kSyllables = {"a", "ba", "ma", "shi", "zhong", "guo", "yu", "wen", "jun", "si", "yo", "m"};
 const std::vector<std::string> kInitials = {"zh", "ch", "sh", "b", "p", "m", "f", "d", "t", "n", "l",
                                             "g", "k", "h", "j", "q", "x", "r", "z", "c", "s"};
 const std::vector<std::string> kFinals = {"a", "i", "ong", "uo", "v", "un", "vn", "iu", "ei"};
