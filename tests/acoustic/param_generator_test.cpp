@@ -94,6 +94,48 @@ TEST_F(AcousticGenerator, SentenceBecomesFramesWithPlausibleValues) {
   EXPECT_EQ(voice.arena.Mark(), level);
 }
 
+TEST_F(AcousticGenerator, MixedChunkRunsGroupByGroupToItsEnd) {
+  // Two phrases of Chinese with a letter, a Greek letter, punctuation, a
+  // domain phrase and an English word; every item is taken exactly once
+  // and every owned frame lies inside its group's frames.
+  for (int k = 0; k < 12; ++k) items.push_back(Syllable(voice.Code(k % 2 ? "guo" : "zhong", 1 + k % 4), k % 2, 2, 0, 2));
+  items.push_back(Pause(B(kPunctFirst)));
+  items.push_back(Pause(B(kLetterFirst + 1)));
+  items.push_back(Pause(B(kGreekFirst)));
+  items.push_back(Pause(B(kPhraseFirst + 2)));
+  for (int k = 0; k < 3; ++k) items.push_back(English(testvoice::kEnAa));
+  for (int k = 0; k < 6; ++k) items.push_back(Syllable(voice.Code("wen", 2), k % 3, 3, 1, 2));
+  items.push_back(Pause(kUnitSilence));
+  StartChunk();
+  const size_t level = voice.arena.Mark();
+  int expectFirst = 0, groups = 0;
+  GroupResult r;
+  for (;;) {
+    ASSERT_EQ(Next(&r), AcousticStatus::kOk);
+    if (r.taken == 0) break;
+    ++groups;
+    EXPECT_EQ(r.first, expectFirst);
+    const int16_t* begin = chunk.frames;
+    const int16_t* end = chunk.frames + r.frames * FrameValues();
+    for (int i = r.first; i < r.first + r.taken; ++i) {
+      if (speech[i].frameBytes == 0) continue;
+      EXPECT_GE(speech[i].frames, begin) << i;
+      EXPECT_LE(speech[i].frames + speech[i].frameBytes / 2, end) << i;
+    }
+    EXPECT_LE(chunk.groupPhones, 30);
+    expectFirst += r.taken;
+    ReleaseGroup(chunk, voice.arena);
+    EXPECT_EQ(voice.arena.Mark(), level);
+  }
+  EXPECT_EQ(expectFirst, static_cast<int>(items.size()));
+  EXPECT_GE(groups, 3);
+  EXPECT_EQ(speech[15].frameBytes, 0);  // the domain phrase is silent for now
+  EXPECT_GT(speech[13].frameBytes, 0);  // letter B keeps its inner states
+  EXPECT_GT(speech[16].frameBytes, 0);  // English phone
+  ResetChunk(chunk, voice.arena);
+  EXPECT_EQ(voice.arena.Mark(), level);
+}
+
 TEST_F(AcousticGenerator, UnvoicedStatesHaveNoF0AndVoicedStatesSoundNear200Hz) {
   items = {Syllable(voice.Code("ba", 1), 0, 1)};
   StartChunk();
