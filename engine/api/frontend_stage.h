@@ -60,6 +60,7 @@ struct qvFrontEndState {
 
 // Called once by qvTTS_Init after the resident tables are loaded (Chinese
 // then English); 0 or an engine error code. Released in reverse by qvTTS_End.
+// The English pair belongs to engine/english (stand-in: stand_in_english.cpp).
 int qvFrontEnd_InitChinese(qvInstance* instance);
 int qvFrontEnd_InitEnglish(qvInstance* instance);
 void qvFrontEnd_ReleaseEnglish(qvInstance* instance);

@@ -120,8 +120,6 @@ int32_t BuildItems(const qvFrontEndState* s, const qvInstance* instance, qvAnaly
 }  // namespace
 
 int qvFrontEnd_InitChinese(qvInstance*) { return QVTTS_ERR_OK; }
-int qvFrontEnd_InitEnglish(qvInstance*) { return QVTTS_ERR_OK; }
-void qvFrontEnd_ReleaseEnglish(qvInstance*) {}
 void qvFrontEnd_ReleaseChinese(qvInstance*) {}
 
 void qvFrontEnd_Reset(qvFrontEndState* state) { std::memset(state, 0, sizeof(*state)); }
