@@ -13,7 +13,8 @@ constexpr int32_t kIdle = 0;
 constexpr int32_t kBusy = 3;
 
 void Deliver(qvInstance* instance, const uint8_t* data, int32_t bytes) {
-    const int32_t piece_limit = instance->params.output_chunk_size;
+    // A variant without the chunk size parameter leaves it 0.
+    const int32_t piece_limit = instance->params.output_chunk_size > 0 ? instance->params.output_chunk_size : 4096;
     while (bytes > 0) {
         const int32_t piece = bytes < piece_limit ? bytes : piece_limit;
         instance->params.output_proc(instance->params.user_data, 0, data, piece);
