@@ -29,8 +29,8 @@ constexpr int32_t kLangEnglishPending = 0x1001C;
 constexpr int32_t kTextBufferCodes = 512;
 constexpr int32_t kSentenceCodes = 512;
 
-// The part of the front-end state the synthesis loop reads and writes. The
-// front end may add fields at the end; the loop touches only these.
+// Front-end state. The synthesis loop reads and writes the fields up to the
+// sentence buffer; the working storage after them is the front end's own.
 struct qvFrontEndState {
     int32_t end_of_input;
     int32_t start_of_text;
@@ -52,7 +52,6 @@ struct qvFrontEndState {
     int32_t text_count;
     uint16_t text[kTextBufferCodes];
     int32_t text_offset[kTextBufferCodes + 1];
-    uint8_t text_bytes[kTextBufferCodes];
     int32_t pending_count;
     uint8_t pending[4];
     int32_t pending_offset;
