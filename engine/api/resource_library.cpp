@@ -47,7 +47,7 @@ bool CachedRead(qvReadCache* cache, FILE* file, int32_t file_size, int32_t posit
 
 bool ReadFileRange(qvLibrary* library, int32_t position, void* dst, int32_t n) {
     if (position < 0 || n < 0 || position > library->file_size - n) {
-        std::memset(dst, 0, static_cast<size_t>(n > 0 ? n : 0));
+        if (n > 0) std::memset(dst, 0, static_cast<size_t>(n));
         return false;
     }
     return CachedRead(library->cache, library->file, library->file_size, position, static_cast<uint8_t*>(dst), n);
@@ -153,7 +153,7 @@ bool qvLibrary_Read(qvLibrary* library, int32_t section, int32_t offset, void* d
     const int32_t size = qvLibrary_SectionSize(library, section);
     if (n < 0) return false;
     if (offset < 0 || offset > size - n) {
-        std::memset(dst, 0, static_cast<size_t>(n));
+        if (n > 0) std::memset(dst, 0, static_cast<size_t>(n));
         return false;
     }
     return ReadFileRange(library, library->section[section].offset + offset, dst, n);
