@@ -1,0 +1,77 @@
+// The seam between the synthesis loop and the text front end. The stand-in
+// in stand_in_frontend.cpp implements it until engine/frontend provides the
+// real one (see docs/engine-pipeline.md).
+#ifndef KVO_ENGINE_FRONTEND_STAGE_H
+#define KVO_ENGINE_FRONTEND_STAGE_H
+
+#include <cstdint>
+
+#include "analysis_item.h"
+
+struct qvInstance;
+
+// Front-end status codes.
+constexpr int32_t kFeOk = 0x10000;
+constexpr int32_t kFeEmptyChunk = 0x10003;
+constexpr int32_t kFeChunkDone = 0x10006;
+constexpr int32_t kFeReadFailed = 0x10007;
+constexpr int32_t kFeNoConversion = 0x1000A;
+constexpr int32_t kFeSymbolFailed = 0x1000B;
+constexpr int32_t kFeSplitFailed = 0x1000D;
+constexpr int32_t kFeCallAgain = 0x10018;
+
+// Language status handed in and out of every front-end call.
+constexpr int32_t kLangChinese = 0;
+constexpr int32_t kLangChineseHeld = 0x1001E;
+constexpr int32_t kLangEnglishWaiting = 0x1001D;
+constexpr int32_t kLangEnglishPending = 0x1001C;
+
+constexpr int32_t kTextBufferCodes = 512;
+constexpr int32_t kSentenceCodes = 512;
+
+// Front-end state. The synthesis loop reads and writes the fields up to the
+// sentence buffer; the working storage after them is the front end's own.
+struct qvFrontEndState {
+    int32_t end_of_input;
+    int32_t start_of_text;
+    int32_t sentence_language;
+    // Copied in by the chunk pipeline before every call.
+    int32_t previous_chunk_length;
+    int32_t bytes_read;
+    int32_t chunk_length;  // the chunk the byte offsets below refer to
+    // Current sentence: codes and the byte offset of each within the
+    // current chunk (negative for bytes of earlier chunks), plus one
+    // closing offset at [sentence_length].
+    int32_t sentence_length;
+    uint16_t sentence[kSentenceCodes];
+    int32_t sentence_offset[kSentenceCodes + 1];
+    // Working storage of the front end itself.
+    const uint8_t* chunk;
+    int32_t chunk_view_length;
+    int32_t chunk_position;
+    int32_t text_count;
+    uint16_t text[kTextBufferCodes];
+    int32_t text_offset[kTextBufferCodes + 1];
+    int32_t pending_count;
+    uint8_t pending[4];
+    int32_t pending_offset;
+};
+
+// Called once by qvTTS_Init after the resident tables are loaded (Chinese
+// then English); 0 or an engine error code. Released in reverse by qvTTS_End.
+// The English pair belongs to engine/english (stand-in: stand_in_english.cpp).
+int qvFrontEnd_InitChinese(qvInstance* instance);
+int qvFrontEnd_InitEnglish(qvInstance* instance);
+void qvFrontEnd_ReleaseEnglish(qvInstance* instance);
+void qvFrontEnd_ReleaseChinese(qvInstance* instance);
+
+// Clears the state at the start of a synthesis.
+void qvFrontEnd_Reset(qvFrontEndState* state);
+
+// One batch: decodes chunk (null when continuing), fills up to capacity - 1
+// items plus the terminator and stores their count. Returns a kFe* status.
+int32_t qvFrontEnd_Process(qvFrontEndState* state, int32_t* language_status, const uint8_t* chunk,
+                           int32_t chunk_length, qvAnalysisItem* items, int32_t capacity,
+                           qvInstance* instance, int32_t* item_count);
+
+#endif

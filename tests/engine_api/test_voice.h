@@ -1,0 +1,32 @@
+// A small, deterministic test voice built with the library writer.
+#ifndef KVO_TESTS_ENGINE_API_TEST_VOICE_H
+#define KVO_TESTS_ENGINE_API_TEST_VOICE_H
+
+#include <string>
+#include <vector>
+
+#include "library_writer.h"
+
+namespace test_voice {
+
+using kvo_libtool::Bytes;
+
+struct Options {
+    int32_t sample_rate = 16000;
+    uint8_t voice_kind = 0;
+    bool gbk = true;
+    bool big5 = true;
+    bool unicode = true;
+};
+
+// The syllable names of section 8, in order.
+const std::vector<std::string>& SyllableNames();
+
+std::vector<Bytes> ChinesePayloads(const Options& options);
+Bytes ChineseLibrary(const Options& options = {});
+Bytes EnglishLibrary(int32_t sample_rate = 16000);
+Bytes DomainLibrary();
+
+}  // namespace test_voice
+
+#endif
