@@ -21,11 +21,14 @@ std::vector<std::string> Finals();
 // Initials, then finals not already named, then "pau" and "0".
 std::vector<std::string> Phones();
 
+// The numbers are what speech generation tests: a state with voiced
+// statistics sounds unless its phone is silence (3); a vowel (1) sounds even
+// where the statistics say unvoiced.
 enum VoicingClass : uint8_t {
-  kVoicingSilence = 0,
-  kVoicingUnvoiced = 1,
+  kVoicingUnvoiced = 0,
+  kVoicingVowel = 1,
   kVoicingVoicedConsonant = 2,
-  kVoicingVowel = 3,
+  kVoicingSilence = 3,
 };
 VoicingClass VoicingOf(const std::string& phone);
 
