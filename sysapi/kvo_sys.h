@@ -70,6 +70,8 @@ KVO_SYS_API int KVO_IsInited(void);
 /* A text for any code of the speech API, the engine, the player and this
  * library; never null. The pointer stays valid for the life of the process. */
 KVO_SYS_API const char* kvo_get_error_info(int code);
+/* A text for a result code of the player (kvo_tts_player_*); never null. */
+KVO_SYS_API const char* kvo_get_player_error_info(int code);
 
 /* Most sessions that may be open at once (init key maxSessionCount, default 16). */
 KVO_SYS_API int KVO_GetMaxSessionCount(void);
