@@ -15,6 +15,8 @@ struct MappingCase {
     int expected;        // result of preparing the key
 };
 
+void PrintTo(const MappingCase& c, std::ostream* os) { *os << c.capkey; }
+
 class ModuleMappingTest : public SdkTest, public ::testing::WithParamInterface<MappingCase> {};
 
 TEST_P(ModuleMappingTest, KeySelectsModule) {

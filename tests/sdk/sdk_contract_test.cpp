@@ -23,6 +23,8 @@ struct PieceCase {
     const char* config;
 };
 
+void PrintTo(const PieceCase& c, std::ostream* os) { *os << std::char_traits<char>::length(c.text) << " bytes [" << (c.config ? c.config : "") << "]"; }
+
 class ContractShapeTest : public ContractTest, public ::testing::WithParamInterface<PieceCase> {};
 
 TEST_P(ContractShapeTest, EveryCallIsWellFormedAndTheSpansCoverTheText) {

@@ -62,6 +62,8 @@ struct InitCase {
     int expected;
 };
 
+void PrintTo(const InitCase& c, std::ostream* os) { *os << (c.config ? c.config : "(null)"); }
+
 class InitConfigTest : public SdkTest, public ::testing::WithParamInterface<InitCase> {};
 
 TEST_P(InitConfigTest, Result) {
@@ -136,9 +138,12 @@ TEST_F(LifecycleTest, ModuleReceivesTheCheckedInitConfiguration) {
 }
 
 struct DataPathCase {
+    const char* label;
     const char* suffix;  // appended to the data folder
     int expected;        // result of preparing tts.local.synth
 };
+
+void PrintTo(const DataPathCase& c, std::ostream* os) { *os << c.label; }
 
 class DataPathTest : public SdkTest, public ::testing::WithParamInterface<DataPathCase> {};
 
@@ -151,8 +156,11 @@ TEST_P(DataPathTest, ResourcesAreFoundUnderTheNormalisedPath) {
 // A path without a final separator gets "/"; one ending in "/" stays; one
 // ending in "\" is kept as it is, which names no folder on Linux.
 INSTANTIATE_TEST_SUITE_P(Table, DataPathTest,
-                         ::testing::Values(DataPathCase{"", 0}, DataPathCase{"/", 0}, DataPathCase{"\t", 0},
-                                           DataPathCase{"\\", 14}, DataPathCase{"/.", 0}, DataPathCase{"//", 0}));
+                         ::testing::Values(DataPathCase{"NoSeparator", "", 0}, DataPathCase{"Slash", "/", 0},
+                                           DataPathCase{"TrailingTab", "\t", 0},
+                                           DataPathCase{"Backslash", "\\", 14},
+                                           DataPathCase{"DotFolder", "/.", 0},
+                                           DataPathCase{"DoubleSlash", "//", 0}));
 
 TEST_F(LifecycleTest, ReleaseWithOpenSessionIs18ThenSucceedsThen500) {
     ASSERT_EQ(InitSdk(), 0);

@@ -86,6 +86,8 @@ struct StartCase {
     bool logged_failed;  // a FAILED line of TtsSdk::StartSession
 };
 
+void PrintTo(const StartCase& c, std::ostream* os) { *os << (c.config ? c.config : "(null)"); }
+
 class StartSessionCaseTest : public SessionTest, public ::testing::WithParamInterface<StartCase> {};
 
 TEST_P(StartSessionCaseTest, Result) {
@@ -183,6 +185,8 @@ struct SynthCase {
     bool callback;
     int expected;
 };
+
+void PrintTo(const SynthCase& c, std::ostream* os) { *os << c.name; }
 constexpr int kValidId = -1000;
 
 class SynthCaseTest : public SessionTest, public ::testing::WithParamInterface<SynthCase> {};

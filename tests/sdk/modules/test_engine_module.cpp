@@ -13,15 +13,20 @@
 // Configuration it reads:
 //   session: startresult=n  KvoTtsStartSession fails with n
 //            stopfail=n     the first KvoTtsStopSession fails with n
+//            stopdelayus=n  KvoTtsStopSession takes n microseconds, during
+//                           which any synthesis on the session is counted
+//                           as overlapping
 //   synth:   piece=n        bytes of text per progress call (default 4)
 //            synthresult=n  KvoTtsSynth returns n after its last call
 //            audiofirst=1   the audio of a piece comes before its progress call
 #include <dlfcn.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstring>
 #include <mutex>
 #include <string>
+#include <thread>
 
 #include "config_assistant.h"
 #include "kvo_tts_module.h"
@@ -39,6 +44,8 @@ constexpr unsigned int kStoppedMagic = 0xdeadbeefu;
 struct TestSession {
     unsigned int magic = kSessionMagic;
     std::atomic<bool> synthesising{false};
+    std::atomic<bool> stopping{false};
+    int stop_delay_us = 0;
     int stop_failures_left = 0;
     int stop_failure_code = 0;
 };
@@ -126,6 +133,7 @@ int KvoTtsStartSession(const ConfigMap* session_config, const CapInnerItem* item
     if (forced != 0) return forced;
     TestSession* session = new TestSession();
     session->stop_failure_code = IntValue(session_config, "stopfail", 0);
+    session->stop_delay_us = IntValue(session_config, "stopdelayus", 0);
     session->stop_failures_left = session->stop_failure_code != 0 ? 1 : 0;
     *handle = session;
     ++g_starts;
@@ -146,7 +154,7 @@ int KvoTtsSynth(ModuleHandle handle, const ConfigMap* synth_config, const char* 
         ++g_stale;
         return 3;
     }
-    if (session->synthesising.exchange(true)) ++g_overlaps;
+    if (session->synthesising.exchange(true) || session->stopping.load()) ++g_overlaps;
 
     const size_t piece = static_cast<size_t>(IntValue(synth_config, "piece", 4) > 0 ? IntValue(synth_config, "piece", 4) : 4);
     const bool audio_first = IntValue(synth_config, "audiofirst", 0) != 0;
@@ -180,7 +188,10 @@ int KvoTtsStopSession(ModuleHandle* handle) {
         ++g_stale;
         return 3;
     }
+    if (session->synthesising.load() || session->stopping.exchange(true)) ++g_overlaps;
+    if (session->stop_delay_us > 0) std::this_thread::sleep_for(std::chrono::microseconds(session->stop_delay_us));
     if (session->synthesising.load()) ++g_overlaps;
+    session->stopping.store(false);
     if (session->stop_failures_left > 0) {
         --session->stop_failures_left;
         return session->stop_failure_code;
