@@ -98,7 +98,7 @@ TEST_F(ContractTest, StopAndSynthFromInsideTheCallbackAreBusy) {
     ASSERT_EQ(recorder.Synth(id_, "outer text"), 0);
     EXPECT_EQ(results, (std::vector<int>{502, 502, 0, 18}));
     EXPECT_TRUE(recorder.HoldsContract("outer text", true));
-    EXPECT_TRUE(HasLog(1, "[qvcommon][TtsSdk::StopSession] FAILED(502:" + std::string(kvo_get_error_info(502)) + ")"));
+    EXPECT_TRUE(HasLog(1, FailedLine("TtsSdk::StopSession", 502)));
     EXPECT_EQ(ModuleCounts(kContractModule).overlapping_synths, 0);
     // After the synthesis the session is idle again.
     EXPECT_EQ(kvo_tts_session_stop(id_), 0);

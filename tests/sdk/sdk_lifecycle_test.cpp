@@ -9,11 +9,6 @@ namespace {
 
 using LifecycleTest = SdkTest;
 
-std::string FailedLine(const char* operation, int code) {
-    return std::string("[qvcommon][") + operation + "] FAILED(" + std::to_string(code) + ":" +
-           kvo_get_error_info(code) + ")";
-}
-
 TEST(LifecycleWithoutSystem, InitBeforeSystemLibraryIs100) {
     ASSERT_FALSE(KVO_IsInited());
     EXPECT_EQ(kvo_tts_init(nullptr), 100);

@@ -15,11 +15,6 @@ protected:
     }
 };
 
-std::string FailedLine(const char* operation, int code) {
-    return std::string("[qvcommon][") + operation + "] FAILED(" + std::to_string(code) + ":" +
-           kvo_get_error_info(code) + ")";
-}
-
 TEST_F(SessionTest, StartSynthStopWithLogLines) {
     int id = -1;
     ASSERT_EQ(kvo_tts_session_start("capKey=tts.local.synth", &id), 0);

@@ -180,6 +180,11 @@ std::vector<LogLine> ParseLog(const std::string& text) {
     return lines;
 }
 
+std::string FailedLine(const char* operation, int code) {
+    return std::string("[qvcommon][") + operation + "] FAILED(" + std::to_string(code) + ":" +
+           kvo_get_error_info(code) + ")";
+}
+
 std::vector<ModuleEvent> ModuleEvents() {
     std::lock_guard<std::mutex> lock(g_events_mutex);
     return EventStore();

@@ -52,6 +52,9 @@ struct LogLine {
 };
 std::vector<LogLine> ParseLog(const std::string& text);
 
+// The FAILED line of an SDK operation for a code, as the log holds it.
+std::string FailedLine(const char* operation, int code);
+
 // One event of a test module (see test_module_probe.h).
 struct ModuleEvent {
     std::string module;

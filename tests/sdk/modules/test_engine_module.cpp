@@ -156,7 +156,8 @@ int KvoTtsSynth(ModuleHandle handle, const ConfigMap* synth_config, const char* 
     }
     if (session->synthesising.exchange(true) || session->stopping.load()) ++g_overlaps;
 
-    const size_t piece = static_cast<size_t>(IntValue(synth_config, "piece", 4) > 0 ? IntValue(synth_config, "piece", 4) : 4);
+    const int piece_config = IntValue(synth_config, "piece", 4);
+    const size_t piece = static_cast<size_t>(piece_config > 0 ? piece_config : 4);
     const bool audio_first = IntValue(synth_config, "audiofirst", 0) != 0;
     const size_t length = std::strlen(text);
     unsigned char audio[64];
