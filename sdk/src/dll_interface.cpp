@@ -26,6 +26,17 @@ Function SymbolAs(void* symbol) {
     return reinterpret_cast<Function>(symbol);
 }
 
+#if !defined(_WIN32)
+// The folder of this library, with a trailing '/', or "" if unknown.
+std::string OwnFolder() {
+    Dl_info info;
+    if (dladdr(reinterpret_cast<void*>(&AddressForLog), &info) == 0 || info.dli_fname == nullptr) return "";
+    const std::string path = info.dli_fname;
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+#endif
+
 }  // namespace
 
 std::string ModuleFileName(const std::string& module_name) {
@@ -112,10 +123,19 @@ bool TtsDllInterface::OpenLibrary(const std::string& file_name) {
     // A bare file name: dlopen searches LD_LIBRARY_PATH, then the RUNPATH of
     // this library ($ORIGIN), then the system folders.
     library_ = dlopen(file_name.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (library_ != nullptr) return true;
+    const char* reason = dlerror();
+    KVO_LOG(KVO_LOG_TRACE, "[%s][%s] %s", kTagTts, "TtsDllInterface::OpenLibrary", reason != nullptr ? reason : "");
+    // dlopen takes the RUNPATH of its caller; where dlopen is intercepted
+    // (sanitizer runtimes) the caller is not this library and $ORIGIN is
+    // lost, so look beside this library explicitly as well.
+    const std::string beside = OwnFolder();
+    if (beside.empty()) return false;
+    library_ = dlopen((beside + file_name).c_str(), RTLD_NOW | RTLD_LOCAL);
     if (library_ == nullptr) {
-        const char* reason = dlerror();
+        reason = dlerror();
         KVO_LOG(KVO_LOG_TRACE, "[%s][%s] %s", kTagTts, "TtsDllInterface::OpenLibrary",
-                reason != nullptr ? reason : "unknown");
+                reason != nullptr ? reason : "");
     }
     return library_ != nullptr;
 #endif

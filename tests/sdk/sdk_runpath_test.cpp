@@ -12,6 +12,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 
 #include "kvo_sys.h"
@@ -89,10 +90,11 @@ int main() {
     auto stop = Symbol<int (*)(int)>(library, "kvo_tts_session_stop");
     if (g_failures != 0) return 1;
 
-    Check(kvo_init(("dataPath=" + folder).c_str()) == 0, "kvo_init");
+    Check(kvo_init(("dataPath=" + folder + ",logLevel=5,logFilePath=" + folder).c_str()) == 0, "kvo_init");
     Check(init(("datapath=" + folder).c_str()) == 0, "kvo_tts_init");
     int id = -1;
-    Check(start("capkey=tts.local.synth", &id) == 0, "session start");
+    const int started = start("capkey=tts.local.synth", &id);
+    Check(started == 0, "session start: " + std::to_string(started));
     void* module = dlopen((folder + "/libkvo_tts_local_synth.so").c_str(), RTLD_LAZY | RTLD_NOLOAD);
     Check(module != nullptr, "the module beside libkvo_tts is the one loaded");
     if (module != nullptr) dlclose(module);
@@ -103,6 +105,10 @@ int main() {
     Check(release() == 0, "release");
     kvo_release();
     dlclose(library);
+    if (g_failures != 0) {
+        std::ifstream log(folder + "/kvo_tts.log");
+        std::fprintf(stderr, "%s", std::string(std::istreambuf_iterator<char>(log), {}).c_str());
+    }
     fs::remove_all(folder);
     std::printf("%d passed, %d failed\n", g_failures == 0 ? 1 : 0, g_failures == 0 ? 0 : 1);
     return g_failures == 0 ? 0 : 1;
