@@ -1,5 +1,9 @@
 # Compiler flags shared by every target of the project.
-add_compile_options(-Wall -Wextra -Wpedantic -Wshadow=local -Wno-missing-field-initializers)
+add_compile_options(-Wall -Wextra -Wpedantic -Wno-missing-field-initializers)
+# GCC's -Wshadow=local catches the shadowing that bites; clang has only the broad form.
+if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+  add_compile_options(-Wshadow=local)
+endif()
 if(KVO_WERROR)
   add_compile_options(-Werror)
 endif()
