@@ -34,8 +34,10 @@ function(kvo_shared_library name)
   set_target_properties(${name} PROPERTIES
     VERSION ${PROJECT_VERSION}
     SOVERSION ${ARG_SOVERSION}
-    BUILD_RPATH "$ORIGIN"
-    INSTALL_RPATH "$ORIGIN")
+    INSTALL_RPATH "$ORIGIN"
+    # The build tree has the same layout as an installation, and CMake's own
+    # build RPATH would end in an empty entry that searches the working folder.
+    BUILD_WITH_INSTALL_RPATH ON)
   target_link_options(${name} PRIVATE "LINKER:--enable-new-dtags" "LINKER:--no-undefined")
   if(ARG_EXPORT_MACRO)
     target_compile_definitions(${name} PRIVATE ${ARG_EXPORT_MACRO})
@@ -44,7 +46,7 @@ endfunction()
 
 # kvo_engine_module(name): a module loaded with dlopen by file name lib<name>.so.
 function(kvo_engine_module name)
-  set_target_properties(${name} PROPERTIES PREFIX "lib" BUILD_RPATH "$ORIGIN" INSTALL_RPATH "$ORIGIN")
+  set_target_properties(${name} PROPERTIES PREFIX "lib" INSTALL_RPATH "$ORIGIN" BUILD_WITH_INSTALL_RPATH ON)
   target_link_options(${name} PRIVATE "LINKER:--enable-new-dtags" "LINKER:--no-undefined")
 endfunction()
 
