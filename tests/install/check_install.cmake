@@ -26,10 +26,10 @@ message(STATUS "find_package consumer: ${out}")
 # pkg-config consumer.
 if(PKG_CONFIG)
   set(ENV{PKG_CONFIG_PATH} ${prefix}/lib/pkgconfig)
-  execute_process(COMMAND ${PKG_CONFIG} --cflags --libs kvo_sys OUTPUT_VARIABLE flags RESULT_VARIABLE rc
+  execute_process(COMMAND ${PKG_CONFIG} --cflags --libs kvo_tts OUTPUT_VARIABLE flags RESULT_VARIABLE rc
                   OUTPUT_STRIP_TRAILING_WHITESPACE)
   if(NOT rc EQUAL 0)
-    message(FATAL_ERROR "pkg-config does not know kvo_sys")
+    message(FATAL_ERROR "pkg-config does not know kvo_tts")
   endif()
   separate_arguments(flag_list UNIX_COMMAND "${flags}")
   execute_process(COMMAND ${CXX} ${SOURCE_DIR}/consumer/consumer.cpp ${flag_list} -fsanitize=address,undefined
