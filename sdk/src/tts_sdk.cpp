@@ -44,6 +44,17 @@ int RuleCount(const ConfigRule (&)[N]) {
 CQThreadMutex g_instance_mutex;
 std::atomic<TtsSdk*> g_instance{nullptr};
 
+// When the library is unloaded (dlclose, or the end of the process) after the
+// application released the SDK, the singleton goes with it. A still
+// initialised SDK is left alone: unloading engine modules from a static
+// destructor is not safe.
+struct SingletonReaper {
+    ~SingletonReaper() {
+        TtsSdk* sdk = g_instance.exchange(nullptr);
+        if (sdk != nullptr && !sdk->IsInited()) delete sdk;
+    }
+} g_singleton_reaper;
+
 }  // namespace
 
 TtsSdk* TtsSdk::GetInstance() {
