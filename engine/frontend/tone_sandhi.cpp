@@ -97,9 +97,12 @@ class Batch {
   // Punctuation unit or silence: neither spoken nor a letter or Greek unit.
   bool Unspoken(int k) const { return Exists(k) && items_[k].unit > b_ + 103; }
 
+  // The prosodic word index restarts in every phrase, so equal indexes in
+  // different phrases are different prosodic words.
   bool SamePw(int a, int b) const {
     return Exists(a) && Exists(b) &&
-           items_[a].prosodic_word_index == items_[b].prosodic_word_index;
+           items_[a].prosodic_word_index == items_[b].prosodic_word_index &&
+           items_[a].phrase_index == items_[b].phrase_index;
   }
   bool SameLex(int a, int b) const {
     return Exists(a) && Exists(b) && items_[a].lexical_word == items_[b].lexical_word;

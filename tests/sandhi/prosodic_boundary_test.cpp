@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <cstdio>
 #include <cstring>
 #include <set>
 #include <string>
@@ -92,7 +93,8 @@ std::set<Key> Features(const WordList& words, int index, const BoundaryModel& mo
   return keys;
 }
 
-constexpr int kV = 70, kN = 38, kR = 59, kW = 88, kNs = 41;
+// Tag numbers of the tag-name table.
+constexpr int kV = 80, kN = 38, kR = 61, kW = 88, kNs = 42;
 
 TEST(BoundaryModel, PayloadChecks) {
   ModelFile file{{"北京", "我们"}, {{24, 2, 255, 1, 5}, {0, 0, 1, -3, 7}}};
@@ -311,6 +313,46 @@ TEST(BoundaryPrediction, BadWordListsAreHarmless) {
   words.count = -3;
   PredictBoundaries(words, empty, empty);
   SUCCEED();
+}
+
+}  // namespace
+
+namespace {
+
+std::vector<uint8_t> ReadFile(const std::string& path) {
+  std::vector<uint8_t> bytes;
+  if (FILE* f = std::fopen(path.c_str(), "rb")) {
+    for (int c; (c = std::fgetc(f)) != EOF;) bytes.push_back(uint8_t(c));
+    std::fclose(f);
+  }
+  return bytes;
+}
+
+// The payloads built by tools/boundaries load, stay within the word-key
+// limit and the arena share we plan for, and split a plain sentence.
+TEST(BoundaryModel, BuiltPayloadsLoadAndPredict) {
+  const std::string dir = std::string(KVO_TEST_SOURCE_DIR) + "/data/sections/";
+  const std::vector<uint8_t> pw = ReadFile(dir + "boundary_prosodic_words.bin");
+  const std::vector<uint8_t> ph = ReadFile(dir + "boundary_phrases.bin");
+  if (pw.empty() || ph.empty()) GTEST_SKIP() << "no built boundary models in " << dir;
+  BoundaryModel pw_model, ph_model;
+  ASSERT_EQ(BoundaryModelInPlace(pw.data(), uint32_t(pw.size()), &pw_model), BoundaryModelStatus::kOk);
+  ASSERT_EQ(BoundaryModelInPlace(ph.data(), uint32_t(ph.size()), &ph_model), BoundaryModelStatus::kOk);
+  for (const BoundaryModel* m : {&pw_model, &ph_model}) {
+    EXPECT_LE(m->key_count, kBoundaryMaxWordKeys);
+    EXPECT_GT(m->entry_count, 100u);
+    EXPECT_LE(m->key_count * 4 + m->entry_count * 8, 32u * 1024);
+  }
+  // 我们 明天 去 北京 看 朋友 ， 然后 回家 。 (tag numbers: r v t ns n c w)
+  const int kT = 69, kC = 6;
+  WordList words = Words({{"我们", kR}, {"明天", kT}, {"去", kV}, {"北京", kNs}, {"看", kV},
+                          {"朋友", kN}, {"，", kW}, {"然后", kC}, {"回家", kV}, {"。", kW}});
+  PredictBoundaries(words, pw_model, ph_model);
+  const std::vector<int> flags = Flags(words);
+  EXPECT_EQ(flags[1] & 0x1000, 0x1000) << "明天";
+  EXPECT_EQ(flags[3] & 0x1000, 0x1000) << "北京";
+  EXPECT_EQ(flags[7] & 0x2000, 0x2000) << "然后 after the comma";
+  EXPECT_EQ(flags[5] & 0x2000, 0) << "朋友";
 }
 
 }  // namespace

@@ -36,6 +36,9 @@ const ReadingCase kReadingCases[] = {
     {"我 也 很 好", "wo3 ye3 hen3 hao3", "wo2 ye3 hen2 hao3"},
     {"好 ， 我", "hao3 _ wo3", "hao2 _ wo3"},
     {"好 || 了 || 我", "hao3 le5 wo3", "hao3 le5 wo3"},
+    // equal prosodic word indexes in different phrases are different words
+    {"你好 || 我 也 很 好", "ni3 hao3 wo3 ye3 hen3 hao3", "ni2 hao3 wo2 ye3 hen2 hao3"},
+    {"一 || 天", "yi1 tian1", "yi1 tian1"},
     // neutral tones
     {"妈 妈", "ma1 ma1", "ma1 ma5"},
     {"妈妈", "ma1 ma1", "ma1 ma1"},
