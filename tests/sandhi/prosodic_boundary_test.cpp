@@ -9,7 +9,9 @@
 #include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <set>
+#include <sstream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -353,6 +355,41 @@ TEST(BoundaryModel, BuiltPayloadsLoadAndPredict) {
   EXPECT_EQ(flags[3] & 0x1000, 0x1000) << "北京";
   EXPECT_EQ(flags[7] & 0x2000, 0x2000) << "然后 after the comma";
   EXPECT_EQ(flags[5] & 0x2000, 0) << "朋友";
+}
+
+// The builder records its own decisions on held-out sentences; the engine
+// must reach the same ones, or the two feature extractions have drifted.
+TEST(BoundaryModel, EngineAgreesWithTheBuilder) {
+  const std::string dir = std::string(KVO_TEST_SOURCE_DIR) + "/data/sections/";
+  const std::vector<uint8_t> pw = ReadFile(dir + "boundary_prosodic_words.bin");
+  const std::vector<uint8_t> ph = ReadFile(dir + "boundary_phrases.bin");
+  std::ifstream check(dir + "boundaries-check.txt");
+  if (pw.empty() || ph.empty() || !check) GTEST_SKIP() << "no built boundary models in " << dir;
+  BoundaryModel pw_model, ph_model;
+  ASSERT_EQ(BoundaryModelInPlace(pw.data(), uint32_t(pw.size()), &pw_model), BoundaryModelStatus::kOk);
+  ASSERT_EQ(BoundaryModelInPlace(ph.data(), uint32_t(ph.size()), &ph_model), BoundaryModelStatus::kOk);
+  int sentences = 0;
+  for (std::string word_line, flag_line;
+       std::getline(check, word_line) && std::getline(check, flag_line);) {
+    WordList words{};
+    std::istringstream ws(word_line);
+    for (std::string tok; ws >> tok && words.count < kMaxWordsPerSentence;) {
+      WordRecord& w = words.words[words.count++];
+      const size_t c1 = tok.find(':'), c2 = tok.rfind(':');
+      std::istringstream codes(tok.substr(0, c1));
+      for (std::string hex; std::getline(codes, hex, '.') && w.length < kMaxWordChars;)
+        w.chars[w.length++] = uint16_t(std::stoul(hex, nullptr, 16));
+      w.pos = int16_t(std::stoi(tok.substr(c1 + 1, c2 - c1 - 1)));
+      w.word_class = int16_t(std::stoi(tok.substr(c2 + 1)));
+    }
+    PredictBoundaries(words, pw_model, ph_model);
+    std::istringstream fs(flag_line);
+    std::vector<int> expected;
+    for (std::string f; fs >> f;) expected.push_back(int(std::stoul(f, nullptr, 16)));
+    EXPECT_EQ(Flags(words), expected) << word_line;
+    ++sentences;
+  }
+  EXPECT_GT(sentences, 10);
 }
 
 }  // namespace

@@ -54,7 +54,7 @@ class WordKeys:
         return self.index.get(word_key(word.codes), -1)
 
 
-def _neighbours(words, index, skip_quotes):
+def neighbours(words, index, skip_quotes):
     prev, nxt = [], []
     k = index - 1
     while k >= 0 and len(prev) < 3:
@@ -76,7 +76,7 @@ def _pos(word):
 def features(words, index, keys, phrase_model, phrase_start=0):
     """The (feature, value, sub-value) keys of words[index]."""
     w = words[index]
-    prev, nxt = _neighbours(words, index, phrase_model)
+    prev, nxt = neighbours(words, index, phrase_model)
     out = []
     add = lambda f, v, s=PLAIN: out.append((f, v & 0xFF, s & 0xFF))
     self_idx = keys.find(w)

@@ -117,8 +117,13 @@ def vote(weights, feats):
     return for_ >= against
 
 
+BUILDING_WORDS = [bm.internal_codes(c) for c in "栋楼门座"]
+TAG_W = 88
+
+
 def predict_sentence(s, keys, pw_weights, ph_weights):
-    """The engine's decisions for one sentence (without the building rule)."""
+    """The engine's decisions for one sentence; word 0 is reported as the
+    engine leaves it (the item builder starts both there anyway)."""
     pw = [vote(pw_weights, bm.features(s.words, k, keys, False)) for k in range(len(s.words))]
     ph = [False] * len(s.words)
     start = 0
@@ -129,8 +134,23 @@ def predict_sentence(s, keys, pw_weights, ph_weights):
             ph[k] = True
             pw[k] = True
             start = k
-    pw[0] = ph[0] = True  # the item builder starts both at the first item
+        elif w.codes in BUILDING_WORDS:
+            prev, nxt = bm.neighbours(s.words, k, True)
+            if prev and nxt and s.words[prev[0]].tag == TAG_W:
+                ph[nxt[0]] = pw[nxt[0]] = True
     return pw, ph
+
+
+def write_check(path, sentences, keys, pw_weights, ph_weights):
+    """Sentences with the builder's decisions, for the engine's test that
+    both sides extract the same features: per sentence a line of words
+    (hex codes joined by '.', then ':tag:class') and a line of flags."""
+    with open(path, "w", encoding="utf-8") as f:
+        for s in sentences:
+            pw, ph = predict_sentence(s, keys, pw_weights, ph_weights)
+            f.write(" ".join("%s:%d:%d" % (".".join("%04x" % c for c in w.codes), w.tag, w.word_class)
+                             for w in s.words) + "\n")
+            f.write(" ".join("%x" % ((0x1000 if a else 0) | (0x2000 if b else 0)) for a, b in zip(pw, ph)) + "\n")
 
 
 class Agreement:
@@ -211,10 +231,13 @@ def main():
     pw_bytes = bm.write_payload(os.path.join(args.out, "boundary_prosodic_words.bin"), keys, pw_weights)
     ph_bytes = bm.write_payload(os.path.join(args.out, "boundary_phrases.bin"), keys, ph_weights)
 
+    write_check(os.path.join(args.out, "boundaries-check.txt"), held[:60], keys, pw_weights, ph_weights)
+
     pw_agree, ph_agree = Agreement(), Agreement()
     predicted = {}
     for s in held:
         pw, ph = predict_sentence(s, keys, pw_weights, ph_weights)
+        pw[0] = ph[0] = True  # the item builder starts both at the first item
         predicted[id(s)] = ph
         pw_agree.add(s.pw, pw)
         ph_agree.add(s.ph, ph)
