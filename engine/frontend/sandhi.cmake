@@ -3,4 +3,3 @@
 target_sources(kvo_engine_frontend PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/tone_sandhi.cpp
   ${CMAKE_CURRENT_LIST_DIR}/prosodic_boundary.cpp)
-target_include_directories(kvo_engine_frontend PUBLIC ${CMAKE_SOURCE_DIR}/engine/api)

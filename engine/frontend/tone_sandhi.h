@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "analysis_item.h"
+#include "../api/analysis_item.h"  // the authoritative item record
 
 namespace kvo::frontend {
 
