@@ -34,6 +34,9 @@ const ReadingCase kReadingCases[] = {
     {"展览 馆", "zhan3 lan3 guan3", "zhan2 lan2 guan3"},
     {"小 老虎", "xiao3 lao3 hu3", "xiao3 lao2 hu3"},
     {"我 也 很 好", "wo3 ye3 hen3 hao3", "wo2 ye3 hen2 hao3"},
+    {"我 很 好", "wo3 hen3 hao3", "wo2 hen2 hao3"},
+    {"他 你 我 也 好", "ta1 ni3 wo3 ye3 hao3", "ta1 ni3 wo2 ye2 hao3"},
+    {"我 也 想 买 米", "wo3 ye3 xiang3 mai3 mi3", "wo2 ye3 xiang2 mai2 mi3"},
     {"好 ， 我", "hao3 _ wo3", "hao2 _ wo3"},
     {"好 || 了 || 我", "hao3 le5 wo3", "hao3 le5 wo3"},
     // equal prosodic word indexes in different phrases are different words
