@@ -55,6 +55,8 @@ struct qvFrontEndState {
     int32_t pending_count;
     uint8_t pending[4];
     int32_t pending_offset;
+    // The real front end's own record, taken from the arena at init.
+    void* stage;
 };
 
 // Called once by qvTTS_Init after the resident tables are loaded (Chinese

@@ -55,7 +55,13 @@ Decision FullStop(const View& v, size_t i) {
     const CharClass prev = ClassifyCode(v.codes[i - 1], v.g);
     if (prev == qvTTS_CT_CHINESE || prev == qvTTS_CT_READING) return Decision::kEnd;
   }
-  if (i + 1 >= v.count) return v.endOfInput ? Decision::kEnd : Decision::kUnknown;
+  if (i + 1 >= v.count) {
+    if (v.endOfInput) return Decision::kEnd;
+    // Only a digit after it could still join "3." to what follows; an
+    // abbreviation cut by the buffer end is decided below.
+    if (i > 0 && IsDigit(v.codes[i - 1])) return Decision::kUnknown;
+    return InAbbreviation(v, i);
+  }
   if (i > 0 && IsDigit(v.codes[i - 1]) && IsDigit(v.codes[i + 1])) return Decision::kGoOn;
   const Decision abbreviation = InAbbreviation(v, i);
   if (abbreviation == Decision::kGoOn) return Decision::kGoOn;

@@ -1,0 +1,43 @@
+// The Chinese front end's record: intake, library readers, word list and
+// scratch of one instance. Taken from the arena once at init.
+#pragma once
+
+#include <cstdint>
+
+#include "chinese_analysis.h"
+#include "text_intake.h"
+
+struct qvInstance;
+struct qvLibrary;
+
+namespace kvo::frontend {
+
+// Called after the analysis of every Chinese sentence (debugging and tests).
+using AnalysisObserver = void (*)(void* user, const WordList& words, const qvAnalysisItem* items,
+                                  int32_t count);
+
+// One section of an open library as a read callback.
+struct LibrarySection {
+  qvLibrary* library;
+  int32_t section;
+};
+
+struct ChineseFrontEnd {
+  TextIntake intake;
+  LibrarySection conversion[3];  // GBK, Big5, Unicode
+  LibrarySection lexiconSection;
+  LibrarySection polyphoneSection;
+  AnalysisResources resources;
+  WordList words;
+  WordBuildScratch scratch;
+  AnalysisObserver observer;
+  void* observerUser;
+};
+
+// The record of an initialised instance, or nullptr.
+ChineseFrontEnd* ChineseFrontEndOf(qvInstance* instance);
+
+// Installs an observer of the analysis results (nullptr to remove).
+void SetAnalysisObserver(qvInstance* instance, AnalysisObserver observer, void* user);
+
+}  // namespace kvo::frontend
