@@ -45,6 +45,7 @@ struct BackEndStage {
   GroupResult group;
   bool batchDone;
   int32_t reported;  // last item of the group reported, -1 none
+  int32_t workBytes;  // size of the label area the loop takes for a batch
   VocoderTail* tail;
   SoundEffectState effect;
 };
@@ -174,7 +175,10 @@ int32_t qvBackEnd_LabelAreaBytes(const qvInstance* instance) {
   int32_t bytes = instance->arena_free - wave - kWorkAreaReserve;
   if (bytes > kMaxWorkAreaBytes) bytes = kMaxWorkAreaBytes;
   const int32_t least = kBatchItemCount * static_cast<int32_t>(sizeof(SpeechItem));
-  return bytes < least ? least : bytes;
+  if (bytes < least) bytes = least;
+  // PlanBatch works inside exactly the block the loop takes with this size.
+  if (BackEndStage* st = Stage(instance)) st->workBytes = bytes;
+  return bytes;
 }
 
 int32_t qvBackEnd_WaveformStateBytes(const qvInstance*) { return static_cast<int32_t>(sizeof(WaveformState)); }
@@ -242,7 +246,7 @@ int qvBackEnd_PlanBatch(qvInstance* in, const qvAnalysisItem* items, int32_t ite
   BackEndStage* st = Stage(in);
   if (st == nullptr || label_area == nullptr || scratch == nullptr) return QVTTS_ERR_INVALID_ARG;
   if (first_pass) {
-    const int32_t area = qvBackEnd_LabelAreaBytes(in);
+    const int32_t area = st->workBytes;
     const size_t speech_bytes = kBatchItemCount * sizeof(SpeechItem);
     st->speech = static_cast<SpeechItem*>(label_area);
     st->work = ScratchArena(static_cast<uint8_t*>(label_area) + speech_bytes,

@@ -2,6 +2,8 @@
 // per-item volume applies, silences have their format's byte and size.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -83,6 +85,7 @@ TEST(BackendWaveformAssembly, BlocksJoinExactlyAsOneContinuousRendering) {
   // The same items through the vocoder alone, each in one go.
   VocoderTail refTail{};
   std::vector<int16_t> reference;
+  std::vector<size_t> itemEnds;
   std::vector<int16_t> buffer(1 << 16);
   for (const SpeechItem& s : g.items) {
     if (s.frameBytes == 0) continue;
@@ -94,9 +97,20 @@ TEST(BackendWaveformAssembly, BlocksJoinExactlyAsOneContinuousRendering) {
     ASSERT_TRUE(VocoderRun(&v, buffer.data(), static_cast<int32_t>(buffer.size()), &done));
     ApplyVolume(buffer.data(), done, s.volume);
     reference.insert(reference.end(), buffer.begin(), buffer.begin() + done);
+    itemEnds.push_back(reference.size());
   }
   ASSERT_EQ(blocks.size(), reference.size());
   EXPECT_EQ(blocks, reference);
+
+  // No click where one item hands over to the next: the step there stays
+  // within the steps inside the items.
+  int atItemEnds = 0, within = 0;
+  for (size_t n = 1; n < reference.size(); ++n) {
+    const int step = std::abs(reference[n] - reference[n - 1]);
+    const bool boundary = std::find(itemEnds.begin(), itemEnds.end(), n) != itemEnds.end();
+    (boundary ? atItemEnds : within) = std::max(boundary ? atItemEnds : within, step);
+  }
+  EXPECT_LE(atItemEnds, within);
 }
 
 // Silence of 100 ms in every format: its fill byte and its size.

@@ -172,6 +172,32 @@ TEST_F(BackendSynthesis, EveryPcmAndG711FormatHasItsSizeAndSound) {
   }
 }
 
+// An 8-kHz voice: its own rate passes through, other rates are converted.
+TEST(BackendSynthesis8k, FormatsOfAnEightKilohertzVoice) {
+  BackendEngine engine(BackendLibrary("cn8k.lib"));
+  ASSERT_EQ(engine.Init(), QVTTS_ERR_OK);
+  ASSERT_EQ(engine.Speak(kGbkText), QVTTS_ERR_OK);  // past the first group after init
+  engine.Set(QVTTS_PARAM_AUDIO_FORMAT, 0);
+  ASSERT_EQ(engine.Speak(kGbkText), QVTTS_ERR_OK);
+  const size_t voiceSamples = engine.audio.size() / 2;
+  ASSERT_GT(voiceSamples, 4000u);
+  // The model's narrow-band spectra come out quieter than at 16 kHz.
+  EXPECT_GT(Rms(engine.Samples16()), 100.0);
+  std::printf("[measure] 8k voice samples %zu rms %.0f\n", voiceSamples, Rms(engine.Samples16()));
+  struct Case {
+    int code;
+    double bytesPerVoiceSample;
+  } cases[] = {{2, 2.0}, {1, 1.0}, {4, 4.0}, {13, 1.0}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.code);
+    engine.Set(QVTTS_PARAM_AUDIO_FORMAT, c.code);
+    ASSERT_EQ(engine.Speak(kGbkText), QVTTS_ERR_OK);
+    ExpectArenaBack(engine);
+    const double expected = c.bytesPerVoiceSample * static_cast<double>(voiceSamples);
+    EXPECT_NEAR(static_cast<double>(engine.audio.size()), expected, expected * 0.01 + 2);
+  }
+}
+
 TEST_F(BackendSynthesis, CodedFormatsCarryData) {
   const size_t voiceSamples = Speak16().size();
   struct Coded {
