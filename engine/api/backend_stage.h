@@ -18,6 +18,10 @@ struct qvBackEndState {
     int32_t frame_in_item;  // frames already rendered of next_item
     uint32_t phase;         // oscillator phase (Q16 fraction of a turn)
     int32_t reported_item;  // items [0, reported_item) went to SyllableProc
+    // The real back end's own record, taken from the arena at init (after
+    // the resident tables) and given back at release.
+    void* stage;
+    int32_t stage_bytes;
 };
 
 // Sizes of the arena blocks the loop takes for the back end.

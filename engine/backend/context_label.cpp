@@ -27,7 +27,7 @@ const uint8_t kEnglishVoicingTable[kEnglishSymbolCount] = {
 };
 
 bool IsChineseSyllable(const SpeechItem& s, uint32_t g) {
-  return s.language == kLanguageChinese && ClassifyUnit(s.code, g) == UnitClass::kSyllable;
+  return s.language == kItemLanguageChinese && ClassifyUnit(s.code, g) == UnitClass::kSyllable;
 }
 
 int8_t WordPosition(const SpeechItem& s) {
@@ -101,7 +101,7 @@ bool BuildGroupLabels(const VoiceSymbols& symbols, uint32_t g, const AnalysisIte
     const SpeechItem& s = items[i];
     const int n = s.PhoneCount();
     if (n == 0) continue;
-    if (s.language != kLanguageChinese) {
+    if (s.language != kItemLanguageChinese) {
       std::memcpy(label, analysis[i].context, kLabelBytes);
       int centre = static_cast<uint8_t>(label[2]);
       uint8_t v = EnglishVoicing(centre);

@@ -38,7 +38,7 @@ void AssignFrames(SpeechItem* items, int first, int end, uint32_t g, const Group
     if ((s.pauseFlags & kTrailingPause) && i != end - 1) Silence(group, position + total - tail, tail);
 
     int32_t ownedFrom = position, owned = total;
-    UnitClass cls = s.language == kLanguageChinese ? ClassifyUnit(s.code, g) : UnitClass::kNone;
+    UnitClass cls = s.language == kItemLanguageChinese ? ClassifyUnit(s.code, g) : UnitClass::kNone;
     if (cls == UnitClass::kLetter || cls == UnitClass::kGreek) {
       ownedFrom = position + head;
       owned = total - head - tail;

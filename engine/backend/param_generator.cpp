@@ -17,8 +17,8 @@ namespace ml = model_layout;
 namespace {
 
 const VoiceModel* ChooseModel(const AcousticVoice& voice, const ModelHistory& history, int16_t language) {
-  if (language == kLanguageChinese) return voice.chinese;
-  if (language == kLanguageEnglish) return voice.english;
+  if (language == kItemLanguageChinese) return voice.chinese;
+  if (language == kItemLanguageEnglish) return voice.english;
   return history.any ? history.previous : voice.chinese;
 }
 
@@ -79,7 +79,7 @@ AcousticStatus GenerateGroup(const AcousticVoice& voice, const AcousticSettings&
   *result = GroupResult();
   ReleaseGroup(chunk, arena);
   if (count < 0) count = 0;
-  if (count > kMaxAnalysisItems) count = kMaxAnalysisItems;
+  if (count > kBatchItemCount) count = kBatchItemCount;
   const VoiceSymbols* symbols = voice.symbols;
   if (symbols == nullptr || (symbols->tones != 5 && symbols->tones != 6)) return AcousticStatus::kBadModel;
   const uint32_t g = static_cast<uint32_t>(symbols->tones * symbols->syllables.count);

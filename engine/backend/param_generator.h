@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "analysis_item.h"
+#include "analysis_item_alias.h"
 #include "scratch_arena.h"
 #include "speech_item.h"
 #include "voice_model.h"

@@ -50,14 +50,14 @@ bool NeedsTrailingPause(const SpeechItem* items, int count, int i, uint32_t g) {
   const SpeechItem& s = items[i];
   if (s.sylInPhrase + 1 == s.phraseLen) return true;
   bool lastOfLongWord = s.wordLen > 2 && s.sylInWord + 1 == s.wordLen;
-  if (lastOfLongWord && (s.itemFlags & kItemBreakAfterWord) && i + 1 < count &&
-      (items[i + 1].itemFlags & kItemBreakAfterWord))
+  if (lastOfLongWord && (s.itemFlags & kItemFlagBreakAfterWord) && i + 1 < count &&
+      (items[i + 1].itemFlags & kItemFlagBreakAfterWord))
     return true;
   if (i + 1 >= count) return false;
   const SpeechItem& next = items[i + 1];
   // An English item's code was forced to 0; its language tells it apart
   // from the Chinese syllable that has code 0.
-  if (next.language != kLanguageChinese) return true;
+  if (next.language != kItemLanguageChinese) return true;
   uint32_t b = 2 * g;
   uint32_t c = next.code;
   if (c == b + kPunctPauseClass || c == b + kPunctColon) return true;
@@ -84,7 +84,7 @@ void BuildPhoneLists(const VoiceSymbols& symbols, uint32_t g, const AnalysisItem
   const uint32_t b = 2 * g;
   for (int i = 0; i < count; ++i) {
     SpeechItem& s = items[i];
-    if (s.language != kLanguageChinese) {
+    if (s.language != kItemLanguageChinese) {
       s.phones[0] = static_cast<uint8_t>(analysis[i].context[2]);
       s.phones[kMaxItemPhones] = 1;
       continue;

@@ -13,8 +13,8 @@ int BatchLength(const AnalysisItem* items, int count, uint32_t g) {
   if (count <= 0) return 0;
   int n = 0;
   for (int i = 0; i < count; ++i) {
-    if (items[i].unitCode > g) continue;
-    if (items[i].phraseIndex >= items[0].phraseCount) break;
+    if (items[i].unit > g) continue;
+    if (items[i].phrase_index >= items[0].phrase_count) break;
     ++n;
   }
   return n;
@@ -25,8 +25,8 @@ int BatchLength(const AnalysisItem* items, int count, uint32_t g) {
 int PhraseLength(const AnalysisItem* items, int count, int start, uint32_t g) {
   int n = 0;
   for (int i = start; i < count; ++i) {
-    if (items[i].unitCode > g) continue;
-    if (items[i].phraseIndex != items[start].phraseIndex) break;
+    if (items[i].unit > g) continue;
+    if (items[i].phrase_index != items[start].phrase_index) break;
     ++n;
   }
   return n;
@@ -45,30 +45,30 @@ void PrepareSpeechItems(AnalysisItem* items, int count, uint32_t g, int tones, S
   for (int i = 0; i < count; ++i) {
     AnalysisItem& a = items[i];
     SpeechItem& s = speech[i];
-    if (a.language != kLanguageChinese) a.unitCode = 0;
-    s.code = a.unitCode;
+    if (a.language != kItemLanguageChinese) a.unit = 0;
+    s.code = a.unit;
     std::memcpy(s.character, &a.character, 2);
     s.itemFlags = a.flags;
     s.language = a.language;
     s.pitch = a.pitch;
     s.speed = a.speed;
     s.volume = a.volume;
-    s.pauseMs = a.pauseLength;
+    s.pauseMs = a.pause_length;
     s.text = a.name;
-    if (a.unitCode > g || a.language != kLanguageChinese) continue;
-    if (!phraseOpen || a.phraseIndex != items[phraseOpener].phraseIndex) {
+    if (a.unit > g || a.language != kItemLanguageChinese) continue;
+    if (!phraseOpen || a.phrase_index != items[phraseOpener].phrase_index) {
       phraseOpen = true;
       phraseOpener = i;
       phraseLen = PhraseLength(items, count, i, g);
       sylInPhrase = 0;
     }
-    s.sylInWord = a.posInWord;
-    s.wordLen = a.wordLength;
+    s.sylInWord = a.position_in_prosodic_word;
+    s.wordLen = a.prosodic_word_length;
     s.sylInPhrase = Narrow(sylInPhrase++);
     s.phraseLen = Narrow(phraseLen);
     s.sylInSentence = Narrow(sylInSentence++);
     s.sentenceLen = Narrow(sentenceLen);
-    s.tone = static_cast<uint8_t>(a.unitCode % tones + 1);
+    s.tone = static_cast<uint8_t>(a.unit % tones + 1);
   }
 }
 

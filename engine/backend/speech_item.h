@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "analysis_item.h"
+#include "analysis_item_alias.h"
 
 namespace kvo {
 namespace backend {

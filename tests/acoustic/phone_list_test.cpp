@@ -153,7 +153,7 @@ TEST_F(AcousticPhoneList, SyllabicNasalHasNoFinalPhone) {
 TEST_F(AcousticPhoneList, BreakAfterLongWordAddsPause) {
   items = {Syllable(voice.Code("ba", 1), 0, 3), Syllable(voice.Code("ma", 1), 1, 3), Syllable(voice.Code("si", 1), 2, 3),
            Syllable(voice.Code("shi", 4), 0, 1)};
-  for (auto& a : items) a.flags |= kItemBreakAfterWord;
+  for (auto& a : items) a.flags |= kItemFlagBreakAfterWord;
   Prepare();
   EXPECT_EQ(Phones(2), "s i pau");
   items[3].flags = 0;
@@ -164,8 +164,8 @@ TEST_F(AcousticPhoneList, BreakAfterLongWordAddsPause) {
 TEST_F(AcousticPhoneList, PositionsCountSyllablesPerPhraseAndBatch) {
   items = {Syllable(voice.Code("ba", 1), 0, 2, 0, 2), Syllable(voice.Code("ma", 1), 1, 2, 0, 2),
            Pause(B(kPunctFirst)), Syllable(voice.Code("shi", 4), 0, 1, 1, 2)};
-  items[2].phraseIndex = 0;
-  items[2].phraseCount = 2;
+  items[2].phrase_index = 0;
+  items[2].phrase_count = 2;
   Prepare();
   struct Expect { int inPhrase, phraseLen, inSentence, sentenceLen; };
   const Expect expect[] = {{0, 2, 0, 3}, {1, 2, 1, 3}, {0, 0, 0, 0}, {0, 1, 2, 3}};
@@ -184,7 +184,7 @@ TEST_F(AcousticPhoneList, UnitsAndUnclassifiedCodes) {
   items = {Pause(B(kLetterFirst + 1)), Pause(B(kGreekFirst)), Pause(B(300)), Pause(B(kPhraseFirst)),
            Pause(kUnitSilence), Pause(B(kLetterFirst + 40)), English(testvoice::kEnT),
            Syllable(static_cast<uint16_t>(voice.G() + 3), 0, 1)};
-  items[6].unitCode = 1234;
+  items[6].unit = 1234;
   Prepare();
   EXPECT_EQ(Phones(0), "b i");               // letter B
   EXPECT_EQ(Phones(1), "a l f a");           // Greek alpha
@@ -194,7 +194,7 @@ TEST_F(AcousticPhoneList, UnitsAndUnclassifiedCodes) {
   EXPECT_EQ(speech[5].PhoneCount(), 0);      // letter without table entry
   EXPECT_EQ(speech[6].PhoneCount(), 1);      // English: one phone, code forced to 0
   EXPECT_EQ(speech[6].code, 0);
-  EXPECT_EQ(items[6].unitCode, 0);
+  EXPECT_EQ(items[6].unit, 0);
   EXPECT_EQ(speech[7].PhoneCount(), 0);      // syllable code beyond the table
 }
 

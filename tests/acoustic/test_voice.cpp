@@ -198,23 +198,23 @@ uint16_t Voice::Code(const char* syllable, int tone) const {
 AnalysisItem Syllable(uint16_t code, int posInWord, int wordLength, int phraseIndex, int phraseCount) {
   AnalysisItem a;
   std::memset(&a, 0, sizeof(a));
-  a.unitCode = code;
+  a.unit = code;
   a.character = 0xBBD2;
-  a.posInWord = static_cast<uint8_t>(posInWord);
-  a.wordLength = static_cast<uint8_t>(wordLength);
-  a.phraseIndex = static_cast<uint8_t>(phraseIndex);
-  a.phraseCount = static_cast<uint8_t>(phraseCount);
-  a.flags = posInWord == 0 ? kItemStartsWord : 0;
+  a.position_in_prosodic_word = static_cast<uint8_t>(posInWord);
+  a.prosodic_word_length = static_cast<uint8_t>(wordLength);
+  a.phrase_index = static_cast<uint8_t>(phraseIndex);
+  a.phrase_count = static_cast<uint8_t>(phraseCount);
+  a.flags = posInWord == 0 ? kItemFlagProsodicWordStart : 0;
   return a;
 }
 
 AnalysisItem Pause(uint16_t code, int pauseMs) {
   AnalysisItem a;
   std::memset(&a, 0, sizeof(a));
-  a.unitCode = code;
+  a.unit = code;
   a.character = 0xA3AC;
-  a.flags = kItemPause;
-  a.pauseLength = static_cast<int16_t>(pauseMs);
+  a.flags = kItemFlagPause;
+  a.pause_length = static_cast<int16_t>(pauseMs);
   return a;
 }
 
@@ -222,11 +222,11 @@ AnalysisItem English(int phone, int phraseIndex, int phraseCount) {
   AnalysisItem a;
   std::memset(&a, 0, sizeof(a));
   a.character = 'a';
-  a.flags = kItemTerminator;
-  a.language = kLanguageEnglish;
-  a.labelCount = 1;
-  a.phraseIndex = static_cast<uint8_t>(phraseIndex);
-  a.phraseCount = static_cast<uint8_t>(phraseCount);
+  a.flags = kItemFlagTerminator;
+  a.language = kItemLanguageEnglish;
+  a.label_count = 1;
+  a.phrase_index = static_cast<uint8_t>(phraseIndex);
+  a.phrase_count = static_cast<uint8_t>(phraseCount);
   std::memset(a.context, 0xFF, sizeof(a.context));
   a.context[0] = a.context[1] = a.context[3] = a.context[4] = 0;
   a.context[2] = static_cast<int8_t>(phone);

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "analysis_item.h"
+#include "analysis_item_alias.h"
 #include "model_writer.h"
 #include "param_generator.h"
 

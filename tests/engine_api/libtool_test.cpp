@@ -62,7 +62,9 @@ TEST(LibtoolProgram, BuildsALibraryTheEngineOpens) {
     const std::string tool = std::string(KVO_TEST_BINARY_DIR) + "/bin/kvo-libtool";
     std::vector<std::unique_ptr<TempLibrary>> payload_files;
     std::string command = tool + " build --kind chinese --rate 8000";
-    const auto payloads = test_voice::ChinesePayloads({});
+    test_voice::Options options;
+    options.sample_rate = 8000;  // the voice model matches the library's rate
+    const auto payloads = test_voice::ChinesePayloads(options);
     for (size_t i = 0; i < payloads.size(); ++i) {
         payload_files.push_back(std::make_unique<TempLibrary>(payloads[i]));
         command += " --section " + std::to_string(i + 1) + "=" + payload_files.back()->path();

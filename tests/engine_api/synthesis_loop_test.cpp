@@ -83,6 +83,12 @@ INSTANTIATE_TEST_SUITE_P(EngineChunks, EngineChunkedSynthesis,
 TEST_F(EngineSynthesis, OutputDoesNotDependOnTheChunkSize) {
     recorder.text = GbkText();
     recorder.chunk_bytes = 1024;
+    // The first group after init shortens its edge phones (a model change), so compare later syntheses.
+    ASSERT_EQ(qvTTS_SynthesizeText(engine.handle()), QVTTS_ERR_OK);
+    recorder = CallbackRecorder();
+    recorder.text = GbkText();
+    recorder.chunk_bytes = 1024;
+    recorder.Install(engine.handle());
     ASSERT_EQ(qvTTS_SynthesizeText(engine.handle()), QVTTS_ERR_OK);
     const size_t whole = recorder.output_bytes;
     const size_t syllables = recorder.spellings.size();

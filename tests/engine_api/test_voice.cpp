@@ -1,6 +1,7 @@
 #include "test_voice.h"
 
 #include "library_format.h"
+#include "test_voice_model.h"
 
 namespace test_voice {
 
@@ -54,12 +55,18 @@ std::vector<Bytes> ChinesePayloads(const Options& options) {
     at(kCnPhoneNames) = NameTablePayload({"sil", "a", "b", "o", "m"});
     at(kCnPhoneVoicing) = Bytes{0, 1, 2, 1, 2};
     at(kCnPersonNameModel) = Bytes(8, 0);
-    for (int32_t s = kCnBackEndTable1; s <= kCnBackEndTable4; ++s) at(s) = Pattern(20 + s, static_cast<uint8_t>(s));
+    // Unit tables: index sections of whole 4-byte units, context sections of 5-byte contexts.
+    for (int32_t s = kCnBackEndTable1; s <= kCnBackEndTable4; ++s) {
+        at(s) = Pattern((s - kCnBackEndTable1) % 2 == 0 ? 36 : 35, static_cast<uint8_t>(s));
+    }
     Bytes info(2 * kVoiceInfoRecordBytes, 0);
     StoreLe32(info.data() + kVoiceInfoRecordBytes + 4, options.sample_rate);
     StoreLe16(info.data() + kVoiceInfoRecordBytes + 14, 16);
     at(kCnVoiceInfo) = info;
-    at(kCnVoiceModel) = Pattern(48, 9);
+    // The voice model stores file positions, so it is written for its place after sections 1 to 18.
+    std::string error;
+    at(kCnVoiceModel) = kvo::testmodel::VowelVoiceModelPayload(
+        std::vector<Bytes>(p.begin(), p.begin() + (kCnVoiceModel - 1)), options.sample_rate, &error);
     return p;
 }
 
