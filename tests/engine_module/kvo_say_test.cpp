@@ -1,6 +1,8 @@
 // kvo-say end to end on the generated test voice: WAV headers per format,
 // audio on standard output, the voice list, and failures that leave no file.
 #include <gtest/gtest.h>
+#include <dirent.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -8,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "module_test_support.h"
 
@@ -40,7 +43,18 @@ protected:
         run.err = ReadFile(err);
         return run;
     }
-    bool Exists(const std::string& name) const { return access((dir_ + "/" + name).c_str(), F_OK) == 0; }
+    // Files of the scratch folder other than the captured output streams.
+    std::vector<std::string> OtherFiles() const {
+        std::vector<std::string> names;
+        if (DIR* folder = opendir(dir_.c_str())) {
+            while (const dirent* entry = readdir(folder)) {
+                const std::string name = entry->d_name;
+                if (name != "." && name != ".." && name != "stdout" && name != "stderr") names.push_back(name);
+            }
+            closedir(folder);
+        }
+        return names;
+    }
 
     std::string dir_;
 };
@@ -79,7 +93,10 @@ TEST_P(KvoSayFormats, WritesAMatchingWavHeaderAndSound) {
     EXPECT_EQ(wav.substr(36, 4), "data");
     EXPECT_EQ(Le32(wav, 40), wav.size() - 44);
     EXPECT_EQ(wav.find_first_not_of(wav[44], 44) == std::string::npos, false) << "only silence";
-    EXPECT_FALSE(Exists("out.wav.partial"));
+    EXPECT_EQ(OtherFiles(), std::vector<std::string>{"out.wav"});
+    struct stat info;
+    ASSERT_EQ(stat((dir_ + "/out.wav").c_str(), &info), 0);
+    EXPECT_NE(info.st_mode & 0044, 0u) << "written private";
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, KvoSayFormats,
@@ -119,8 +136,7 @@ TEST_P(KvoSayFailures, ReportAndLeaveNoFile) {
     const SayRun run = Say(arguments);
     EXPECT_EQ(run.status, GetParam().status) << run.err;
     EXPECT_NE(run.err.find(GetParam().message), std::string::npos) << run.err;
-    EXPECT_FALSE(Exists("out.wav"));
-    EXPECT_FALSE(Exists("out.wav.partial"));
+    EXPECT_TRUE(OtherFiles().empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -129,6 +145,8 @@ INSTANTIATE_TEST_SUITE_P(
                       FailureCase{"-c tts.local.nosuchvoice -o '%s/out.wav' 你好", "kvo_tts_session_start failed", 1},
                       FailureCase{"--config soundeffect=Echo -o '%s/out.wav' 你好", "kvo_tts_session_start failed", 1},
                       FailureCase{"--config audioformat=pcm44k -o '%s/out.wav' 你好", "unknown audioformat", 2},
+                      FailureCase{"--codepage utf16le -o '%s/out.wav' 你好", "unknown code page", 2},
+                      FailureCase{"-o '%s/out.wav' ''", "kvo_tts_synth failed", 1},
                       FailureCase{"你好", "no output", 2}));
 
 }  // namespace
