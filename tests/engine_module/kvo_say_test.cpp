@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -71,6 +72,7 @@ struct HeaderCase {
     const char* format;
     uint32_t tag, rate, byte_rate, block_align, bits;
 };
+std::ostream& operator<<(std::ostream& out, const HeaderCase& c) { return out << c.format; }
 
 class KvoSayFormats : public KvoSay, public ::testing::WithParamInterface<HeaderCase> {};
 
@@ -126,6 +128,7 @@ struct FailureCase {
     const char* message;
     int status;
 };
+std::ostream& operator<<(std::ostream& out, const FailureCase& c) { return out << c.arguments; }
 
 class KvoSayFailures : public KvoSay, public ::testing::WithParamInterface<FailureCase> {};
 

@@ -3,6 +3,7 @@
 // usage records.
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 #include "module_test_support.h"
@@ -16,6 +17,7 @@ struct StartCase {
     const char* config;
     int expected;
 };
+std::ostream& operator<<(std::ostream& out, const StartCase& c) { return out << c.config; }
 
 class ModuleSessionStart : public ModuleApiTest, public ::testing::WithParamInterface<StartCase> {};
 
@@ -100,6 +102,7 @@ struct SynthConfigCase {
     const char* config;
     int expected;
 };
+std::ostream& operator<<(std::ostream& out, const SynthConfigCase& c) { return out << c.capkey << " " << c.config; }
 
 class ModuleSynthConfig : public ModuleApiTest, public ::testing::WithParamInterface<SynthConfigCase> {};
 

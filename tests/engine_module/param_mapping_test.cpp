@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -77,6 +78,9 @@ struct MappingCase {
     Pairs expected_run;   // must appear in this order, one after the other
     int32_t absent_id;    // -1, or an id that must not be passed
 };
+std::ostream& operator<<(std::ostream& out, const MappingCase& c) {
+    return out << c.session << " / " << (c.synth ? c.synth : "(start)");
+}
 
 class ParamMapping : public ModuleApiTest, public ::testing::WithParamInterface<MappingCase> {};
 
