@@ -1,4 +1,5 @@
 // kvo-say: speaks text into an audio file through the public speech API.
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -30,7 +31,8 @@ const char kUsage[] =
     "                        '-' writes the raw audio to standard output.\n"
     "  -f, --file FILE       read the text from FILE ('-' for standard input)\n"
     "      --codepage CP     code page of the text: utf8 (default), gbk (936),\n"
-    "                        big5 (950), utf16le (1200), utf16be (1201), or a number\n"
+    "                        big5 (950), or a number (not UTF-16: the text must\n"
+    "                        be free of NUL bytes)\n"
     "  -c, --capkey KEY      capability key of the voice (default tts.local.synth)\n"
     "      --config K=V,...  session and synthesis keys as the API takes them, e.g.\n"
     "                        audioformat=pcm8k16bit,speed=6.5,volume=7,pitch=5,\n"
@@ -71,10 +73,8 @@ int SdkError(const char* what, int code) {
 }
 
 bool CodepageNumber(const std::string& name, std::string& out) {
-    static const char* const kNames[][2] = {{"utf8", "65001"},    {"utf-8", "65001"},   {"gbk", "936"},
-                                            {"gb2312", "936"},    {"cp936", "936"},     {"big5", "950"},
-                                            {"utf16le", "1200"},  {"utf-16le", "1200"}, {"utf16be", "1201"},
-                                            {"utf-16be", "1201"}};
+    static const char* const kNames[][2] = {{"utf8", "65001"}, {"utf-8", "65001"}, {"gbk", "936"},
+                                            {"gb2312", "936"}, {"cp936", "936"},   {"big5", "950"}};
     for (const auto& entry : kNames) {
         if (name == entry[0]) {
             out = entry[1];
@@ -82,6 +82,8 @@ bool CodepageNumber(const std::string& name, std::string& out) {
         }
     }
     if (!name.empty() && name.find_first_not_of("0123456789") == std::string::npos) {
+        // The API takes NUL-terminated text, which UTF-16 can never be.
+        if (name == "1200" || name == "1201") return false;
         out = name;
         return true;
     }
@@ -194,10 +196,7 @@ int Run(const Options& options) {
         }
         text.assign(std::istreambuf_iterator<char>(*in), std::istreambuf_iterator<char>());
     }
-    if (text.find('\0') != std::string::npos && options.codepage.rfind("utf16", 0) != 0 &&
-        options.codepage.rfind("120", 0) != 0) {
-        text.resize(text.find('\0'));  // the API reads up to the first NUL
-    }
+    if (text.find('\0') != std::string::npos) text.resize(text.find('\0'));  // the API reads up to the first NUL
 
     std::string session_config = "capkey=" + options.capkey;
     if (!options.codepage.empty()) {
@@ -237,10 +236,29 @@ int Run(const Options& options) {
     // Audio goes to a scratch file beside the output and is renamed at the
     // end, so that a failed run leaves no partial file behind.
     const bool to_stdout = options.output == "-";
-    const std::string scratch = to_stdout ? std::string() : options.output + ".partial";
+    // A unique scratch name, so that no file of the user's is overwritten.
+    std::string scratch = to_stdout ? std::string() : options.output + ".partial-XXXXXX";
     SynthState state;
     state.progress = options.progress;
-    state.out = to_stdout ? stdout : std::fopen(scratch.c_str(), "wb");
+    if (to_stdout) {
+        state.out = stdout;
+    } else {
+        std::vector<char> name(scratch.begin(), scratch.end());
+        name.push_back('\0');
+        const int fd = mkstemp(name.data());
+        if (fd >= 0) {
+            scratch = name.data();
+            // mkstemp makes the file private; the result gets the usual mode.
+            const mode_t mask = umask(0);
+            umask(mask);
+            fchmod(fd, 0666 & ~mask);
+            state.out = fdopen(fd, "wb");
+            if (state.out == nullptr) {
+                close(fd);
+                std::remove(scratch.c_str());
+            }
+        }
+    }
     int result = 0;
     if (state.out == nullptr) {
         std::fprintf(stderr, "kvo-say: cannot write %s: %s\n", options.output.c_str(), std::strerror(errno));
