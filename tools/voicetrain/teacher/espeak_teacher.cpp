@@ -37,7 +37,11 @@ Capture* g_capture = nullptr;
 int OnSynth(short* wav, int count, espeak_EVENT* events) {
     if (wav != nullptr && count > 0) g_capture->samples.insert(g_capture->samples.end(), wav, wav + count);
     for (; events != nullptr && events->type != espeakEVENT_LIST_TERMINATED; ++events) {
-        if (events->type == espeakEVENT_WORD) {
+        if (events->type == espeakEVENT_WORD && events->length == 0) {
+            // A word event without text: the teacher marks the end of a
+            // clause after a trailing pause mark; no syllable starts here.
+            continue;
+        } else if (events->type == espeakEVENT_WORD) {
             g_capture->events.push_back({Event::kWord, events->sample, events->text_position, ""});
         } else if (events->type == espeakEVENT_PHONEME) {
             char name[9] = {0};

@@ -1,0 +1,198 @@
+#include "features/lpc_analysis.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace voicetrain {
+
+double LpcFromSignal(const double* x, int n, int order, std::vector<double>& a) {
+    std::vector<double> r(static_cast<size_t>(order) + 1, 0.0);
+    for (int k = 0; k <= order; ++k)
+        for (int i = k; i < n; ++i) r[k] += x[i] * x[i - k];
+    // White-noise floor (-40 dB) and a 60-Hz lag window: no needle-sharp
+    // poles from stationary harmonics.
+    r[0] = r[0] * 1.0001 + 1e-3;
+    for (int k = 1; k <= order; ++k) {
+        const double w = 2.0 * M_PI * 60.0 / 16000.0 * k;
+        r[k] *= std::exp(-0.5 * w * w);
+    }
+    a.assign(static_cast<size_t>(order) + 1, 0.0);
+    a[0] = 1.0;
+    double err = r[0];
+    std::vector<double> prev;
+    for (int i = 1; i <= order; ++i) {
+        double acc = r[i];
+        for (int j = 1; j < i; ++j) acc += a[j] * r[i - j];
+        const double k = -acc / err;
+        prev = a;
+        for (int j = 1; j < i; ++j) a[j] = prev[j] + k * prev[i - j];
+        a[i] = k;
+        err *= (1.0 - k * k);
+        if (err <= 0) {
+            err = 0;
+            break;
+        }
+    }
+    return err;
+}
+
+namespace {
+
+// Sum f[m]/2 + f[k] T_(m-k)(x) over k < m: the symmetric polynomial
+// P(z)/(1+z^-1) or Q(z)/(1-z^-1) on the unit circle at x = cos(w),
+// without its linear phase.
+double Chebyshev(const std::vector<double>& f, double x) {
+    const int m = static_cast<int>(f.size()) - 1;
+    double sum = f[m] / 2.0;
+    double T[32];
+    T[0] = 1.0;
+    if (m >= 1) T[1] = x;
+    for (int n = 2; n <= m; ++n) T[n] = 2.0 * x * T[n - 1] - T[n - 2];
+    for (int k = 0; k < m; ++k) sum += f[k] * T[m - k];
+    return sum;
+}
+
+const std::vector<double>& GridCosines() {
+    static std::vector<double> grid = [] {
+        std::vector<double> g(1025);
+        for (int i = 0; i <= 1024; ++i) g[i] = std::cos(M_PI * i / 1024.0);
+        return g;
+    }();
+    return grid;
+}
+
+}  // namespace
+
+bool LpcToLsf(const std::vector<double>& a, std::vector<double>& lsf) {
+    const int p = static_cast<int>(a.size()) - 1;
+    lsf.clear();
+    if (p % 2 != 0 || p > 60) return false;  // T[] holds 32 terms
+    const int m = p / 2;
+    std::vector<double> f1(static_cast<size_t>(m) + 1), f2(static_cast<size_t>(m) + 1);
+    f1[0] = f2[0] = 1.0;
+    for (int i = 0; i < m; ++i) {
+        f1[i + 1] = a[i + 1] + a[p - i] - f1[i];
+        f2[i + 1] = a[i + 1] - a[p - i] + f2[i];
+    }
+    const std::vector<double>& grid = GridCosines();
+    for (const std::vector<double>* f : {&f1, &f2}) {
+        double x0 = grid[0], v0 = Chebyshev(*f, x0);
+        for (size_t g = 1; g < grid.size(); ++g) {
+            const double x1 = grid[g], v1 = Chebyshev(*f, x1);
+            if ((v0 < 0) != (v1 < 0)) {
+                double lo = x0, hi = x1, vlo = v0;
+                for (int it = 0; it < 30; ++it) {
+                    const double mid = 0.5 * (lo + hi);
+                    const double vm = Chebyshev(*f, mid);
+                    if ((vm < 0) == (vlo < 0)) {
+                        lo = mid;
+                        vlo = vm;
+                    } else {
+                        hi = mid;
+                    }
+                }
+                lsf.push_back(std::acos(0.5 * (lo + hi)));
+            }
+            x0 = x1;
+            v0 = v1;
+        }
+    }
+    std::sort(lsf.begin(), lsf.end());
+    return static_cast<int>(lsf.size()) == p;
+}
+
+std::vector<double> LsfToLpcFloat(const std::vector<double>& lsf) {
+    const int p = static_cast<int>(lsf.size());
+    // P has the even-indexed lines (1st, 3rd, ...) and a root at z = -1,
+    // Q the others and a root at z = +1.
+    std::vector<double> P{1.0}, Q{1.0};
+    auto multiply = [](std::vector<double>& poly, double c1, double c2) {
+        std::vector<double> out(poly.size() + 2, 0.0);
+        for (size_t i = 0; i < poly.size(); ++i) {
+            out[i] += poly[i];
+            out[i + 1] += c1 * poly[i];
+            out[i + 2] += c2 * poly[i];
+        }
+        poly = out;
+    };
+    for (int i = 0; i < p; ++i) multiply(i % 2 == 0 ? P : Q, -2.0 * std::cos(lsf[i]), 1.0);
+    std::vector<double> Pz(P.size() + 1, 0.0), Qz(Q.size() + 1, 0.0);
+    for (size_t i = 0; i < P.size(); ++i) {
+        Pz[i] += P[i];
+        Pz[i + 1] += P[i];
+        Qz[i] += Q[i];
+        Qz[i + 1] -= Q[i];
+    }
+    std::vector<double> a(static_cast<size_t>(p) + 1);
+    for (int i = 0; i <= p; ++i) a[i] = 0.5 * (Pz[i] + Qz[i]);
+    return a;
+}
+
+uint16_t LsfUnits(double angle) {
+    long v = std::lround(angle / M_PI * 65536.0);
+    return static_cast<uint16_t>(std::clamp(v, 1L, 65535L));
+}
+
+std::vector<FrameAnalysis> AnalyseSignal(const std::vector<int16_t>& samples, const AnalysisSettings& s) {
+    const int n = static_cast<int>(samples.size());
+    const int frames = (n + s.hop - 1) / s.hop;
+    std::vector<FrameAnalysis> out(static_cast<size_t>(frames));
+    std::vector<double> window(static_cast<size_t>(s.window)), x(static_cast<size_t>(s.window));
+    for (int i = 0; i < s.window; ++i) window[i] = 0.5 - 0.5 * std::cos(2 * M_PI * (i + 0.5) / s.window);
+    std::vector<double> a, lsf;
+    std::vector<uint16_t> previous;
+    const int minLag = s.rate / 400, maxLag = s.rate / 60;
+    for (int t = 0; t < frames; ++t) {
+        FrameAnalysis& f = out[static_cast<size_t>(t)];
+        const int centre = t * s.hop + s.hop / 2;
+        const int start = centre - s.window / 2;
+        for (int i = 0; i < s.window; ++i) {
+            const int j = start + i;
+            x[i] = (j >= 0 && j < n) ? samples[j] * window[i] : 0.0;
+        }
+        double energy = 0.0;
+        int count = 0;
+        for (int j = t * s.hop; j < (t + 1) * s.hop && j < n; ++j, ++count) energy += double(samples[j]) * samples[j];
+        f.rms = count > 0 ? std::sqrt(energy / count) : 0.0;
+
+        LpcFromSignal(x.data(), s.window, s.order, a);
+        if (LpcToLsf(a, lsf)) {
+            f.lsf.resize(static_cast<size_t>(s.order));
+            for (int i = 0; i < s.order; ++i) f.lsf[i] = LsfUnits(lsf[i]);
+        } else if (!previous.empty()) {
+            f.lsf = previous;
+        } else {
+            f.lsf.resize(static_cast<size_t>(s.order));
+            for (int i = 0; i < s.order; ++i) f.lsf[i] = LsfUnits(M_PI * (i + 1) / (s.order + 1));
+        }
+        previous = f.lsf;
+
+        // Voicing: normalised autocorrelation peak within 60 ... 400 Hz, on
+        // the window averaged down to a quarter of the rate (cheap, and
+        // the fundamental lies far below the new Nyquist frequency).
+        double best = 0.0;
+        int bestLag = 0;
+        if (f.rms >= s.silence_rms) {
+            const int m = s.window / 4;
+            double d[256];
+            for (int i = 0; i < m && i < 256; ++i) d[i] = x[4 * i] + x[4 * i + 1] + x[4 * i + 2] + x[4 * i + 3];
+            for (int lag = minLag / 4; lag <= maxLag / 4 && lag < m; ++lag) {
+                double c = 0.0, e1 = 0.0, e2 = 0.0;
+                for (int i = 0; i + lag < m; ++i) {
+                    c += d[i] * d[i + lag];
+                    e1 += d[i] * d[i];
+                    e2 += d[i + lag] * d[i + lag];
+                }
+                if (e1 > 0 && e2 > 0 && c / std::sqrt(e1 * e2) > best) {
+                    best = c / std::sqrt(e1 * e2);
+                    bestLag = lag;
+                }
+            }
+        }
+        if (bestLag > 0) f.f0 = s.rate / (4.0 * bestLag);
+        f.voiced = best >= s.voicing_threshold;
+    }
+    return out;
+}
+
+}  // namespace voicetrain

@@ -1,0 +1,49 @@
+// Spectral analysis of training audio in the vocoder's terms: all-pole
+// (LPC) envelopes of 25-ms windows every 5 ms, as line spectral
+// frequencies in units of pi/65536, and a voicing decision.
+#ifndef KVO_VOICETRAIN_LPC_ANALYSIS_H
+#define KVO_VOICETRAIN_LPC_ANALYSIS_H
+
+#include <cstdint>
+#include <vector>
+
+namespace voicetrain {
+
+// Predictor a[1..order] (a[0] = 1) of the autocorrelation method, with
+// a slight white-noise floor so silent windows stay well conditioned.
+// Returns the prediction error power (>= 0).
+double LpcFromSignal(const double* x, int n, int order, std::vector<double>& a);
+
+// LSFs of a stable predictor, ascending, as angles in (0, pi). False when
+// the polynomial roots could not all be found (then `lsf` is unusable).
+bool LpcToLsf(const std::vector<double>& a, std::vector<double>& lsf);
+
+// Predictor of LSF angles (the textbook inverse, without the vocoder's
+// formant sharpening).
+std::vector<double> LsfToLpcFloat(const std::vector<double>& lsf);
+
+// LSF angle to the vocoder's unit, pi/65536, kept within 1 ... 65535.
+uint16_t LsfUnits(double angle);
+
+struct FrameAnalysis {
+    std::vector<uint16_t> lsf;  // order values, pi/65536
+    double rms = 0.0;           // of the frame's 5-ms hop, in sample units
+    bool voiced = false;
+    double f0 = 0.0;            // the teacher's own F0 estimate (voiced frames)
+};
+
+struct AnalysisSettings {
+    int rate = 16000;
+    int order = 20;
+    int hop = 80;      // 5 ms
+    int window = 400;  // 25 ms
+    double voicing_threshold = 0.45;  // normalised autocorrelation peak
+    double silence_rms = 60.0;        // below: unvoiced whatever the peak
+};
+
+// Frame t covers samples [t*hop, (t+1)*hop); its window is centred there.
+std::vector<FrameAnalysis> AnalyseSignal(const std::vector<int16_t>& samples, const AnalysisSettings& settings);
+
+}  // namespace voicetrain
+
+#endif
