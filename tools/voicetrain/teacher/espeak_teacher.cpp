@@ -191,10 +191,17 @@ int main(int argc, char** argv) {
         Capture capture;
         g_capture = &capture;
         const std::string& text = line.teacher_text;
+        // The teacher starts speaking at its first sample; 100 ms of
+        // silence before and after give the sentence-edge pauses of our
+        // items real time to align with.
+        const int edge = teacher_rate / 10;
+        capture.samples.assign(static_cast<size_t>(edge), 0);
         const espeak_ERROR result =
             espeak_Synth(text.c_str(), text.size() + 1, 0, POS_CHARACTER, 0, espeakCHARS_UTF8, nullptr, nullptr);
         espeak_Synchronize();
         g_capture = nullptr;
+        for (Event& e : capture.events) e.sample += edge;
+        capture.samples.insert(capture.samples.end(), static_cast<size_t>(edge), 0);
         std::vector<SyllableTiming> timings;
         if (result != EE_OK) {
             ++skipped["teacher refused the text"];

@@ -6,8 +6,9 @@
 //
 // DIR holds <id>.wav (16 kHz mono) and <id>.align per labelled sentence
 // (kvo-teacher-espeak writes them; a real corpus with a forced aligner can
-// write the same). --sections holds sectionNN.bin payloads 1 ... 18 of the
-// library; the model becomes section 19.
+// write the same). --sections is a folder of sectionNN.bin payloads 1 ... 18
+// or an existing Chinese library whose sections are kept; the model becomes
+// section 19.
 //
 // Options: --f0 tone|recording (log-F0 targets from the tone model, the
 // default, or from the recording), --leaves N (most leaves per spectrum and
@@ -25,6 +26,7 @@
 
 #include "align/phone_alignment.h"
 #include "cluster/decision_tree.h"
+#include "library_format.h"
 #include "model_writer.h"
 #include "teacher/wav_file.h"
 #include "train/model_quantiser.h"
@@ -128,6 +130,39 @@ mw::Tree ToModelTree(const GrownTree& grown, std::vector<int>* usedQuestions) {
 std::vector<uint8_t> ReadPayload(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+int32_t ReadI32(const std::vector<uint8_t>& b, size_t at) {
+    return static_cast<int32_t>(static_cast<uint32_t>(b[at]) | static_cast<uint32_t>(b[at + 1]) << 8 |
+                                static_cast<uint32_t>(b[at + 2]) << 16 | static_cast<uint32_t>(b[at + 3]) << 24);
+}
+
+// Section payloads 1 ... 18: the files sectionNN.bin of a folder, or the
+// sections of an existing Chinese library (to retrain only its model).
+bool ReadSections(const std::string& from, std::vector<std::vector<uint8_t>>* sections) {
+    sections->assign(18, {});
+    std::ifstream probe(from + "/section08.bin", std::ios::binary);
+    if (probe) {
+        for (int k = 1; k <= 18; ++k) {
+            char name[32];
+            std::snprintf(name, sizeof name, "/section%02d.bin", k);
+            (*sections)[k - 1] = ReadPayload(from + name);
+        }
+        return true;
+    }
+    const std::vector<uint8_t> file = ReadPayload(from);
+    size_t at = kvo_library::kHeaderBytes;
+    for (int k = 1; k <= 18; ++k) {
+        if (at + kvo_library::kSectionHeaderBytes > file.size()) return false;
+        const int32_t offset = ReadI32(file, at), size = ReadI32(file, at + 4);
+        if (offset != static_cast<int32_t>(at) || size < kvo_library::kSectionHeaderBytes ||
+            at + static_cast<size_t>(size) > file.size())
+            return false;
+        (*sections)[k - 1].assign(file.begin() + static_cast<long>(at) + kvo_library::kSectionHeaderBytes,
+                                  file.begin() + static_cast<long>(at) + size);
+        at += static_cast<size_t>(size);
+    }
+    return true;
 }
 
 }  // namespace
@@ -407,11 +442,10 @@ int main(int argc, char** argv) {
     }
 
     // 5. The library.
-    std::vector<std::vector<uint8_t>> sections(18);
-    for (int k = 1; k <= 18; ++k) {
-        char name[32];
-        std::snprintf(name, sizeof name, "/section%02d.bin", k);
-        sections[k - 1] = ReadPayload(opt.sections + name);
+    std::vector<std::vector<uint8_t>> sections;
+    if (!ReadSections(opt.sections, &sections)) {
+        std::fprintf(stderr, "cannot read the sections of %s\n", opt.sections.c_str());
+        return 1;
     }
     mw::LibraryHeader header;
     header.sampleRate = kRate;
