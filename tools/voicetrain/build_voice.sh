@@ -74,6 +74,7 @@ if [ -n "$sections_from" ]; then
   train_sections="$sections_from"
 else
   step "tables"
+  mkdir -p "$work/tables"
   "$bin/kvo_table_builder" "$work/tables" >/dev/null
   for n in 04 05 06 08 09 10 11 12; do cp "$work/tables/section$n.bin" "$sections/"; done
   step "lexicon"

@@ -3,27 +3,13 @@
 #include <algorithm>
 #include <cmath>
 
-#include "lsf_to_lpc.h"
 #include "vocoder.h"
 
 namespace voicetrain {
 
-double VocoderFilterNorm(const std::vector<uint16_t>& lsf) {
-    const int order = static_cast<int>(lsf.size());
-    int16_t lines[kvo::backend::kMaxLpcOrder];
-    for (int i = 0; i < order && i < kvo::backend::kMaxLpcOrder; ++i) lines[i] = static_cast<int16_t>(lsf[i]);
-    int32_t a[kvo::backend::kMaxLpcOrder] = {};
-    if (!kvo::backend::LsfToLpc(lines, order, a)) return 1.0;
-    std::vector<double> y(1024, 0.0);
-    double energy = 0.0;
-    for (int n = 0; n < 1024; ++n) {
-        double v = n == 0 ? 1.0 : 0.0;
-        for (int j = 1; j <= order && j <= n; ++j) v -= a[j - 1] / 32768.0 * y[n - j];
-        y[n] = v;
-        energy += v * v;
-    }
-    return std::sqrt(energy);
-}
+namespace {
+constexpr int kReferenceGain = 64;
+}  // namespace
 
 double RenderedRms(const std::vector<uint16_t>& lsf, int f0, int gain, int rate, int frames) {
     const int order = static_cast<int>(lsf.size());
@@ -47,53 +33,36 @@ double RenderedRms(const std::vector<uint16_t>& lsf, int f0, int gain, int rate,
         out.insert(out.end(), buffer.begin(), buffer.begin() + completed);
         if (done || completed == 0) break;
     }
-    const size_t skip = 256;
-    if (out.size() <= 2 * skip) return 0.0;
+    const size_t skip = 256, tail_skip = 64;
+    if (out.size() <= skip + tail_skip) return 0.0;
     double sum = 0.0;
-    for (size_t i = skip; i + skip / 2 < out.size(); ++i) sum += double(out[i]) * out[i];
-    return std::sqrt(sum / double(out.size() - skip - skip / 2));
+    for (size_t i = skip; i + tail_skip < out.size(); ++i) sum += double(out[i]) * out[i];
+    return std::sqrt(sum / double(out.size() - skip - tail_skip));
 }
 
-namespace {
-double Median(std::vector<double> v) {
-    if (v.empty()) return 1.0;
-    std::nth_element(v.begin(), v.begin() + v.size() / 2, v.end());
-    return v[v.size() / 2];
-}
-}  // namespace
-
-GainCalibration CalibrateGain(const std::vector<CalibrationFrame>& sample, int rate) {
-    std::vector<double> voiced, unvoiced;
-    const int gain = 64;
-    for (const CalibrationFrame& f : sample) {
-        const double norm = VocoderFilterNorm(f.lsf);
-        const double rms = RenderedRms(f.lsf, f.f0, gain, rate);
-        if (rms <= 0 || norm <= 0) continue;
-        if (f.f0 > 0) voiced.push_back(rms / (gain * norm * std::sqrt(f.f0 / 100.0)));
-        else unvoiced.push_back(rms / (gain * norm));
-    }
-    GainCalibration c;
-    c.voiced = Median(voiced);
-    c.unvoiced = Median(unvoiced);
-    return c;
-}
-
-double RmsPerGain(const GainCalibration& c, const std::vector<uint16_t>& lsf, int f0) {
-    const double norm = VocoderFilterNorm(lsf);
-    return f0 > 0 ? c.voiced * norm * std::sqrt(f0 / 100.0) : c.unvoiced * norm;
-}
-
-double GainForRms(const GainCalibration& c, const std::vector<uint16_t>& lsf, int f0, double target_rms) {
-    const double per = RmsPerGain(c, lsf, f0);
-    return per > 0 ? target_rms / per : 0.0;
+double GainForRms(const std::vector<uint16_t>& lsf, int f0, double target_rms, int rate) {
+    if (target_rms < 1.0) return 0.0;
+    const double rendered = RenderedRms(lsf, f0, kReferenceGain, rate);
+    if (rendered <= 0) return 0.0;
+    const double gain = kReferenceGain * target_rms / rendered;
+    // The vocoder rounds the scaled excitation, so the level is not quite
+    // proportional far from the reference: render once more near the answer.
+    const int near = static_cast<int>(std::lround(gain));
+    if (near < 4 || near > 255 || (near >= kReferenceGain / 2 && near <= kReferenceGain * 2)) return gain;
+    const double again = RenderedRms(lsf, f0, near, rate);
+    return again > 0 ? near * target_rms / again : gain;
 }
 
 int LogGainValue(double gain) {
-    if (gain < 0.5) return 18000;  // renders as gain 0
+    // Below the smallest gain the table holds (index 1023: 7650 e^(-1023/128)).
+    if (!(gain >= 2.6)) return kSilentLogGain;
     const double v = -2048.0 * std::log(std::min(gain, 255.0) / 7650.0);
-    return static_cast<int>(std::lround(std::clamp(v, 0.0, 18000.0)));
+    return static_cast<int>(std::lround(std::clamp(v, 0.0, double(kSilentLogGain - 8))));
 }
 
-double GainOfLogValue(double v) { return std::min(255.0, 7650.0 * std::exp(-v / 2048.0)); }
+double GainOfLogValue(double v) {
+    if (v >= kSilentLogGain) return 0.0;
+    return std::min(255.0, 7650.0 * std::exp(-v / 2048.0));
+}
 
 }  // namespace voicetrain

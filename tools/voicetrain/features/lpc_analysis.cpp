@@ -150,10 +150,14 @@ std::vector<FrameAnalysis> AnalyseSignal(const std::vector<int16_t>& samples, co
             const int j = start + i;
             x[i] = (j >= 0 && j < n) ? samples[j] * window[i] : 0.0;
         }
-        double energy = 0.0;
-        int count = 0;
-        for (int j = t * s.hop; j < (t + 1) * s.hop && j < n; ++j, ++count) energy += double(samples[j]) * samples[j];
-        f.rms = count > 0 ? std::sqrt(energy / count) : 0.0;
+        // Level over the whole window: a 5-ms hop alone may fall between
+        // two pitch pulses.
+        double energy = 0.0, weight = 0.0;
+        for (int i = 0; i < s.window; ++i) {
+            energy += x[i] * x[i];
+            weight += window[i] * window[i];
+        }
+        f.rms = std::sqrt(energy / weight);
 
         LpcFromSignal(x.data(), s.window, s.order, a);
         if (LpcToLsf(a, lsf)) {
@@ -167,27 +171,45 @@ std::vector<FrameAnalysis> AnalyseSignal(const std::vector<int16_t>& samples, co
         }
         previous = f.lsf;
 
-        // Voicing: normalised autocorrelation peak within 60 ... 400 Hz, on
-        // the window averaged down to a quarter of the rate (cheap, and
-        // the fundamental lies far below the new Nyquist frequency).
+        // Voicing: normalised autocorrelation peak within 60 ... 400 Hz over
+        // 40 ms of the unwindowed signal (two periods even at 60 Hz),
+        // averaged down to a quarter of the rate (cheap; the fundamental
+        // lies far below the new Nyquist frequency).
         double best = 0.0;
         int bestLag = 0;
         if (f.rms >= s.silence_rms) {
-            const int m = s.window / 4;
-            double d[256];
-            for (int i = 0; i < m && i < 256; ++i) d[i] = x[4 * i] + x[4 * i + 1] + x[4 * i + 2] + x[4 * i + 3];
-            for (int lag = minLag / 4; lag <= maxLag / 4 && lag < m; ++lag) {
+            constexpr int kSpan = 640, kDecimated = kSpan / 4;
+            double d[kDecimated];
+            double r[kDecimated] = {};
+            const int from = centre - kSpan / 2;
+            for (int i = 0; i < kDecimated; ++i) {
+                double v = 0.0;
+                for (int k = 0; k < 4; ++k) {
+                    const int j = from + 4 * i + k;
+                    v += (j >= 0 && j < n) ? samples[j] : 0.0;
+                }
+                d[i] = v;
+            }
+            for (int lag = minLag / 4; lag <= maxLag / 4 && lag < kDecimated / 2; ++lag) {
                 double c = 0.0, e1 = 0.0, e2 = 0.0;
-                for (int i = 0; i + lag < m; ++i) {
+                for (int i = 0; i + lag < kDecimated; ++i) {
                     c += d[i] * d[i + lag];
                     e1 += d[i] * d[i];
                     e2 += d[i + lag] * d[i + lag];
                 }
-                if (e1 > 0 && e2 > 0 && c / std::sqrt(e1 * e2) > best) {
-                    best = c / std::sqrt(e1 * e2);
+                r[lag] = (e1 > 0 && e2 > 0) ? c / std::sqrt(e1 * e2) : 0.0;
+                if (r[lag] > best) {
+                    best = r[lag];
                     bestLag = lag;
                 }
             }
+            // A multiple of the period correlates about as well as the
+            // period itself: take the shortest lag that nearly matches.
+            for (int lag = minLag / 4 + 1; lag < bestLag; ++lag)
+                if (r[lag] >= 0.9 * best && r[lag] >= r[lag - 1] && r[lag] >= r[lag + 1]) {
+                    bestLag = lag;
+                    break;
+                }
         }
         if (bestLag > 0) f.f0 = s.rate / (4.0 * bestLag);
         f.voiced = best >= s.voicing_threshold;

@@ -27,7 +27,7 @@ uint16_t LsfUnits(double angle);
 
 struct FrameAnalysis {
     std::vector<uint16_t> lsf;  // order values, pi/65536
-    double rms = 0.0;           // of the frame's 5-ms hop, in sample units
+    double rms = 0.0;           // over the (Hann) window, in sample units
     bool voiced = false;
     double f0 = 0.0;            // the teacher's own F0 estimate (voiced frames)
 };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numeric>
 
 namespace voicetrain {
 
@@ -36,18 +37,50 @@ std::vector<int16_t> Resample(const std::vector<int16_t>& input, int from_rate, 
     const double cutoff = 0.95 * std::min(1.0, ratio);
     const double half_width = kHalfTaps / cutoff;
     const double norm = 1.0 / BesselI0(kKaiserBeta);
+    auto tap = [&](double x) {
+        const double arg = cutoff * x;
+        const double sinc = std::fabs(arg) < 1e-9 ? 1.0 : std::sin(kPi * arg) / (kPi * arg);
+        const double w = x / half_width;
+        const double window = std::fabs(w) >= 1.0 ? 0.0 : BesselI0(kKaiserBeta * std::sqrt(1.0 - w * w)) * norm;
+        return cutoff * sinc * window;
+    };
+    // Output sample j sits at input position j * from / to; with the rates
+    // reduced to p / q there are only `phases` distinct fractional parts,
+    // so the filter taps are computed once per phase.
+    const int common = std::gcd(from_rate, to_rate);
+    const int64_t phases = to_rate / common, step = from_rate / common;
+    const bool tabulate = phases <= 4096;
+    std::vector<std::vector<double>> taps;
+    std::vector<int64_t> first_offset;
+    if (tabulate) {
+        taps.resize(static_cast<size_t>(phases));
+        first_offset.resize(static_cast<size_t>(phases));
+        for (int64_t p = 0; p < phases; ++p) {
+            const double frac = static_cast<double>(p) / static_cast<double>(phases);
+            const int64_t lo = static_cast<int64_t>(std::ceil(-frac - half_width));
+            const int64_t hi = static_cast<int64_t>(std::floor(-frac + half_width));
+            first_offset[static_cast<size_t>(p)] = lo;
+            for (int64_t k = lo; k <= hi; ++k) taps[static_cast<size_t>(p)].push_back(tap(static_cast<double>(k) - frac));
+        }
+    }
+    const int64_t n = static_cast<int64_t>(input.size());
     for (int64_t j = 0; j < out_count; ++j) {
-        const double centre = static_cast<double>(j) / ratio;
-        const int64_t first = static_cast<int64_t>(std::ceil(centre - half_width));
-        const int64_t last = static_cast<int64_t>(std::floor(centre + half_width));
         double sum = 0.0;
-        for (int64_t i = std::max<int64_t>(first, 0); i <= last && i < static_cast<int64_t>(input.size()); ++i) {
-            const double x = i - centre;
-            const double arg = cutoff * x;
-            const double sinc = std::fabs(arg) < 1e-9 ? 1.0 : std::sin(kPi * arg) / (kPi * arg);
-            const double w = x / half_width;
-            const double window = std::fabs(w) >= 1.0 ? 0.0 : BesselI0(kKaiserBeta * std::sqrt(1.0 - w * w)) * norm;
-            sum += input[static_cast<size_t>(i)] * cutoff * sinc * window;
+        if (tabulate) {
+            const int64_t whole = j * step / phases;
+            const size_t p = static_cast<size_t>(j * step % phases);
+            const int64_t first = whole + first_offset[p];
+            const std::vector<double>& t = taps[p];
+            for (size_t k = 0; k < t.size(); ++k) {
+                const int64_t i = first + static_cast<int64_t>(k);
+                if (i >= 0 && i < n) sum += input[static_cast<size_t>(i)] * t[k];
+            }
+        } else {
+            const double centre = static_cast<double>(j) / ratio;
+            const int64_t first = static_cast<int64_t>(std::ceil(centre - half_width));
+            const int64_t last = static_cast<int64_t>(std::floor(centre + half_width));
+            for (int64_t i = std::max<int64_t>(first, 0); i <= last && i < n; ++i)
+                sum += input[static_cast<size_t>(i)] * tap(static_cast<double>(i) - centre);
         }
         const long rounded = std::lround(sum);
         output[static_cast<size_t>(j)] = static_cast<int16_t>(std::max(-32768L, std::min(32767L, rounded)));

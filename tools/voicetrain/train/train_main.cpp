@@ -221,41 +221,33 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    // 2. Gain calibration through the vocoder on a sample of frames.
-    std::vector<CalibrationFrame> sample;
-    for (size_t u = 0; u < data.features.size() && sample.size() < 400; u += 3) {
-        const UtteranceFeatures& f = data.features[u];
-        for (int t = f.frames / 4; t < f.frames && sample.size() < 400; t += std::max(1, f.frames / 3)) {
-            CalibrationFrame c;
-            c.lsf.assign(f.lsf.begin() + static_cast<long>(t) * kOrder, f.lsf.begin() + static_cast<long>(t + 1) * kOrder);
-            c.f0 = f.renderF0[t];
-            sample.push_back(c);
-        }
-    }
-    const GainCalibration calibration = CalibrateGain(sample, kRate);
+    // 2. Gains by analysis by synthesis through our vocoder.
     for (size_t u = 0; u < data.features.size(); ++u) {
         Progress("gains", u + 1, data.features.size());
-        ApplyGains(calibration, data.features[u]);
+        ApplyGains(data.features[u], kRate);
     }
     {
-        // How well the calibrated gains render: level error over the sample.
+        // How loud the frames render with the gains as the model stores them.
         double sum = 0, sq = 0;
         int n = 0;
-        for (const CalibrationFrame& c : sample) {
-            const double target = 1000.0;
-            const double g = GainForRms(calibration, c.lsf, c.f0, target);
-            if (g < 4 || g > 250) continue;
-            const double rendered = RenderedRms(c.lsf, c.f0, static_cast<int>(std::lround(g)), kRate);
-            if (rendered <= 0) continue;
-            const double db = 20 * std::log10(rendered / target);
-            sum += db;
-            sq += db * db;
-            ++n;
+        for (size_t u = 0; u < data.features.size(); u += 7) {
+            const UtteranceFeatures& f = data.features[u];
+            for (int t = 0; t < f.frames; t += 37) {
+                const double gain = GainOfLogValue(f.logGain[t]);
+                if (f.rms[t] < 30 || gain < 3 || gain >= 255) continue;
+                std::vector<uint16_t> lsf(f.lsf.begin() + static_cast<long>(t) * kOrder,
+                                          f.lsf.begin() + static_cast<long>(t + 1) * kOrder);
+                const double rendered = RenderedRms(lsf, f.renderF0[t], static_cast<int>(std::lround(gain)), kRate);
+                if (rendered <= 0) continue;
+                const double db = 20 * std::log10(rendered / f.rms[t]);
+                sum += db;
+                sq += db * db;
+                ++n;
+            }
         }
         char line[200];
-        std::snprintf(line, sizeof line,
-                      "gain calibration: voiced %.5f, unvoiced %.5f; rendered level error %.2f dB mean, %.2f dB rms over %d frames",
-                      calibration.voiced, calibration.unvoiced, n ? sum / n : 0.0, n ? std::sqrt(sq / n) : 0.0, n);
+        std::snprintf(line, sizeof line, "gains: rendered level minus recorded level %.2f dB mean, %.2f dB rms over %d frames",
+                      n ? sum / n : 0.0, n ? std::sqrt(sq / n) : 0.0, n);
         report.Line(line);
     }
 

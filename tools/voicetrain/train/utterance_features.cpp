@@ -92,12 +92,12 @@ UtteranceFeatures ExtractFeatures(const Utterance& u, const std::vector<int16_t>
     return f;
 }
 
-void ApplyGains(const GainCalibration& calibration, UtteranceFeatures& f) {
+void ApplyGains(UtteranceFeatures& f, int rate) {
     std::vector<uint16_t> lsf(static_cast<size_t>(f.order));
     for (int t = 0; t < f.frames; ++t) {
         std::copy(f.lsf.begin() + static_cast<long>(t) * f.order, f.lsf.begin() + static_cast<long>(t + 1) * f.order,
                   lsf.begin());
-        f.logGain[t] = LogGainValue(GainForRms(calibration, lsf, f.renderF0[t], f.rms[t]));
+        f.logGain[t] = LogGainValue(GainForRms(lsf, f.renderF0[t], f.rms[t], rate));
     }
 }
 

@@ -36,8 +36,8 @@ int PhoneVoicing(const LabelledPhone& phone);
 UtteranceFeatures ExtractFeatures(const Utterance& u, const std::vector<int16_t>& audio,
                                   const AnalysisSettings& analysis, F0Source source);
 
-// Gains for every frame from the calibration.
-void ApplyGains(const GainCalibration& calibration, UtteranceFeatures& f);
+// Gains for every frame, each rendered through the vocoder once.
+void ApplyGains(UtteranceFeatures& f, int rate);
 
 }  // namespace voicetrain
 
