@@ -59,10 +59,10 @@ if [ -z "$bin" ]; then
   step "packages"
   bash "$root/scripts/install-voicetrain-deps.sh"
   step "tools"
-  cmake -S "$root" -B "$work/cmake" -DCMAKE_BUILD_TYPE=Release -DKVO_BUILD_TESTS=OFF -DKVO_BUILD_BENCH=OFF \
+  cmake -S "$root" -B "$work/cmake" -DCMAKE_BUILD_TYPE=Release -DKVO_BUILD_TESTS=OFF -DKVO_BUILD_BENCH=ON \
     -DKVO_BUILD_PLAYER=OFF -DKVO_BUILD_READER=OFF >/dev/null
   cmake --build "$work/cmake" -j 2 --target kvo_table_builder kvo-libtool kvo-voicetrain-labels \
-    kvo-teacher-espeak kvo-voicetrain >/dev/null
+    kvo-teacher-espeak kvo-voicetrain kvo_voice_quality >/dev/null
   bin="$work/cmake/bin"
 fi
 
@@ -137,3 +137,15 @@ step "training"
   --questions "$root/tools/voicetrain/questions/questions.txt" --sections "$train_sections" \
   --out "$out" --report "$work/training-report.txt" "${train_options[@]}"
 sha256sum "$out" | tee "$work/library.sha256"
+
+if [ $tiny -eq 0 ]; then
+  step "held-out sentences: quality report"
+  rm -rf "$work/heldout"
+  mkdir -p "$work/heldout/labels" "$work/heldout/audio"
+  "$bin/kvo-voicetrain-labels" "$label_library" "$work/heldout.tsv" "$work/heldout/labels" >/dev/null
+  "$bin/kvo-teacher-espeak" "$work/heldout/labels/script.tsv" "$work/heldout/audio" >/dev/null
+  if [ -x "$bin/kvo_voice_quality" ]; then
+    "$bin/kvo_voice_quality" --library "$out" --sentences "$work/heldout.tsv" --labels "$work/heldout/labels" \
+      --audio "$work/heldout/audio" | tee "$work/quality-report.txt"
+  fi
+fi

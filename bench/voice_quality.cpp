@@ -1,0 +1,313 @@
+// kvo_voice_quality: how close the trained Chinese voice comes to its
+// training targets on held-out sentences (never trained on).
+//
+//   kvo_voice_quality --library LIB --sentences HELDOUT.tsv --labels DIR --audio DIR
+//
+// DIR/labels.txt and the teacher's audio come from the same pipeline as
+// training (tools/voicetrain/build_voice.sh writes them for the held-out
+// sentences). For each sentence the engine speaks the text; the audio is
+// analysed like the teacher's and aligned to the targets by DTW over the
+// spectra. Reported:
+//   - F0 RMSE (Hz) on frames voiced in both, against the tone model's contour
+//   - voicing error: share of aligned frames whose voicing differs
+//   - log-spectral distance (dB) between the LPC envelopes
+//   - duration error per syllable (ms), syllable spans mapped through DTW
+//   - tone recognisability: each syllable's F0 contour classified as level,
+//     rising, low/dipping or falling and compared with its tone (neutral
+//     tones left out); the same classifier on the targets is shown as the
+//     ceiling of the measure.
+#include <algorithm>
+#include <cmath>
+#include <complex>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "align/phone_alignment.h"
+#include "features/lpc_analysis.h"
+#include "qvtts.h"
+#include "teacher/wav_file.h"
+#include "train/utterance_features.h"
+
+namespace {
+
+using namespace voicetrain;
+
+struct Engine {
+    void* block = nullptr;
+    qvTTS_HANDLE handle = nullptr;
+    std::string text;
+    size_t offset = 0;
+    std::vector<int16_t> samples;
+
+    static int Feed(void* user, char* buffer, int32_t* length) {
+        Engine* e = static_cast<Engine*>(user);
+        const size_t n = std::min(e->text.size() - e->offset, static_cast<size_t>(*length));
+        std::memcpy(buffer, e->text.data() + e->offset, n);
+        e->offset += n;
+        *length = static_cast<int32_t>(n);
+        return 0;
+    }
+    static int Collect(void* user, int32_t, const void* data, int32_t bytes) {
+        Engine* e = static_cast<Engine*>(user);
+        const int16_t* p = static_cast<const int16_t*>(data);
+        if (p != nullptr) e->samples.insert(e->samples.end(), p, p + bytes / 2);
+        return 0;
+    }
+    bool Open(const std::string& library) {
+        int32_t size = 0;
+        if (qvTTS_GetExtBufSize(library.c_str(), nullptr, nullptr, &size) != QVTTS_ERR_OK) return false;
+        block = std::aligned_alloc(16, (static_cast<size_t>(size) + 15) & ~size_t{15});
+        if (qvTTS_Init(library.c_str(), nullptr, nullptr, &handle, block) != QVTTS_ERR_OK) return false;
+        qvTTS_SetParam(handle, QVTTS_PARAM_CODEPAGE, 65001);
+        qvTTS_SetParam(handle, QVTTS_PARAM_INPUT_MODE, QVTTS_INPUT_MODE_CALLBACK);
+        qvTTS_SetParam(handle, QVTTS_PARAM_INPUT_TEXT_PROC, reinterpret_cast<intptr_t>(&Feed));
+        qvTTS_SetParam(handle, QVTTS_PARAM_OUTPUT_VOICE_PROC, reinterpret_cast<intptr_t>(&Collect));
+        qvTTS_SetParam(handle, QVTTS_PARAM_USER_DATA, reinterpret_cast<intptr_t>(this));
+        return true;
+    }
+    std::vector<int16_t> Speak(const std::string& t) {
+        text = t;
+        offset = 0;
+        samples.clear();
+        qvTTS_SynthesizeText(handle);
+        return samples;
+    }
+    ~Engine() {
+        if (handle != nullptr) qvTTS_End(handle);
+        std::free(block);
+    }
+};
+
+// LPC envelope in dB (with the frame's level) at 32 frequencies.
+std::vector<double> Envelope(const uint16_t* lsfUnits, int order, double rms) {
+    std::vector<double> lsf(static_cast<size_t>(order));
+    for (int i = 0; i < order; ++i) lsf[i] = lsfUnits[i] * M_PI / 65536.0;
+    const std::vector<double> a = LsfToLpcFloat(lsf);
+    std::vector<double> out;
+    for (int k = 0; k < 32; ++k) {
+        const double w = M_PI * (k + 0.5) / 32;
+        std::complex<double> s = 0;
+        for (size_t i = 0; i < a.size(); ++i) s += a[i] * std::polar(1.0, -w * double(i));
+        out.push_back(20 * std::log10(std::max(rms, 1.0)) - 20 * std::log10(std::max(std::abs(s), 1e-6)));
+    }
+    return out;
+}
+
+// Spectral distance for DTW: LSF vectors, normalised.
+double FrameDistance(const uint16_t* a, const uint16_t* b, int order) {
+    double d = 0;
+    for (int i = 0; i < order; ++i) {
+        const double x = (double(a[i]) - double(b[i])) / 1000.0;
+        d += x * x;
+    }
+    return d;
+}
+
+// DTW path as, per reference frame, the synthesised frame it maps to.
+std::vector<int> Dtw(const std::vector<uint16_t>& ref, int n, const std::vector<uint16_t>& syn, int m, int order) {
+    const double inf = 1e300;
+    std::vector<double> cost(static_cast<size_t>(n) * m, inf);
+    std::vector<uint8_t> step(static_cast<size_t>(n) * m, 0);
+    auto at = [&](int i, int j) -> double& { return cost[static_cast<size_t>(i) * m + j]; };
+    // A band around the diagonal keeps the search short and sane.
+    const int band = std::max(50, std::abs(n - m) + 50);
+    for (int i = 0; i < n; ++i) {
+        const int centre = static_cast<int>(static_cast<long>(i) * m / std::max(n, 1));
+        for (int j = std::max(0, centre - band); j < std::min(m, centre + band); ++j) {
+            const double d = FrameDistance(&ref[static_cast<size_t>(i) * order], &syn[static_cast<size_t>(j) * order], order);
+            if (i == 0 && j == 0) {
+                at(i, j) = d;
+                continue;
+            }
+            double best = inf;
+            uint8_t s = 0;
+            if (i > 0 && at(i - 1, j) < best) best = at(i - 1, j), s = 1;
+            if (j > 0 && at(i, j - 1) < best) best = at(i, j - 1), s = 2;
+            if (i > 0 && j > 0 && at(i - 1, j - 1) <= best) best = at(i - 1, j - 1), s = 3;
+            if (best < inf) {
+                at(i, j) = best + d;
+                step[static_cast<size_t>(i) * m + j] = s;
+            }
+        }
+    }
+    std::vector<int> map(static_cast<size_t>(n), 0);
+    int i = n - 1, j = m - 1;
+    if (at(i, j) >= inf) {
+        for (int k = 0; k < n; ++k) map[k] = static_cast<int>(static_cast<long>(k) * m / n);
+        return map;
+    }
+    while (i >= 0 && j >= 0) {
+        map[i] = j;
+        const uint8_t s = step[static_cast<size_t>(i) * m + j];
+        if (s == 1) --i;
+        else if (s == 2) --j;
+        else if (s == 3) --i, --j;
+        else break;
+    }
+    return map;
+}
+
+// 1 level, 2 rising, 3 low or dipping, 4 falling; 0 too few voiced frames.
+int ClassifyTone(const std::vector<double>& semitones, double median) {
+    if (semitones.size() < 4) return 0;
+    const size_t n = semitones.size();
+    auto avg = [&](size_t from, size_t to) {
+        double s = 0;
+        for (size_t k = from; k < to; ++k) s += semitones[k];
+        return s / double(to - from);
+    };
+    const size_t q = std::max<size_t>(1, n / 4);
+    const double start = avg(0, q), end = avg(n - q, n);
+    double low = semitones[0], mean = avg(0, n);
+    size_t lowAt = 0;
+    for (size_t k = 0; k < n; ++k)
+        if (semitones[k] < low) low = semitones[k], lowAt = k;
+    const bool dip = lowAt > q && lowAt + q < n && low < start - 1.5 && low < end - 1.0;
+    if (end - start <= -2.5 && !dip) return 4;
+    if (end - start >= 2.0 && !dip && mean > median - 3.0) return 2;
+    if (dip || mean < median - 1.5) return 3;
+    return 1;
+}
+
+std::map<std::string, std::string> Options(int argc, char** argv) {
+    std::map<std::string, std::string> o;
+    for (int i = 1; i + 1 < argc; i += 2) o[argv[i]] = argv[i + 1];
+    return o;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    auto opt = Options(argc, argv);
+    if (!opt.count("--library") || !opt.count("--sentences") || !opt.count("--labels") || !opt.count("--audio")) {
+        std::fprintf(stderr, "usage: %s --library LIB --sentences HELDOUT.tsv --labels DIR --audio DIR\n", argv[0]);
+        return 2;
+    }
+    std::vector<std::string> texts;
+    {
+        std::ifstream in(opt["--sentences"]);
+        for (std::string line; std::getline(in, line);) {
+            const size_t tab = line.find('\t');
+            texts.push_back(tab == std::string::npos ? line : line.substr(tab + 1));
+        }
+    }
+    int malformed = 0;
+    std::vector<Utterance> utterances = ReadLabels(opt["--labels"] + "/labels.txt", &malformed);
+    Engine engine;
+    if (!engine.Open(opt["--library"])) {
+        std::fprintf(stderr, "cannot open %s\n", opt["--library"].c_str());
+        return 1;
+    }
+    AnalysisSettings analysis;
+    const int order = analysis.order;
+    double f0Sq = 0, lsdSum = 0, durSum = 0;
+    long f0N = 0, frames = 0, voicingErrors = 0, lsdN = 0, durN = 0;
+    int toneTotal = 0, toneRight = 0, targetRight = 0, sentences = 0, skipped = 0;
+    std::map<int, std::pair<int, int>> perTone;  // tone -> (right, total)
+    for (Utterance& u : utterances) {
+        const int index = std::atoi(u.id.c_str() + 1) - 1;
+        TeacherAlignment teacher;
+        std::vector<int16_t> audio;
+        int rate = 0;
+        std::string reason;
+        if (index < 0 || index >= static_cast<int>(texts.size()) ||
+            !ReadTeacherAlignment(opt["--audio"] + "/" + u.id + ".align", teacher) ||
+            !ReadWav16(opt["--audio"] + "/" + u.id + ".wav", audio, rate) || !AlignPhones(teacher, analysis.hop, u, reason)) {
+            ++skipped;
+            continue;
+        }
+        const UtteranceFeatures ref = ExtractFeatures(u, audio, analysis, F0Source::kToneModel);
+        const std::vector<int16_t> spoken = engine.Speak(texts[static_cast<size_t>(index)]);
+        if (spoken.size() < 800) {
+            ++skipped;
+            continue;
+        }
+        const std::vector<FrameAnalysis> syn = AnalyseSignal(spoken, analysis);
+        const int n = ref.frames, m = static_cast<int>(syn.size());
+        std::vector<uint16_t> synLsf(static_cast<size_t>(m) * order);
+        for (int j = 0; j < m; ++j) std::copy(syn[j].lsf.begin(), syn[j].lsf.end(), synLsf.begin() + static_cast<long>(j) * order);
+        const std::vector<int> map = Dtw(ref.lsf, n, synLsf, m, order);
+        ++sentences;
+
+        std::vector<double> voicedSt;
+        for (int t = 0; t < n; ++t)
+            if (ref.logF0[t] > 0) voicedSt.push_back(12 * std::log2(std::exp(ref.logF0[t] / 4096.0)));
+        std::sort(voicedSt.begin(), voicedSt.end());
+        const double refMedian = voicedSt.empty() ? 0 : voicedSt[voicedSt.size() / 2];
+        std::vector<double> synSt;
+        for (const FrameAnalysis& f : syn)
+            if (f.voiced && f.f0 > 0) synSt.push_back(12 * std::log2(f.f0));
+        std::sort(synSt.begin(), synSt.end());
+        const double synMedian = synSt.empty() ? 0 : synSt[synSt.size() / 2];
+
+        for (int t = 0; t < n; ++t) {
+            const FrameAnalysis& s = syn[static_cast<size_t>(map[t])];
+            const bool refVoiced = ref.logF0[t] > 0;
+            ++frames;
+            if (refVoiced != s.voiced) ++voicingErrors;
+            if (refVoiced && s.voiced && s.f0 > 0) {
+                const double want = std::exp(ref.logF0[t] / 4096.0);
+                f0Sq += (s.f0 - want) * (s.f0 - want);
+                ++f0N;
+            }
+            if (ref.rms[t] > 100 && s.rms > 100) {
+                const auto a = Envelope(&ref.lsf[static_cast<size_t>(t) * order], order, ref.rms[t]);
+                const auto b = Envelope(s.lsf.data(), order, s.rms);
+                double d = 0;
+                for (size_t k = 0; k < a.size(); ++k) d += (a[k] - b[k]) * (a[k] - b[k]);
+                lsdSum += std::sqrt(d / double(a.size()));
+                ++lsdN;
+            }
+        }
+        // Per syllable: duration through the path, and tone classes.
+        std::vector<int> first(static_cast<size_t>(u.syllables), -1), last(static_cast<size_t>(u.syllables), -1);
+        std::vector<char> tone(static_cast<size_t>(u.syllables), '5');
+        for (const LabelledPhone& p : u.phones) {
+            if (p.pause != PauseKind::kNone) continue;
+            if (first[p.syllable] < 0) first[p.syllable] = p.start;
+            last[p.syllable] = p.end;
+            tone[p.syllable] = p.spelling.empty() ? '5' : p.spelling.back();
+        }
+        for (int k = 0; k < u.syllables; ++k) {
+            if (first[k] < 0 || last[k] <= first[k]) continue;
+            const int synFrames = map[last[k] - 1] - map[first[k]] + 1;
+            durSum += std::fabs(synFrames - (last[k] - first[k])) * 5.0;
+            ++durN;
+            if (tone[k] < '1' || tone[k] > '4') continue;
+            std::vector<double> want, got;
+            for (int t = first[k]; t < last[k]; ++t) {
+                if (ref.logF0[t] > 0) want.push_back(12 * std::log2(std::exp(ref.logF0[t] / 4096.0)));
+            }
+            for (int j = map[first[k]]; j <= map[last[k] - 1]; ++j)
+                if (syn[static_cast<size_t>(j)].voiced && syn[static_cast<size_t>(j)].f0 > 0)
+                    got.push_back(12 * std::log2(syn[static_cast<size_t>(j)].f0));
+            const int intended = tone[k] - '0';
+            const int heard = ClassifyTone(got, synMedian);
+            if (heard == 0) continue;
+            ++toneTotal;
+            perTone[intended].second++;
+            if (heard == intended) {
+                ++toneRight;
+                perTone[intended].first++;
+            }
+            if (ClassifyTone(want, refMedian) == intended) ++targetRight;
+        }
+    }
+    std::printf("held-out sentences %d (skipped %d)\n", sentences, skipped);
+    std::printf("F0 RMSE on voiced frames: %.1f Hz (%ld frames)\n", f0N ? std::sqrt(f0Sq / f0N) : 0.0, f0N);
+    std::printf("voicing error: %.1f%% of %ld frames\n", frames ? 100.0 * voicingErrors / frames : 0.0, frames);
+    std::printf("log-spectral distance: %.2f dB (%ld frames)\n", lsdN ? lsdSum / lsdN : 0.0, lsdN);
+    std::printf("duration error: %.1f ms per syllable (%ld syllables)\n", durN ? durSum / durN : 0.0, durN);
+    std::printf("tone recognisability: %.1f%% of %d syllables (the same classifier on the targets: %.1f%%)\n",
+                toneTotal ? 100.0 * toneRight / toneTotal : 0.0, toneTotal,
+                toneTotal ? 100.0 * targetRight / toneTotal : 0.0);
+    for (const auto& t : perTone)
+        std::printf("  tone %d: %.1f%% of %d\n", t.first, t.second.second ? 100.0 * t.second.first / t.second.second : 0.0,
+                    t.second.second);
+    return sentences > 0 ? 0 : 1;
+}
