@@ -141,7 +141,7 @@ std::vector<FrameAnalysis> AnalyseSignal(const std::vector<int16_t>& samples, co
     for (int i = 0; i < s.window; ++i) window[i] = 0.5 - 0.5 * std::cos(2 * M_PI * (i + 0.5) / s.window);
     std::vector<double> a, lsf;
     std::vector<uint16_t> previous;
-    const int minLag = s.rate / 400, maxLag = s.rate / 60;
+    const int minLag = s.rate / 400, maxLag = s.rate / 70;
     for (int t = 0; t < frames; ++t) {
         FrameAnalysis& f = out[static_cast<size_t>(t)];
         const int centre = t * s.hop + s.hop / 2;
@@ -171,14 +171,15 @@ std::vector<FrameAnalysis> AnalyseSignal(const std::vector<int16_t>& samples, co
         }
         previous = f.lsf;
 
-        // Voicing: normalised autocorrelation peak within 60 ... 400 Hz over
-        // 40 ms of the unwindowed signal (two periods even at 60 Hz),
+        // Voicing and F0: normalised autocorrelation peak within 70 ... 400 Hz
+        // over 30 ms of the unwindowed signal (two periods at 70 Hz; a
+        // longer span would smear voicing into neighbouring consonants),
         // averaged down to a quarter of the rate (cheap; the fundamental
         // lies far below the new Nyquist frequency).
         double best = 0.0;
         int bestLag = 0;
         if (f.rms >= s.silence_rms) {
-            constexpr int kSpan = 640, kDecimated = kSpan / 4;
+            constexpr int kSpan = 480, kDecimated = kSpan / 4;
             double d[kDecimated];
             double r[kDecimated] = {};
             const int from = centre - kSpan / 2;
@@ -190,7 +191,8 @@ std::vector<FrameAnalysis> AnalyseSignal(const std::vector<int16_t>& samples, co
                 }
                 d[i] = v;
             }
-            for (int lag = minLag / 4; lag <= maxLag / 4 && lag < kDecimated / 2; ++lag) {
+            const int lo = minLag / 4, hi = std::min(maxLag / 4, kDecimated / 2);
+            for (int lag = lo; lag <= hi + 1; ++lag) {
                 double c = 0.0, e1 = 0.0, e2 = 0.0;
                 for (int i = 0; i + lag < kDecimated; ++i) {
                     c += d[i] * d[i + lag];
@@ -198,20 +200,28 @@ std::vector<FrameAnalysis> AnalyseSignal(const std::vector<int16_t>& samples, co
                     e2 += d[i + lag] * d[i + lag];
                 }
                 r[lag] = (e1 > 0 && e2 > 0) ? c / std::sqrt(e1 * e2) : 0.0;
-                if (r[lag] > best) {
+                if (lag <= hi && r[lag] > best) {
                     best = r[lag];
                     bestLag = lag;
                 }
             }
             // A multiple of the period correlates about as well as the
             // period itself: take the shortest lag that nearly matches.
-            for (int lag = minLag / 4 + 1; lag < bestLag; ++lag)
-                if (r[lag] >= 0.9 * best && r[lag] >= r[lag - 1] && r[lag] >= r[lag + 1]) {
+            for (int lag = lo + 1; lag < bestLag; ++lag)
+                if (r[lag] >= 0.8 * best && r[lag] >= r[lag - 1] && r[lag] >= r[lag + 1]) {
                     bestLag = lag;
                     break;
                 }
+            if (bestLag > lo) {
+                // Parabolic refinement between whole lags.
+                const double before = r[bestLag - 1], peak = r[bestLag], after = r[bestLag + 1];
+                const double denom = before - 2 * peak + after;
+                const double shift = denom < 0 ? std::clamp(0.5 * (before - after) / denom, -0.5, 0.5) : 0.0;
+                f.f0 = s.rate / (4.0 * (bestLag + shift));
+            } else if (bestLag > 0) {
+                f.f0 = s.rate / (4.0 * bestLag);
+            }
         }
-        if (bestLag > 0) f.f0 = s.rate / (4.0 * bestLag);
         f.voiced = best >= s.voicing_threshold;
     }
     return out;
