@@ -162,7 +162,7 @@ TEST(VoicetrainPitch, PulseTrainsAndNoise) {
         int voiced = 0, close = 0, middle = 0;
         for (size_t t = 10; t + 10 < frames.size(); ++t, ++middle) {
             voiced += frames[t].voiced;
-            if (frames[t].voiced && std::fabs(frames[t].f0 - c.f0) < 0.08 * c.f0) ++close;
+            if (frames[t].voiced && std::fabs(frames[t].f0 - c.f0) < 0.03 * c.f0) ++close;
         }
         if (c.f0 > 0) {
             EXPECT_GT(voiced, middle * 9 / 10) << c.f0;
