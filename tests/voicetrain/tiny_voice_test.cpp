@@ -104,4 +104,61 @@ TEST_F(VoicetrainTinyVoice, SpeaksASentence) {
     EXPECT_LT(rms, 12000.0);
 }
 
+TEST_F(VoicetrainTinyVoice, BadSentencesAreSkippedAndCounted) {
+    ASSERT_EQ(status_, 0) << "see " << work_ << ".log";
+    // Take the first labelled sentence and make bad copies of it: one
+    // without audio, one whose alignment lost a syllable, one with a broken
+    // label record.
+    std::ifstream in(work_ + "/labels/labels.txt");
+    std::vector<std::string> first;
+    for (std::string line; std::getline(in, line);) {
+        if (line[0] == 'U' && !first.empty()) break;
+        first.push_back(line);
+    }
+    ASSERT_GT(first.size(), 2u);
+    const std::string id = first[0].substr(2, first[0].find(' ', 2) - 2);
+    const std::string dir = kBinary + "/voicetrain-bad";
+    ASSERT_EQ(std::system(("rm -rf '" + dir + "' && mkdir -p '" + dir + "/audio'").c_str()), 0);
+    auto renamed = [&](const std::string& to) {
+        std::string out;
+        for (size_t k = 0; k < first.size(); ++k)
+            out += (k == 0 ? "U " + to + first[0].substr(2 + id.size()) : first[k]) + "\n";
+        return out;
+    };
+    std::ofstream labels(dir + "/labels.txt");
+    labels << renamed(id) << renamed("noaudio") << renamed("lostsyllable");
+    std::string broken = renamed("broken");
+    broken.replace(broken.rfind(' ') + 1, 4, "zzzz");
+    labels << broken;
+    labels.close();
+    const std::string audio = work_ + "/audio/" + id;
+    ASSERT_EQ(std::system(("cp '" + audio + ".wav' '" + audio + ".align' '" + dir + "/audio/' && cp '" + audio +
+                           ".wav' '" + dir + "/audio/lostsyllable.wav'").c_str()),
+              0);
+    {
+        // The alignment without its last syllable.
+        std::ifstream a(audio + ".align");
+        std::vector<std::string> lines;
+        for (std::string line; std::getline(a, line);) lines.push_back(line);
+        size_t lastSyl = 0;
+        for (size_t k = 0; k < lines.size(); ++k)
+            if (lines[k].rfind("syl ", 0) == 0) lastSyl = k;
+        std::ofstream out(dir + "/audio/lostsyllable.align");
+        for (size_t k = 0; k < lastSyl; ++k) out << lines[k] << "\n";
+    }
+    const std::string command = "'" + kBinary + "/bin/kvo-voicetrain' --labels '" + dir + "/labels.txt' --audio '" + dir +
+                                "/audio' --questions '" + kSource + "/tools/voicetrain/questions/questions.txt' --sections '" +
+                                kSource + "/data/zh_cn_mei.kvl' --out '" + dir + "/voice.kvl' --report '" + dir +
+                                "/report.txt' --leaves 4 --duration-leaves 4 > '" + dir + ".log' 2>&1";
+    ASSERT_EQ(std::system(command.c_str()), 0) << "see " << dir << ".log";
+    std::ifstream report(dir + "/report.txt");
+    const std::string text((std::istreambuf_iterator<char>(report)), std::istreambuf_iterator<char>());
+    EXPECT_NE(text.find("sentences used 1 of 3"), std::string::npos) << text;
+    EXPECT_NE(text.find("skipped 1: malformed label records"), std::string::npos) << text;
+    EXPECT_NE(text.find("skipped 1: no audio or alignment"), std::string::npos) << text;
+    EXPECT_NE(text.find("skipped 1: alignment misfit: teacher syllable count differs"), std::string::npos) << text;
+    int32_t size = 0;
+    EXPECT_EQ(qvTTS_GetExtBufSize((dir + "/voice.kvl").c_str(), nullptr, nullptr, &size), QVTTS_ERR_OK);
+}
+
 }  // namespace

@@ -54,7 +54,7 @@ UtteranceFeatures ExtractFeatures(const Utterance& u, const std::vector<int16_t>
                                   const AnalysisSettings& analysis, F0Source source) {
     UtteranceFeatures f;
     const std::vector<FrameAnalysis> frames = AnalyseSignal(audio, analysis);
-    const int count = u.phones.empty() ? 0 : u.phones.back().end;
+    const int count = (u.phones.empty() || frames.empty()) ? 0 : u.phones.back().end;
     f.frames = count;
     f.order = analysis.order;
     f.lsf.assign(static_cast<size_t>(count) * analysis.order, 0);
@@ -79,7 +79,7 @@ UtteranceFeatures ExtractFeatures(const Utterance& u, const std::vector<int16_t>
     }
     for (const LabelledPhone& p : u.phones) {
         const int voicing = PhoneVoicing(p);
-        for (int t = p.start; t < p.end; ++t) {
+        for (int t = p.start; t < p.end && t < count; ++t) {
             const double hz = t < static_cast<int>(contour.size()) ? contour[t] : 0.0;
             if (!RenderedVoiced(voicing, f.voiced[t] != 0)) continue;
             // Voiced frames outside the contour (a vowel inside a pause
