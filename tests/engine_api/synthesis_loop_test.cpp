@@ -72,7 +72,9 @@ TEST_P(EngineChunkedSynthesis, ProgressSpansTileTheTextWhateverTheChunkSize) {
     }
     EXPECT_EQ(expected_begin, static_cast<int32_t>(recorder.text.size()));
     // The test voice's Unicode table is filler, so only its GBK text speaks.
-    if (c.codepage == 936) EXPECT_GT(recorder.output_bytes, 0u);
+    if (c.codepage == 936) {
+        EXPECT_GT(recorder.output_bytes, 0u);
+    }
     ExpectCleanEnd();
 }
 
