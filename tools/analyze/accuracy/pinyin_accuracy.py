@@ -78,7 +78,7 @@ def front_end_readings(analyze, cnlib, lines):
 
 def align(ours, reference):
     """(our entry, reference reading, sentence number) over equal characters."""
-    ref_chars = ''.join(ch for ch, _ in reference)
+    ref_chars = ''.join(entry[0] for entry in reference)
     our_chars = ''.join(entry[0] for entry in ours)
     if ref_chars == our_chars:
         return [(o, r[1], r[2]) for o, r in zip(ours, reference)], 0
