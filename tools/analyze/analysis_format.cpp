@@ -106,7 +106,7 @@ std::string FormatItems(const FrontEndRunner& runner, const AnalysedSentence& se
                   reading.c_str(), it.flags, it.pause_length, LetterTagText(it.part_of_speech).c_str(), it.lexical_word,
                   it.position_in_prosodic_word, it.prosodic_word_length, it.prosodic_word_index, it.phrase_length,
                   it.phrase_index, it.phrase_count, it.text_position);
-    out += "@\t" + std::to_string(i) + "\t" + character + line;
+    out += "\t@\t" + std::to_string(i) + "\t" + character + line;
   }
   return out;
 }

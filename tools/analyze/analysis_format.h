@@ -12,7 +12,8 @@ namespace kvo::analyze {
 // tone sandhi, tab-separated; "-" for a character without a syllable.
 std::string FormatWords(const FrontEndRunner& runner, const AnalysedSentence& sentence);
 
-// One line per item of the batch, tab-separated, each starting with "@".
+// One line per item of the batch, tab-separated, each starting with a tab
+// and "@" (word text never holds a tab, so no word line starts like that).
 std::string FormatItems(const FrontEndRunner& runner, const AnalysedSentence& sentence);
 
 // The syllables of the sentence, space-separated, as spoken (after tone

@@ -35,8 +35,9 @@ const char kUsage[] =
     "\n"
     "Default output, per sentence: '# SENTENCE', then one line per word:\n"
     "WORD<tab>TAG<tab>CITATION<tab>SPOKEN ('-' for a character without a\n"
-    "syllable), then an empty line. --items adds after the words one line per\n"
-    "item: @ INDEX CHAR UNIT READING FLAGS PAUSE TAG WORD POS/LEN WORD/LEN\n"
+    "syllable), then an empty line. Text is escaped: \\n \\t \\r \\\\ \\xHH.\n"
+    "--items adds after the words one line per item, starting with a tab:\n"
+    "<tab>@ INDEX CHAR UNIT READING FLAGS PAUSE TAG WORD POS/LEN WORD/LEN\n"
     "PHRASE/COUNT TEXTPOS (tab-separated). --pinyin and --citation print\n"
     "nothing for a sentence without syllables.\n"
     "Exit status: 0 done, 1 library or text unreadable, 2 bad usage.\n";
