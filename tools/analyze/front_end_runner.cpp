@@ -1,5 +1,7 @@
 #include "front_end_runner.h"
 
+#include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -34,6 +36,12 @@ void FrontEndRunner::Close() {
 
 bool FrontEndRunner::Open(const std::string& library, const RunnerOptions& options, std::string* error) {
   Close();
+  if (FILE* probe = std::fopen(library.c_str(), "rb")) {
+    std::fclose(probe);
+  } else {
+    *error = "cannot open " + library + ": " + std::strerror(errno);
+    return false;
+  }
   const qvEngineVariant* variant = &kqvStandardVariant;
   int32_t size = 0;
   if (qvEngine_GetExtBufSize(variant, library.c_str(), nullptr, nullptr, &size) != QVTTS_ERR_OK || size <= 0) {
