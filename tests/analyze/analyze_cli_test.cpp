@@ -61,6 +61,9 @@ INSTANTIATE_TEST_SUITE_P(
                    "wo3 men5 qu4 yin2 hang2\nhang2 zhang3 hen3 hao3\nni3 hao3\n"},
         // Two third tones: the first is spoken in the second tone.
         FormatCase{"PinyinAfterToneSandhi", {"--pinyin"}, "你好。我们去银行。", "ni2 hao3\nwo3 men5 qu4 yin2 hang2\n"},
+        // 单 keeps its lexicon reading unless surname readings are asked for.
+        FormatCase{"SurnamesOff", {"--citation"}, "他姓单。", "ta1 xing4 dan1\n"},
+        FormatCase{"SurnamesOn", {"--citation", "--surnames"}, "他姓单。", "ta1 xing4 shan4\n"},
         FormatCase{"ArgumentsAreLines", {"--citation", "你好", "银行"}, "", "ni3 hao3\nyin2 hang2\n"},
         FormatCase{"SymbolsOnlyPrintNothing", {"--pinyin"}, "。，！？", ""},
         FormatCase{"LettersAreNoSyllables", {"--citation"}, "abc你好", "ni3 hao3\n"},
