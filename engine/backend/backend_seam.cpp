@@ -161,6 +161,8 @@ void FinishBlock(qvInstance* in, BackEndStage* st, WaveformState* w) {
 
 void ReportItem(void* user, const SpeechItem& item) {
   qvInstance* in = static_cast<qvInstance*>(user);
+  // A stop asked for inside an earlier report of the same frame silences the rest.
+  if (qvStopRequested(in)) return;
   const qvSyllableTables& t = in->tables;
   char spelling[kSpellingBytes];
   const int32_t length = SyllableSpelling(item, View(t.syllables), t.tones, static_cast<uint32_t>(t.unit_base), spelling);

@@ -9,6 +9,7 @@
 #include "analysis_item.h"
 #include "lexicon_reader.h"
 #include "polyphone_reader.h"
+#include "prosodic_boundary.h"
 #include "word_record.h"
 
 namespace kvo::frontend {
@@ -21,6 +22,8 @@ struct AnalysisResources {
   bool hasLexicon = false;
   PolyphoneReader polyphone;
   bool hasPolyphone = false;
+  BoundaryModel prosodicWordModel;  // arena copies, empty when the voice has none
+  BoundaryModel phraseModel;
   uint16_t syllableCodeCount = 0;  // G = tones x syllables
   int tones = 5;                   // 6 for a voice of kind 1
 };
@@ -61,10 +64,8 @@ uint16_t SurnameReading(uint16_t code);
 // punctuation character becomes a word of its own.
 bool NormaliseWords(const AnalysisResources& res, WordList* words);
 
-// Step 7: prosodic word and phrase boundaries into WordRecord::boundary.
-// Default until the boundary model lands: every word of two or more
-// characters starts a prosodic word, a one-character function word joins
-// the word before it, and punctuation starts a new phrase.
+// Step 7: prosodic word and phrase boundaries into WordRecord::boundary,
+// by the voice's two boundary models.
 bool PredictBoundaries(const AnalysisResources& res, WordList* words);
 
 // Step 8: items of the word list (at most capacity - 1 plus the

@@ -27,6 +27,8 @@ struct ChineseFrontEnd {
   LibrarySection conversion[3];  // GBK, Big5, Unicode
   LibrarySection lexiconSection;
   LibrarySection polyphoneSection;
+  uint8_t* boundaryModels;  // arena block holding both boundary models
+  int32_t boundaryModelBytes;
   AnalysisResources resources;
   WordList words;
   WordBuildScratch scratch;

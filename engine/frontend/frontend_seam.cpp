@@ -115,6 +115,30 @@ int32_t AnalyseSentence(ChineseFrontEnd* fe, qvInstance* instance, qvAnalysisIte
   return kFeOk;
 }
 
+// Reads both boundary models into one arena block. False when a model is
+// corrupt or the arena cannot hold them.
+bool LoadBoundaryModels(ChineseFrontEnd* fe, qvInstance* instance) {
+  LibrarySection word_section{&instance->chinese, kvo_library::kCnWordBoundaryModel};
+  LibrarySection phrase_section{&instance->chinese, kvo_library::kCnPhraseBoundaryModel};
+  const PayloadView word_view = SectionView(&word_section);
+  const PayloadView phrase_view = SectionView(&phrase_section);
+  uint32_t word_bytes = 0, phrase_bytes = 0;
+  if (BoundaryModelBytes(word_view, &word_bytes) != BoundaryModelStatus::kOk ||
+      BoundaryModelBytes(phrase_view, &phrase_bytes) != BoundaryModelStatus::kOk)
+    return false;
+  const uint64_t total = static_cast<uint64_t>(word_bytes) + phrase_bytes;
+  if (total == 0) return true;
+  if (total > INT32_MAX) return false;
+  uint8_t* block = static_cast<uint8_t*>(qvArena_TakeAligned(instance, static_cast<int32_t>(total)));
+  if (block == nullptr) return false;
+  fe->boundaryModels = block;
+  fe->boundaryModelBytes = static_cast<int32_t>(total);
+  AnalysisResources& res = fe->resources;
+  return LoadBoundaryModel(word_view, block, word_bytes, &res.prosodicWordModel) == BoundaryModelStatus::kOk &&
+         LoadBoundaryModel(phrase_view, block + word_bytes, phrase_bytes, &res.phraseModel) ==
+             BoundaryModelStatus::kOk;
+}
+
 }  // namespace
 
 ChineseFrontEnd* ChineseFrontEndOf(qvInstance* instance) {
@@ -153,6 +177,11 @@ int qvFrontEnd_InitChinese(qvInstance* instance) {
     // stay unknown, polyphones keep their lexicon readings.
     res.hasLexicon = res.lexicon.Open(kvo::frontend::SectionView(&fe->lexiconSection));
     res.hasPolyphone = res.polyphone.Open(kvo::frontend::SectionView(&fe->polyphoneSection));
+    // The boundary models are read whole now; a broken one fails the init.
+    if (!kvo::frontend::LoadBoundaryModels(fe, instance)) {
+      qvFrontEnd_ReleaseChinese(instance);
+      return QVTTS_ERR_RESOURCE;
+    }
   }
   return QVTTS_ERR_OK;
 }
@@ -160,7 +189,10 @@ int qvFrontEnd_InitChinese(qvInstance* instance) {
 void qvFrontEnd_ReleaseChinese(qvInstance* instance) {
   void* block = instance->front_end.stage;
   if (block == nullptr) return;
-  static_cast<ChineseFrontEnd*>(block)->~ChineseFrontEnd();
+  ChineseFrontEnd* fe = static_cast<ChineseFrontEnd*>(block);
+  // Blocks go back in the reverse order of their taking.
+  if (fe->boundaryModels != nullptr) qvArena_GiveAligned(instance, fe->boundaryModels, fe->boundaryModelBytes);
+  fe->~ChineseFrontEnd();
   qvArena_GiveAligned(instance, block, kvo::frontend::kRecordBytes);
   instance->front_end.stage = nullptr;
 }

@@ -183,7 +183,7 @@ TEST(EngineInstances, TwoOnTheSameFilesWorkIndependently) {
     ASSERT_EQ(qvTTS_End(first.handle()), QVTTS_ERR_OK);
 
     CallbackRecorder recorder;
-    recorder.text = "still here.";
+    recorder.text = "\xC4\xE3\xBA\xC3\xA1\xA3";  // 你好。 in GBK, spoken by the test voice
     recorder.Install(second.handle());
     EXPECT_EQ(qvTTS_SynthesizeText(second.handle()), QVTTS_ERR_OK);
     EXPECT_GT(recorder.output_bytes, 0u);

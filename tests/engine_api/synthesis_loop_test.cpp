@@ -11,6 +11,9 @@
 
 namespace {
 
+// 你好。好你。 in GBK: two sentences the test voice speaks (it has no letters).
+const char* const kTwoSentences = "\xC4\xE3\xBA\xC3\xA1\xA3\xBA\xC3\xC4\xE3\xA1\xA3";
+
 // Mixed ASCII, GBK and line ends; more than three 1024-byte chunks.
 std::string GbkText() {
     std::string sentence = "Hello there. \xC4\xE3\xBA\xC3\xA3\xA1\xCA\xC0\xBD\xE7\xA1\xA3 line two!\n";
@@ -68,7 +71,10 @@ TEST_P(EngineChunkedSynthesis, ProgressSpansTileTheTextWhateverTheChunkSize) {
         expected_begin = e.a + e.b;
     }
     EXPECT_EQ(expected_begin, static_cast<int32_t>(recorder.text.size()));
-    EXPECT_GT(recorder.output_bytes, 0u);
+    // The test voice's Unicode table is filler, so only its GBK text speaks.
+    if (c.codepage == 936) {
+        EXPECT_GT(recorder.output_bytes, 0u);
+    }
     ExpectCleanEnd();
 }
 
@@ -103,7 +109,7 @@ TEST_F(EngineSynthesis, OutputDoesNotDependOnTheChunkSize) {
 }
 
 TEST_F(EngineSynthesis, CallbacksFollowTheLoopOrder) {
-    recorder.text = "ab. cd.";
+    recorder.text = kTwoSentences;
     ASSERT_EQ(qvTTS_SynthesizeText(engine.handle()), QVTTS_ERR_OK);
     using K = CallbackRecorder::Kind;
     const auto& events = recorder.events;
@@ -145,7 +151,7 @@ TEST_F(EngineSynthesis, SyllableSpellingsComeFromTheVoiceWithATone) {
 }
 
 TEST_F(EngineSynthesis, OutputChunkSizeBoundsEveryPiece) {
-    recorder.text = "ab.";
+    recorder.text = "\xC4\xE3\xBA\xC3\xA1\xA3";
     ASSERT_EQ(qvTTS_SetParam(engine.handle(), QVTTS_PARAM_OUTPUT_CHUNK_SIZE, 2), QVTTS_ERR_OK);
     ASSERT_EQ(qvTTS_SynthesizeText(engine.handle()), QVTTS_ERR_OK);
     ASSERT_GT(recorder.Count(CallbackRecorder::kOutput), 0);
@@ -251,7 +257,7 @@ TEST_F(EngineSynthesis, StopBeforeSynthesisHasNoEffect) {
 }
 
 TEST_F(EngineSynthesis, EndAndSecondSynthesisInsideACallbackAreRefusedAsBusy) {
-    recorder.text = "one. two.";
+    recorder.text = kTwoSentences;
     int end_result = -1;
     int synth_result = -1;
     recorder.hook = [&](CallbackRecorder::Kind kind) {
@@ -270,9 +276,10 @@ TEST_F(EngineSynthesis, EndAndSecondSynthesisInsideACallbackAreRefusedAsBusy) {
 TEST_F(EngineSynthesis, StopFromAnotherThreadEndsAnEndlessText) {
     std::atomic<bool> sounding{false};
     auto endless = [](void*, char* buffer, int32_t* length) -> int {
-        std::memset(buffer, 'a', 100);
-        buffer[99] = '.';
-        *length = 100;
+        // 你好 again and again, then a full stop: text the test voice speaks.
+        for (int i = 0; i < 96; i += 4) std::memcpy(buffer + i, "\xC4\xE3\xBA\xC3", 4);
+        std::memcpy(buffer + 96, "\xA1\xA3", 2);
+        *length = 98;
         return 0;
     };
     qvTTS_SetParam(engine.handle(), QVTTS_PARAM_INPUT_TEXT_PROC,

@@ -16,20 +16,9 @@ Bytes Pattern(size_t size, uint8_t seed) {
 }
 
 // A main lexicon that knows two characters, 好 (index 974) and 你 (index
-// 1946), by their default readings hao3 and ni3 and holds no words: enough
-// for the front end to give the test voice's syllables to real text.
-Bytes TwoCharacterLexicon() {
-    const uint32_t kIndexBytes = 6768 * 4;
-    const uint32_t kHao = 974, kNi = 1946;
-    Bytes out(kIndexBytes + 4, 0);
-    for (uint32_t k = 0; k < 6768; ++k) {
-        const uint32_t offset = kIndexBytes + (k > kHao ? 2 : 0) + (k > kNi ? 2 : 0);
-        kvo_library::StoreLe32(out.data() + 4 * k, offset);
-    }
-    kvo_library::StoreLe16(out.data() + kIndexBytes, 5 * 5 + 2);      // hao3
-    kvo_library::StoreLe16(out.data() + kIndexBytes + 2, 4 * 5 + 2);  // ni3
-    return out;
-}
+// 1946), by their default readings hao3 and ni3 in this voice's syllables
+// and holds no words.
+Bytes TwoCharacterLexicon() { return kvo::testmodel::CharacterLexicon({{974, 5 * 5 + 2}, {1946, 4 * 5 + 2}}); }
 
 }  // namespace
 

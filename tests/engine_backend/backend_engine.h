@@ -15,7 +15,7 @@
 inline std::string BackendLibrary(const char* name) { return std::string(KVO_BACKEND_TEST_LIBRARIES) + "/" + name; }
 
 // Four GBK characters: zhong guo ni hao, then a full stop.
-inline const char* kGbkText = "\xD6\xD0\xB9\xFA\xC4\xE3\xBA\xC3.";
+inline const char* kGbkText = "\xD6\xD0\xB9\xFA\xC8\xCB\xC3\xF1.";  // 中国人民. in GBK
 
 struct SyllableReport {
   std::string character;

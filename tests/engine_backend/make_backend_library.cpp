@@ -25,6 +25,20 @@ Bytes ReadFile(const std::string& path) {
   return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+// The index of a toneless spelling in a name table payload, or -1.
+int NameIndex(const Bytes& table, const std::string& name) {
+  size_t at = 4;
+  for (int index = 0; at < table.size(); ++index) {
+    size_t end = at;
+    while (end < table.size() && table[end] != 0) ++end;
+    if (std::string(table.begin() + static_cast<std::ptrdiff_t>(at), table.begin() + static_cast<std::ptrdiff_t>(end)) ==
+        name)
+      return index;
+    at = end + 1;
+  }
+  return -1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -47,6 +61,24 @@ int main(int argc, char** argv) {
       return 1;
     }
   }
+  // The test text 中国人民 (zhong1 guo2 ren2 min2: no tone changes), by GB2312 index.
+  struct Reading {
+    uint32_t character;
+    const char* syllable;
+    int tone;
+  };
+  const Reading readings[] = {{3619, "zhong", 1}, {935, "guo", 2}, {2298, "ren", 2}, {1866, "min", 2}};
+  std::vector<std::pair<uint32_t, uint16_t>> lexicon;
+  for (const Reading& r : readings) {
+    const int index = NameIndex(at(kCnSyllableNames), r.syllable);
+    if (index < 0) {
+      std::fprintf(stderr, "make_backend_library: no syllable %s\n", r.syllable);
+      return 1;
+    }
+    lexicon.emplace_back(r.character, static_cast<uint16_t>(index * 5 + r.tone - 1));
+  }
+  at(kCnMainLexicon) = kvo::testmodel::CharacterLexicon(lexicon);
+
   Bytes info(2 * kVoiceInfoRecordBytes, 0);
   info[kVoiceInfoRecordBytes + 4] = static_cast<uint8_t>(rate & 0xFF);
   info[kVoiceInfoRecordBytes + 5] = static_cast<uint8_t>((rate >> 8) & 0xFF);

@@ -152,4 +152,31 @@ std::vector<uint8_t> VowelVoiceModelPayload(const std::vector<std::vector<uint8_
   return mw::WriteVoiceModel(VowelVoiceModel(order, rate), position, error);
 }
 
+std::vector<uint8_t> CharacterLexicon(const std::vector<std::pair<uint32_t, uint16_t>>& readings) {
+  // The index holds one 32-bit block offset per character; a block is the
+  // character's default unit code and no words. Characters without a
+  // reading get an empty block.
+  constexpr uint32_t kCharacters = 6768;
+  constexpr uint32_t kIndexBytes = kCharacters * 4;
+  std::vector<uint16_t> reading(kCharacters, 0);
+  std::vector<bool> has(kCharacters, false);
+  for (const auto& r : readings) {
+    if (r.first < kCharacters) {
+      reading[r.first] = r.second;
+      has[r.first] = true;
+    }
+  }
+  std::vector<uint8_t> out(kIndexBytes, 0);
+  uint32_t offset = kIndexBytes;
+  for (uint32_t k = 0; k < kCharacters; ++k) {
+    for (int b = 0; b < 4; ++b) out[4 * k + static_cast<uint32_t>(b)] = static_cast<uint8_t>(offset >> (8 * b));
+    if (has[k]) {
+      out.push_back(static_cast<uint8_t>(reading[k] & 0xFF));
+      out.push_back(static_cast<uint8_t>(reading[k] >> 8));
+      offset += 2;
+    }
+  }
+  return out;
+}
+
 }  // namespace kvo::testmodel

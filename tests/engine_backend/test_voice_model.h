@@ -3,6 +3,9 @@
 // the formants of an open vowel) with an F0 contour per tone.
 #pragma once
 
+#include <utility>
+#include <vector>
+
 #include "model_writer.h"
 
 namespace kvo::testmodel {
@@ -18,5 +21,10 @@ modelwriter::VoiceModelDescription VowelVoiceModel(int order, int rate);
 // sizes (the model stores file positions). Empty on error.
 std::vector<uint8_t> VowelVoiceModelPayload(const std::vector<std::vector<uint8_t>>& sectionsBefore, int rate,
                                             std::string* error);
+
+// A main lexicon without words whose characters (GB2312 character index →
+// syllable code) have one reading each: enough for the front end to speak
+// a test text.
+std::vector<uint8_t> CharacterLexicon(const std::vector<std::pair<uint32_t, uint16_t>>& readings);
 
 }  // namespace kvo::testmodel

@@ -1,7 +1,8 @@
 // Writes a Chinese library for the front-end tests: the real table sections
 // (4-6, 8-12) and the lexicon and polyphone payloads built from the test
 // word list, with the small placeholders of the engine tests elsewhere.
-//   make_frontend_library OUT TABLES_DIR LEXICON POLYPHONE
+// The boundary models are the built ones of the default voice.
+//   make_frontend_library OUT TABLES_DIR LEXICON POLYPHONE WORD_MODEL PHRASE_MODEL
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -10,6 +11,7 @@
 #include "library_format.h"
 #include "library_writer.h"
 #include "test_voice.h"
+#include "test_voice_model.h"
 
 namespace {
 
@@ -23,8 +25,8 @@ bool ReadFile(const std::string& path, kvo_libtool::Bytes* out) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 5) {
-    std::fprintf(stderr, "usage: make_frontend_library OUT TABLES_DIR LEXICON POLYPHONE\n");
+  if (argc != 7) {
+    std::fprintf(stderr, "usage: make_frontend_library OUT TABLES_DIR LEXICON POLYPHONE WORD_MODEL PHRASE_MODEL\n");
     return 2;
   }
   std::vector<kvo_libtool::Bytes> payloads = test_voice::ChinesePayloads({});
@@ -38,14 +40,25 @@ int main(int argc, char** argv) {
       return 1;
     }
   }
-  if (!ReadFile(argv[3], &at(kvo_library::kCnMainLexicon)) || !ReadFile(argv[4], &at(kvo_library::kCnPolyphoneModel))) {
-    std::fprintf(stderr, "make_frontend_library: cannot read the lexicon payloads\n");
+  if (!ReadFile(argv[3], &at(kvo_library::kCnMainLexicon)) || !ReadFile(argv[4], &at(kvo_library::kCnPolyphoneModel)) ||
+      !ReadFile(argv[5], &at(kvo_library::kCnWordBoundaryModel)) ||
+      !ReadFile(argv[6], &at(kvo_library::kCnPhraseBoundaryModel))) {
+    std::fprintf(stderr, "make_frontend_library: cannot read the lexicon or boundary payloads\n");
+    return 1;
+  }
+  // The voice model names file positions: write it again for the sections
+  // now in front of it.
+  std::string error;
+  at(kvo_library::kCnVoiceModel) = kvo::testmodel::VowelVoiceModelPayload(
+      std::vector<kvo_libtool::Bytes>(payloads.begin(), payloads.begin() + (kvo_library::kCnVoiceModel - 1)), 16000,
+      &error);
+  if (at(kvo_library::kCnVoiceModel).empty()) {
+    std::fprintf(stderr, "make_frontend_library: %s\n", error.c_str());
     return 1;
   }
   kvo_libtool::VoiceHeader header;
   header.sample_rate = 16000;
   kvo_libtool::Bytes out;
-  std::string error;
   if (!kvo_libtool::BuildContainer(kvo_libtool::LibraryKind::kChinese, header, payloads, &out, &error)) {
     std::fprintf(stderr, "make_frontend_library: %s\n", error.c_str());
     return 1;

@@ -1,9 +1,14 @@
 // Hostile and large input: never a crash, never a block left in the arena.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <random>
 
 #include "frontend_session.h"
+#include "library_format.h"
+#include "library_writer.h"
+#include "test_voice.h"
+#include "test_voice_model.h"
 
 namespace frontend_test {
 namespace {
@@ -37,7 +42,8 @@ TEST(Robustness, MegabytesOfTextAreReadSentenceBySentence) {
   const std::string pieces[] = {"我们今天去银行", "，", "ABCDEFGHIJKLMNOPQRSTUVWXYZ", "1234567890",
                                 "研究生命起源", " ", "中华人民共和国成立了", "。", "\xce\xb1\xce\xb2"};
   std::mt19937 rng(11);
-  while (text.size() < 2 * 1024 * 1024) text += pieces[rng() % (sizeof pieces / sizeof pieces[0])];
+  // A mebibyte: hours of speech, so the whole engine runs for a while.
+  while (text.size() < 1024 * 1024) text += pieces[rng() % (sizeof pieces / sizeof pieces[0])];
   ASSERT_EQ(session.Speak(text), QVTTS_ERR_OK);
   int32_t covered = 0;
   for (const Span& span : session.progress) covered = span.begin + span.length;
@@ -57,6 +63,52 @@ TEST(Robustness, LibraryWithoutLexiconStillReadsText) {
   ASSERT_EQ(session.init_result(), QVTTS_ERR_OK);
   EXPECT_EQ(session.Speak("我们今天去银行。"), QVTTS_ERR_OK);
   EXPECT_EQ(session.instance()->arena_discipline_faults, 0);
+}
+
+// A library whose prosodic word model is the given payload, written to a
+// file of the test's own.
+std::string LibraryWithWordModel(const kvo_libtool::Bytes& model, const char* name) {
+  std::vector<kvo_libtool::Bytes> payloads = test_voice::ChinesePayloads({});
+  payloads[kvo_library::kCnWordBoundaryModel - 1] = model;
+  std::string error;
+  payloads[kvo_library::kCnVoiceModel - 1] = kvo::testmodel::VowelVoiceModelPayload(
+      std::vector<kvo_libtool::Bytes>(payloads.begin(), payloads.begin() + (kvo_library::kCnVoiceModel - 1)), 16000,
+      &error);
+  kvo_libtool::Bytes out;
+  kvo_libtool::BuildContainer(kvo_libtool::LibraryKind::kChinese, kvo_libtool::VoiceHeader{}, payloads, &out, &error);
+  const std::string path = ::testing::TempDir() + name;
+  kvo_libtool::WriteFile(path, out, &error);
+  return path;
+}
+
+TEST(Robustness, BrokenBoundaryModelFailsTheInitAndAGoodOneLoads) {
+  struct ModelCase {
+    const char* name;
+    kvo_libtool::Bytes model;
+    int expected;
+  };
+  const ModelCase cases[] = {
+      // 255 word keys announced, none there.
+      {"keys_past_end.lib", {0xFF, 0, 0, 0, 0, 0, 0, 0}, QVTTS_ERR_RESOURCE},
+      // One entry announced after no keys, its bytes missing.
+      {"entries_past_end.lib", {0, 0, 0, 0, 1, 0, 0, 0}, QVTTS_ERR_RESOURCE},
+      // Two entries out of order.
+      {"unsorted.lib",
+       {0, 0, 0, 0, 2, 0, 0, 0, 5, 1, 0xFF, 0, 1, 0, 2, 0, 4, 1, 0xFF, 0, 1, 0, 2, 0},
+       QVTTS_ERR_RESOURCE},
+      // A truncated count.
+      {"short_count.lib", {0, 0}, QVTTS_ERR_RESOURCE},
+      {"one_entry.lib", {0, 0, 0, 0, 1, 0, 0, 0, 4, 1, 0xFF, 0, 1, 0, 2, 0}, QVTTS_ERR_OK},
+  };
+  for (const ModelCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    FrontEndSession session(LibraryWithWordModel(c.model, c.name));
+    EXPECT_EQ(session.init_result(), c.expected);
+    if (c.expected == QVTTS_ERR_OK) {
+      EXPECT_EQ(session.Speak("我们今天去银行。"), QVTTS_ERR_OK);
+      EXPECT_EQ(session.instance()->arena_discipline_faults, 0);
+    }
+  }
 }
 
 }  // namespace

@@ -1,0 +1,62 @@
+// Runs the engine's Chinese front end alone over a text: an engine instance
+// initialised up to its Chinese front end (no voice model needed, no audio
+// made), fed in input chunks the way the synthesis loop feeds it, with every
+// analysed sentence handed to the caller.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "analysis_item.h"
+#include "word_record.h"
+
+struct qvInstance;
+
+namespace kvo::analyze {
+
+// One sentence as the front end left it.
+struct AnalysedSentence {
+  std::vector<uint16_t> codes;                   // the sentence, internal codes
+  std::vector<frontend::WordRecord> words;       // readings before tone sandhi
+  std::vector<qvAnalysisItem> items;             // the batch, after tone sandhi, without terminator
+};
+
+struct RunnerOptions {
+  bool surname_readings = false;  // the engine's namepolyphone parameter
+};
+
+class FrontEndRunner {
+ public:
+  FrontEndRunner() = default;
+  ~FrontEndRunner();
+  FrontEndRunner(const FrontEndRunner&) = delete;
+  FrontEndRunner& operator=(const FrontEndRunner&) = delete;
+
+  // Opens a Chinese library. False with a message when the engine refuses it.
+  bool Open(const std::string& library, const RunnerOptions& options, std::string* error);
+
+  // Analyses UTF-8 text; sink sees every sentence in order. Returns 0 or the
+  // engine error code that ended the run.
+  int Run(const std::string& text, const std::function<void(const AnalysedSentence&)>& sink);
+
+  // Syllable spelling with tone number ("hang2") of a unit code below G, or
+  // "" for any other code.
+  std::string SyllableName(uint16_t unit) const;
+  int32_t SyllableCodeCount() const;
+
+ private:
+  static void Observe(void* user, const frontend::WordList& words, const qvAnalysisItem* items, int32_t count);
+  int RunChunk(const uint8_t* chunk, int32_t length);
+  void Close();
+
+  void* block_ = nullptr;
+  int stage_ = 0;  // how far Open got, for Close
+  std::vector<qvAnalysisItem> items_;
+  std::vector<char> names_;
+  const std::function<void(const AnalysedSentence&)>* sink_ = nullptr;
+  qvInstance* instance() const { return static_cast<qvInstance*>(block_); }
+};
+
+}  // namespace kvo::analyze
