@@ -54,17 +54,17 @@ int Collect(void* user, int32_t, const void* data, int32_t bytes) {
     return 0;
 }
 
+// Every test builds its own voice in its own folder: CTest may run the
+// tests of this file at the same time.
 class VoicetrainTinyVoice : public ::testing::Test {
  protected:
-    static void SetUpTestSuite() {
-        work_ = kBinary + "/voicetrain-tiny";
+    void SetUp() override {
+        work_ = kBinary + "/voicetrain-tiny-" + ::testing::UnitTest::GetInstance()->current_test_info()->name();
         status_ = BuildTiny(work_);
     }
-    static std::string work_;
-    static int status_;
+    std::string work_;
+    int status_ = -1;
 };
-std::string VoicetrainTinyVoice::work_;
-int VoicetrainTinyVoice::status_ = -1;
 
 TEST_F(VoicetrainTinyVoice, BuildsReproducibly) {
     ASSERT_EQ(status_, 0) << "see " << work_ << ".log";
@@ -117,7 +117,7 @@ TEST_F(VoicetrainTinyVoice, BadSentencesAreSkippedAndCounted) {
     }
     ASSERT_GT(first.size(), 2u);
     const std::string id = first[0].substr(2, first[0].find(' ', 2) - 2);
-    const std::string dir = kBinary + "/voicetrain-bad";
+    const std::string dir = work_ + "-bad";
     ASSERT_EQ(std::system(("rm -rf '" + dir + "' && mkdir -p '" + dir + "/audio'").c_str()), 0);
     auto renamed = [&](const std::string& to) {
         std::string out;
