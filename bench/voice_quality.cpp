@@ -9,6 +9,8 @@
 // analysed like the teacher's and aligned to the targets by DTW over the
 // spectra. Reported:
 //   - F0 RMSE (Hz) on frames voiced in both, against the tone model's contour
+//     (the synthesised F0 median-smoothed over five frames against octave
+//     errors of the estimate)
 //   - voicing error: share of aligned frames whose voicing differs
 //   - log-spectral distance (dB) between the LPC envelopes
 //   - duration error per syllable (ms), syllable spans mapped through DTW
@@ -178,6 +180,22 @@ int ClassifyTone(const std::vector<double>& semitones, double median) {
     return 3;
 }
 
+// Octave errors of the frame-wise estimate: each voiced frame's F0 is
+// replaced by the median of the voiced frames within two frames of it.
+void SmoothF0(std::vector<FrameAnalysis>& frames) {
+    std::vector<double> smoothed(frames.size(), 0.0);
+    for (size_t t = 0; t < frames.size(); ++t) {
+        if (!frames[t].voiced) continue;
+        std::vector<double> near;
+        for (size_t k = t >= 2 ? t - 2 : 0; k <= t + 2 && k < frames.size(); ++k)
+            if (frames[k].voiced && frames[k].f0 > 0) near.push_back(frames[k].f0);
+        std::sort(near.begin(), near.end());
+        smoothed[t] = near.empty() ? frames[t].f0 : near[near.size() / 2];
+    }
+    for (size_t t = 0; t < frames.size(); ++t)
+        if (frames[t].voiced) frames[t].f0 = smoothed[t];
+}
+
 std::map<std::string, std::string> Options(int argc, char** argv) {
     std::map<std::string, std::string> o;
     for (int i = 1; i + 1 < argc; i += 2) o[argv[i]] = argv[i + 1];
@@ -232,7 +250,8 @@ int main(int argc, char** argv) {
             ++skipped;
             continue;
         }
-        const std::vector<FrameAnalysis> syn = AnalyseSignal(spoken, analysis);
+        std::vector<FrameAnalysis> syn = AnalyseSignal(spoken, analysis);
+        SmoothF0(syn);
         const int n = ref.frames, m = static_cast<int>(syn.size());
         std::vector<uint16_t> synLsf(static_cast<size_t>(m) * order);
         for (int j = 0; j < m; ++j) std::copy(syn[j].lsf.begin(), syn[j].lsf.end(), synLsf.begin() + static_cast<long>(j) * order);
