@@ -10,6 +10,7 @@ packages=(
   portaudio19-dev libasound2-dev
   qt6-base-dev qt6-base-dev-tools qt6-translations-l10n fonts-wqy-microhei
   sox xvfb
+  espeak-ng libespeak-ng-dev
 )
 
 missing=()
