@@ -8,7 +8,7 @@ set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 dest="$root/tools/lexicon/node_modules"
 
-# folder name, npm package spec
+# folder name, npm package@version
 packages=(
   "nodejieba nodejieba@3.5.8"
   "pinyin-pro pinyin-pro@3.29.5"
@@ -30,17 +30,17 @@ fi
 mkdir -p "$dest"
 for entry in "${packages[@]}"; do
   name="${entry%% *}"
-  spec="${entry#* }"
-  if [ -f "$dest/$name/.complete" ] && [ "$(cat "$dest/$name/.complete")" = "$spec" ]; then
+  package="${entry#* }"
+  if [ -f "$dest/$name/.complete" ] && [ "$(cat "$dest/$name/.complete")" = "$package" ]; then
     continue
   fi
-  echo "install-lexicon-deps: fetching $spec"
+  echo "install-lexicon-deps: fetching $package"
   tmp="$(mktemp -d)"
-  (cd "$tmp" && npm pack --silent "$spec" >/dev/null)
+  (cd "$tmp" && npm pack --silent "$package" >/dev/null)
   rm -rf "${dest:?}/$name"
   mkdir -p "$dest/$name"
   tar -xzf "$tmp"/*.tgz -C "$dest/$name"
   rm -rf "$tmp"
-  echo "$spec" > "$dest/$name/.complete"
+  echo "$package" > "$dest/$name/.complete"
 done
 echo "install-lexicon-deps: packages are in $dest"

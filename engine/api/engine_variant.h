@@ -28,6 +28,16 @@ struct qvParamRule {
     qvParamHandler apply;
 };
 
+// Value ranges the rule tables of the engine variants share.
+namespace qv_param_range {
+constexpr intptr_t kI16Min = -32768;
+constexpr intptr_t kI16Max = 32767;
+constexpr intptr_t kI32Min = INT32_MIN;
+constexpr intptr_t kI32Max = INT32_MAX;
+constexpr intptr_t kAnyMin = INTPTR_MIN;
+constexpr intptr_t kAnyMax = INTPTR_MAX;
+}  // namespace qv_param_range
+
 struct qvVoiceFacts {
     bool chinese_open;
     bool english_open;

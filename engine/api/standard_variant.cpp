@@ -6,12 +6,7 @@
 
 namespace {
 
-constexpr intptr_t kI16Min = -32768;
-constexpr intptr_t kI16Max = 32767;
-constexpr intptr_t kI32Min = INT32_MIN;
-constexpr intptr_t kI32Max = INT32_MAX;
-constexpr intptr_t kAnyMin = INTPTR_MIN;
-constexpr intptr_t kAnyMax = INTPTR_MAX;
+using namespace qv_param_range;
 
 const qvParamRule kStandardRules[] = {
     {QVTTS_PARAM_VOLUME, kI16Min, kI16Max, qvParam_Volume},

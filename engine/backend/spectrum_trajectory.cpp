@@ -41,7 +41,7 @@ AcousticStatus GenerateSpectrum(const VoiceModel& model, const GroupFrames& grou
   const int w = model.windows;
   const uint32_t recBytes = model.spectrumRecordBytes;
   const uint32_t dimBytes = ml::SpectrumDimBytes(w);
-  const StreamDescriptor& spec = model.streams[ml::kStreamSpectrum];
+  const StreamDescriptor& spectrum = model.streams[ml::kStreamSpectrum];
   const int32_t n = group.frameCount;
 
   // Every state's record is read once and serves all dimensions.
@@ -52,8 +52,8 @@ AcousticStatus GenerateSpectrum(const VoiceModel& model, const GroupFrames& grou
     for (int s = 0; s < ml::kStateCount; ++s) {
       int leaf = FindLeaf(model, model.spectrumTree[s], label);
       int64_t position =
-          spec.position + (static_cast<int64_t>(leaf) - 1 + model.spectrumFirstLeaf[s]) * recBytes;
-      if (leaf < 1 || leaf > spec.leafCounts[s] ||
+          spectrum.position + (static_cast<int64_t>(leaf) - 1 + model.spectrumFirstLeaf[s]) * recBytes;
+      if (leaf < 1 || leaf > spectrum.leafCounts[s] ||
           !model.source.ReadAt(position, recBytes, records + (p * ml::kStateCount + s) * recBytes)) {
         arena.Rewind(mark);
         return AcousticStatus::kBadModel;
@@ -82,10 +82,10 @@ AcousticStatus GenerateSpectrum(const VoiceModel& model, const GroupFrames& grou
     in.precision[k] = prec[k];
   }
 
-  const int outShift = 17 - spec.meanBits[0];
+  const int outShift = 17 - spectrum.meanBits[0];
   for (int dim = 0; dim <= model.order; ++dim) {
     const bool gain = dim == 0;
-    const StreamDescriptor& bits = gain ? model.streams[ml::kStreamGain] : spec;
+    const StreamDescriptor& bits = gain ? model.streams[ml::kStreamGain] : spectrum;
     int32_t frame = 0;
     for (int st = 0; st < states; ++st) {
       DimObservation o = Decode(records + st * recBytes + dim * dimBytes, w, bits, gain);
