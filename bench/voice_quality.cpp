@@ -2,10 +2,11 @@
 // training targets on held-out sentences (never trained on).
 //
 //   kvo_voice_quality --library LIB --sentences HELDOUT.tsv --labels DIR --audio DIR
+//                     --train-labels DIR --train-audio DIR
 //
 // DIR/labels.txt and the teacher's audio come from the same pipeline as
 // training (tools/voicetrain/build_voice.sh writes them for the held-out
-// sentences). For each sentence the engine speaks the text; the audio is
+// sentences); the training ones teach the tone classifier. For each sentence the engine speaks the text; the audio is
 // analysed like the teacher's and aligned to the targets by DTW over the
 // spectra. Reported:
 //   - F0 RMSE (Hz) on frames voiced in both, against the tone model's contour
@@ -15,10 +16,11 @@
 //   - log-spectral distance (dB) between the LPC envelopes
 //   - duration error per syllable (ms), syllable spans mapped through DTW
 //   - tone recognisability: each syllable's F0 contour classified as level,
-//     rising, low/dipping or falling and compared with its tone (neutral
-//     tones left out); the same classifier on the targets is shown as the
-//     ceiling of the measure, and how often synthesis and target land in
-//     the same class.
+//     rising, low/dipping or falling (tone_classifier.h, fitted on the
+//     training sentences' targets) and compared with its tone (neutral
+//     tones left out); the same classifier on the held-out targets is shown
+//     as the ceiling of the measure, and how often synthesis and target
+//     land in the same class.
 #include <algorithm>
 #include <cmath>
 #include <complex>
@@ -33,6 +35,7 @@
 #include "align/phone_alignment.h"
 #include "features/lpc_analysis.h"
 #include "qvtts.h"
+#include "tone_classifier.h"
 #include "teacher/wav_file.h"
 #include "train/utterance_features.h"
 
@@ -155,29 +158,77 @@ std::vector<int> Dtw(const std::vector<uint16_t>& ref, int n, const std::vector<
     return map;
 }
 
-// 1 level, 2 rising, 3 low or dipping, 4 falling; 0 too few voiced
-// frames. The contour is in semitones; its start, middle and end are the
-// means of its first, middle and last quarters relative to the sentence's
-// median, the end slope is taken over the last quarter (semitones per
-// frame). Thresholds: the tone model's contours on held-out sentences have
-// these mean (start, middle, end, end slope): tone 1 (1.7, 3.9, 4.3, 0.01),
-// tone 2 (0.7, 3.8, 7.1, 0.18), tone 3 (0.6, -2.7, -2.9, 0.01), tone 4
-// (1.0, -1.2, -3.1, -0.07).
-int ClassifyTone(const std::vector<double>& semitones, double median) {
-    const size_t n = semitones.size();
-    if (n < 4) return 0;
-    const size_t q = std::max<size_t>(1, n / 4);
-    auto avg = [&](size_t from, size_t count) {
-        double s = 0;
-        for (size_t k = from; k < from + count; ++k) s += semitones[k] - median;
-        return s / double(count);
-    };
-    const double middle = avg(n / 2 - q / 2, q), end = avg(n - q, q);
-    const double endSlope = (semitones[n - 1] - semitones[n - 1 - q]) / double(q);
-    if (endSlope >= 0.1 && end > middle) return 2;
-    if (end >= 1.5) return endSlope >= 0.08 ? 2 : 1;
-    if (endSlope <= -0.04 || middle - end > 1.0) return 4;
-    return 3;
+// Frames of each syllable's sounds (pauses excluded), its tone and whether
+// a phrase ends with it (a pause follows, or the sentence ends).
+struct SyllableSpan {
+    int first = -1, last = -1;  // [first, last)
+    int tone = 5;
+    bool phraseFinal = false;
+};
+
+std::vector<SyllableSpan> SyllableSpans(const Utterance& u) {
+    std::vector<SyllableSpan> spans(static_cast<size_t>(u.syllables));
+    for (const LabelledPhone& p : u.phones) {
+        SyllableSpan& s = spans[static_cast<size_t>(p.syllable)];
+        if (p.pause == PauseKind::kTrailing) s.phraseFinal = true;
+        if (p.pause == PauseKind::kLeading && p.syllable > 0) spans[static_cast<size_t>(p.syllable) - 1].phraseFinal = true;
+        if (p.pause != PauseKind::kNone) continue;
+        if (s.first < 0) s.first = p.start;
+        s.last = p.end;
+        const char digit = p.spelling.empty() ? '5' : p.spelling.back();
+        s.tone = digit >= '1' && digit <= '5' ? digit - '0' : 5;
+    }
+    if (!spans.empty()) spans.back().phraseFinal = true;
+    return spans;
+}
+
+double Semitones(int32_t logF0) { return 12 * std::log2(std::exp(logF0 / 4096.0)); }
+
+// Median of the target's voiced frames in semitones.
+double TargetMedian(const UtteranceFeatures& f) {
+    std::vector<double> st;
+    for (int t = 0; t < f.frames; ++t)
+        if (f.logF0[t] > 0) st.push_back(Semitones(f.logF0[t]));
+    if (st.empty()) return 0.0;
+    std::sort(st.begin(), st.end());
+    return st[st.size() / 2];
+}
+
+std::vector<double> TargetContour(const UtteranceFeatures& f, const SyllableSpan& s) {
+    std::vector<double> st;
+    for (int t = s.first; t < s.last && t < f.frames; ++t)
+        if (f.logF0[t] > 0) st.push_back(Semitones(f.logF0[t]));
+    return st;
+}
+
+// Fits the tone classifier on the targets of every fourth training
+// sentence (plenty for five-dimensional Gaussians, and quick).
+bool FitToneClassifier(const std::string& labelsDir, const std::string& audioDir, kvo_bench::ToneClassifier* classifier) {
+    int malformed = 0;
+    std::vector<Utterance> utterances = ReadLabels(labelsDir + "/labels.txt", &malformed);
+    AnalysisSettings analysis;
+    for (size_t i = 0; i < utterances.size(); i += 4) {
+        Utterance& u = utterances[i];
+        TeacherAlignment teacher;
+        std::vector<int16_t> audio;
+        int rate = 0;
+        std::string reason;
+        if (!ReadTeacherAlignment(audioDir + "/" + u.id + ".align", teacher) ||
+            !ReadWav16(audioDir + "/" + u.id + ".wav", audio, rate) || !AlignPhones(teacher, analysis.hop, u, reason))
+            continue;
+        const UtteranceFeatures f = ExtractFeatures(u, audio, analysis, F0Source::kToneModel);
+        const double median = TargetMedian(f);
+        std::vector<double> before;
+        for (const SyllableSpan& s : SyllableSpans(u)) {
+            if (s.first < 0) continue;
+            const std::vector<double> contour = TargetContour(f, s);
+            kvo_bench::ToneFeatures features;
+            if (kvo_bench::ToneFeaturesOf(contour, before, median, &features))
+                classifier->Add(s.tone, s.phraseFinal, features);
+            before = s.phraseFinal ? std::vector<double>() : contour;
+        }
+    }
+    return classifier->Fit();
 }
 
 // Octave errors of the frame-wise estimate: each voiced frame's F0 is
@@ -196,6 +247,26 @@ void SmoothF0(std::vector<FrameAnalysis>& frames) {
         if (frames[t].voiced) frames[t].f0 = smoothed[t];
 }
 
+// Octave jumps the median filter cannot reach (runs longer than two
+// frames): a voiced frame near twice or half the median of its 100-ms
+// neighbourhood is moved back by an octave.
+void CorrectOctaves(std::vector<FrameAnalysis>& frames) {
+    std::vector<double> corrected(frames.size(), 0.0);
+    for (size_t t = 0; t < frames.size(); ++t) {
+        if (!frames[t].voiced || frames[t].f0 <= 0) continue;
+        std::vector<double> near;
+        for (size_t k = t >= 10 ? t - 10 : 0; k <= t + 10 && k < frames.size(); ++k)
+            if (frames[k].voiced && frames[k].f0 > 0) near.push_back(frames[k].f0);
+        std::sort(near.begin(), near.end());
+        const double ratio = frames[t].f0 / near[near.size() / 2];
+        corrected[t] = frames[t].f0;
+        if (ratio > 1.7 && ratio < 2.3) corrected[t] = frames[t].f0 / 2;
+        else if (ratio > 0.43 && ratio < 0.59) corrected[t] = frames[t].f0 * 2;
+    }
+    for (size_t t = 0; t < frames.size(); ++t)
+        if (frames[t].voiced && frames[t].f0 > 0) frames[t].f0 = corrected[t];
+}
+
 std::map<std::string, std::string> Options(int argc, char** argv) {
     std::map<std::string, std::string> o;
     for (int i = 1; i + 1 < argc; i += 2) o[argv[i]] = argv[i + 1];
@@ -206,9 +277,18 @@ std::map<std::string, std::string> Options(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     auto opt = Options(argc, argv);
-    if (!opt.count("--library") || !opt.count("--sentences") || !opt.count("--labels") || !opt.count("--audio")) {
-        std::fprintf(stderr, "usage: %s --library LIB --sentences HELDOUT.tsv --labels DIR --audio DIR\n", argv[0]);
+    if (!opt.count("--library") || !opt.count("--sentences") || !opt.count("--labels") || !opt.count("--audio") ||
+        !opt.count("--train-labels") || !opt.count("--train-audio")) {
+        std::fprintf(stderr,
+                     "usage: %s --library LIB --sentences HELDOUT.tsv --labels DIR --audio DIR\n"
+                     "       --train-labels DIR --train-audio DIR\n",
+                     argv[0]);
         return 2;
+    }
+    kvo_bench::ToneClassifier classifier;
+    if (!FitToneClassifier(opt["--train-labels"], opt["--train-audio"], &classifier)) {
+        std::fprintf(stderr, "too few training syllables for the tone classifier\n");
+        return 1;
     }
     std::vector<std::string> texts;
     {
@@ -232,6 +312,7 @@ int main(int argc, char** argv) {
     long f0N = 0, frames = 0, voicingErrors = 0, lsdN = 0, durN = 0;
     int toneTotal = 0, toneRight = 0, targetRight = 0, agree = 0, sentences = 0, skipped = 0;
     std::map<int, std::pair<int, int>> perTone;  // tone -> (right, total)
+    int confusion[4][4] = {};                     // intended tone, heard tone
     for (Utterance& u : utterances) {
         const int index = std::atoi(u.id.c_str() + 1) - 1;
         TeacherAlignment teacher;
@@ -252,17 +333,14 @@ int main(int argc, char** argv) {
         }
         std::vector<FrameAnalysis> syn = AnalyseSignal(spoken, analysis);
         SmoothF0(syn);
+        CorrectOctaves(syn);
         const int n = ref.frames, m = static_cast<int>(syn.size());
         std::vector<uint16_t> synLsf(static_cast<size_t>(m) * order);
         for (int j = 0; j < m; ++j) std::copy(syn[j].lsf.begin(), syn[j].lsf.end(), synLsf.begin() + static_cast<long>(j) * order);
         const std::vector<int> map = Dtw(ref.lsf, n, synLsf, m, order);
         ++sentences;
 
-        std::vector<double> voicedSt;
-        for (int t = 0; t < n; ++t)
-            if (ref.logF0[t] > 0) voicedSt.push_back(12 * std::log2(std::exp(ref.logF0[t] / 4096.0)));
-        std::sort(voicedSt.begin(), voicedSt.end());
-        const double refMedian = voicedSt.empty() ? 0 : voicedSt[voicedSt.size() / 2];
+        const double refMedian = TargetMedian(ref);
         std::vector<double> synSt;
         for (const FrameAnalysis& f : syn)
             if (f.voiced && f.f0 > 0) synSt.push_back(12 * std::log2(f.f0));
@@ -291,44 +369,40 @@ int main(int argc, char** argv) {
             }
         }
         // Per syllable: duration through the path, and tone classes.
-        std::vector<int> first(static_cast<size_t>(u.syllables), -1), last(static_cast<size_t>(u.syllables), -1);
-        std::vector<char> tone(static_cast<size_t>(u.syllables), '5');
-        for (const LabelledPhone& p : u.phones) {
-            if (p.pause != PauseKind::kNone) continue;
-            if (first[p.syllable] < 0) first[p.syllable] = p.start;
-            last[p.syllable] = p.end;
-            tone[p.syllable] = p.spelling.empty() ? '5' : p.spelling.back();
-        }
-        for (int k = 0; k < u.syllables; ++k) {
-            if (first[k] < 0 || last[k] <= first[k]) continue;
-            const int synFrames = map[last[k] - 1] - map[first[k]] + 1;
-            durSum += std::fabs(synFrames - (last[k] - first[k])) * 5.0;
+        std::vector<double> gotBefore, wantBefore;
+        for (const SyllableSpan& span : SyllableSpans(u)) {
+            if (span.first < 0 || span.last <= span.first) continue;
+            const int synFrames = map[span.last - 1] - map[span.first] + 1;
+            durSum += std::fabs(synFrames - (span.last - span.first)) * 5.0;
             ++durN;
-            if (tone[k] < '1' || tone[k] > '4') continue;
-            std::vector<double> want, got;
-            for (int t = first[k]; t < last[k]; ++t) {
-                if (ref.logF0[t] > 0) want.push_back(12 * std::log2(std::exp(ref.logF0[t] / 4096.0)));
-            }
-            for (int j = map[first[k]]; j <= map[last[k] - 1]; ++j)
+            std::vector<double> got;
+            for (int j = map[span.first]; j <= map[span.last - 1]; ++j)
                 if (syn[static_cast<size_t>(j)].voiced && syn[static_cast<size_t>(j)].f0 > 0)
                     got.push_back(12 * std::log2(syn[static_cast<size_t>(j)].f0));
-            const int intended = tone[k] - '0';
-            const int heard = ClassifyTone(got, synMedian);
-            if (heard == 0) continue;
+            const std::vector<double> want = TargetContour(ref, span);
+            const std::vector<double> heardContext = gotBefore, wantContext = wantBefore;
+            gotBefore = span.phraseFinal ? std::vector<double>() : got;
+            wantBefore = span.phraseFinal ? std::vector<double>() : want;
+            if (span.tone < 1 || span.tone > 4) continue;
+            kvo_bench::ToneFeatures heardFeatures, wantFeatures;
+            if (!kvo_bench::ToneFeaturesOf(got, heardContext, synMedian, &heardFeatures)) continue;
+            const int heard = classifier.Classify(heardFeatures);
             ++toneTotal;
-            perTone[intended].second++;
-            if (heard == intended) {
+            confusion[span.tone - 1][heard > 0 ? heard - 1 : 0]++;
+            perTone[span.tone].second++;
+            if (heard == span.tone) {
                 ++toneRight;
-                perTone[intended].first++;
+                perTone[span.tone].first++;
             }
-            const int target = ClassifyTone(want, refMedian);
-            if (target == intended) ++targetRight;
+            if (!kvo_bench::ToneFeaturesOf(want, wantContext, refMedian, &wantFeatures)) continue;
+            const int target = classifier.Classify(wantFeatures);
+            if (target == span.tone) ++targetRight;
             if (target == heard) ++agree;
         }
     }
     std::printf("held-out sentences %d (skipped %d)\n", sentences, skipped);
     std::printf("F0 RMSE on voiced frames: %.1f Hz (%ld frames)\n", f0N ? std::sqrt(f0Sq / f0N) : 0.0, f0N);
-    std::printf("  of which %.1f%% gross errors (more than 20%% off, mostly the estimator's octave errors);"
+    std::printf("  of which %.1f%% gross errors (more than 20%% off);"
                 " RMSE of the others %.1f Hz\n",
                 f0N ? 100.0 * f0Gross / f0N : 0.0, f0N > f0Gross ? std::sqrt(f0FineSq / double(f0N - f0Gross)) : 0.0);
     std::printf("voicing error: %.1f%% of %ld frames\n", frames ? 100.0 * voicingErrors / frames : 0.0, frames);
@@ -339,7 +413,10 @@ int main(int argc, char** argv) {
                 toneTotal ? 100.0 * toneRight / toneTotal : 0.0, toneTotal,
                 toneTotal ? 100.0 * targetRight / toneTotal : 0.0, toneTotal ? 100.0 * agree / toneTotal : 0.0);
     for (const auto& t : perTone)
-        std::printf("  tone %d: %.1f%% of %d\n", t.first, t.second.second ? 100.0 * t.second.first / t.second.second : 0.0,
-                    t.second.second);
+        std::printf("  tone %d: %.1f%% of %d (heard as 1/2/3/4: %d %d %d %d)\n", t.first,
+                    t.second.second ? 100.0 * t.second.first / t.second.second : 0.0, t.second.second,
+                    confusion[t.first - 1][0], confusion[t.first - 1][1], confusion[t.first - 1][2],
+                    confusion[t.first - 1][3]);
+    std::printf("tone classifier fitted on %d syllables of training targets\n", classifier.Examples());
     return sentences > 0 ? 0 : 1;
 }

@@ -11,6 +11,7 @@ namespace {
 const double kFrame = 0.005;
 
 double Semitones(double hz, double reference) { return 12.0 * std::log2(hz / reference); }
+double SemitonesToHzForTest(double semitones, double reference) { return reference * std::pow(2.0, semitones / 12.0); }
 
 // F0 of one syllable of the given tone between two first-tone syllables.
 std::vector<double> MiddleSyllable(int tone, bool final_position = false) {
@@ -60,6 +61,21 @@ TEST(ToneContourTest, PausesAreUnvoicedAndEveryValueIsRenderable) {
         if (hz == 0.0) continue;
         EXPECT_GE(hz, 85.0);
         EXPECT_LE(hz, 403.0);
+    }
+}
+
+// A long phrase-final fall runs into the bottom of the voice: it must keep
+// falling (a flat low end reads as a third tone) and stay renderable.
+TEST(ToneContourTest, FallIntoTheFloorKeepsFalling) {
+    voicetrain::ToneModelSettings settings;
+    settings.reference_hz = 100.0;
+    std::vector<voicetrain::ToneSyllable> s = {{4, 0.0, 0.6, true, true}};
+    const auto contour = voicetrain::ToneContour(s, kFrame, settings);
+    ASSERT_EQ(contour.size(), 120u);
+    EXPECT_LT(contour.back(), SemitonesToHzForTest(2.0, 85.0));  // reached the compressed zone
+    for (size_t f = 60; f < contour.size(); ++f) {
+        EXPECT_LT(contour[f], contour[f - 1]) << "flat at frame " << f;
+        EXPECT_GT(contour[f], 85.0);
     }
 }
 

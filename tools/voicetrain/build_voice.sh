@@ -146,6 +146,7 @@ if [ $tiny -eq 0 ]; then
   "$bin/kvo-teacher-espeak" "$work/heldout/labels/script.tsv" "$work/heldout/audio" >/dev/null
   if [ -x "$bin/kvo_voice_quality" ]; then
     "$bin/kvo_voice_quality" --library "$out" --sentences "$work/heldout.tsv" --labels "$work/heldout/labels" \
-      --audio "$work/heldout/audio" | tee "$work/quality-report.txt"
+      --audio "$work/heldout/audio" --train-labels "$work/labels" --train-audio "$work/audio" \
+      | tee "$work/quality-report.txt"
   fi
 fi

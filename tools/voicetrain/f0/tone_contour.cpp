@@ -39,6 +39,17 @@ struct Response {
 
 double SemitonesToHz(double semitones, double reference) { return reference * std::pow(2.0, semitones / 12.0); }
 
+// Continuous with slope 1 at the knee, and approaching the floor from above
+// without reaching it.
+double SoftFloor(double hz, const ToneModelSettings& settings) {
+    if (settings.floor_knee <= 0.0) return std::max(settings.min_hz, hz);
+    const double knee = SemitonesToHz(settings.floor_knee, settings.min_hz);
+    if (hz >= knee) return hz;
+    const double above = settings.floor_knee;  // semitones from floor to knee
+    const double below = 12.0 * std::log2(hz / knee);  // < 0
+    return SemitonesToHz(above * std::exp(below / above), settings.min_hz);
+}
+
 }  // namespace
 
 PitchTarget TargetFor(int tone, int previous_tone, bool phrase_final) {
@@ -46,7 +57,7 @@ PitchTarget TargetFor(int tone, int previous_tone, bool phrase_final) {
         case 1: return {4.0, 0.0, 40.0};
         case 2: return {-2.0, 35.0, 40.0};
         case 3: return phrase_final ? PitchTarget{-7.0, 25.0, 40.0} : PitchTarget{-5.5, 0.0, 40.0};
-        case 4: return {6.0, -55.0, 45.0};
+        case 4: return {6.0, -40.0, 45.0};
         default:
             // A neutral syllable has a weak mid target coloured by its neighbour:
             // high after the third tone, low after the fourth.
@@ -90,7 +101,7 @@ std::vector<double> ToneContour(const std::vector<ToneSyllable>& syllables, doub
             const double t = f * frame_seconds;
             if (t >= syllable.end) break;
             const double hz = SemitonesToHz(response.Value(t - syllable.start), settings.reference_hz);
-            contour[f] = std::min(settings.max_hz, std::max(settings.min_hz, hz));
+            contour[f] = std::min(settings.max_hz, SoftFloor(hz, settings));
         }
         state = response.State(syllable.end - syllable.start);
         previous_tone = syllable.tone;

@@ -28,12 +28,17 @@ struct PitchTarget {
 };
 
 struct ToneModelSettings {
-    double reference_hz = 125.0;     // the speaker's reference pitch
+    double reference_hz = 140.0;     // the speaker's reference pitch
     double declination = -1.5;       // semitones per second within a phrase
-    double declination_floor = -3.0; // most a phrase declines
+    double declination_floor = -2.0; // most a phrase declines
     double final_lowering = -1.0;    // semitones, last syllable of a phrase
-    double min_hz = 85.0;            // the engine renders 85..403 Hz
+    double min_hz = 85.0;            // the engine renders 85..403 Hz (below: unvoiced)
     double max_hz = 403.0;
+    // Below min_hz times 2^(knee/12) the contour is compressed smoothly
+    // towards min_hz instead of clipped: a fall that runs into the bottom
+    // of the voice keeps falling, more slowly, rather than turning flat
+    // (a flat low end would read as a third tone).
+    double floor_knee = 2.0;         // semitones
 };
 
 // The target of a tone; the neutral tone's depends on the tone before it,
