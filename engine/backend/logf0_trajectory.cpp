@@ -63,7 +63,12 @@ AcousticStatus GenerateLogF0(const VoiceModel& model, const GroupFrames& group, 
   const int precShift[3] = {0, sd.precisionBits[0] - sd.precisionBits[1] - 3,
                             sd.precisionBits[0] - sd.precisionBits[2] - 3};
   int32_t obs = 0;
-  bool previousVoiced = true;  // the group's first frame has no unvoiced predecessor
+  // The group's first frame has no predecessor at all: its delta windows
+  // would reach outside the group and tie the next frame to the delta mean
+  // (near 0 in log Hz, which drags the track to the floor), so it is
+  // treated like a frame after an unvoiced one. The spectrum track zeroes
+  // its first frame for the same reason.
+  bool previousVoiced = false;
   for (int st = 0; st < states; ++st) {
     const StateDist& d = dist[st];
     const int32_t n = group.stateFrames[st];

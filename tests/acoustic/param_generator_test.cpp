@@ -386,6 +386,28 @@ TEST_F(AcousticGenerator, GroupEndsAfterInnerTrailingPause) {
   EXPECT_EQ(r.taken, 1);
 }
 
+// A group that starts on a voiced phone (the pause before it closed the
+// previous group) has no frame before its first one: the delta windows of
+// that frame reach outside the group and must not pull the track down.
+TEST_F(AcousticGenerator, GroupStartingVoicedKeepsItsPitch) {
+  items = {Syllable(voice.Code("ba", 1), 0, 2, 0, 2), Syllable(voice.Code("ma", 1), 1, 2, 0, 2),
+           Pause(B(kPunctFirst)), Syllable(voice.Code("ma", 1), 0, 2, 1, 2), Syllable(voice.Code("ma", 1), 1, 2, 1, 2)};
+  StartChunk();
+  GroupResult r;
+  ASSERT_EQ(Next(&r), AcousticStatus::kOk);
+  ASSERT_EQ(r.taken, 3);
+  ReleaseGroup(chunk, voice.arena);
+  ASSERT_EQ(Next(&r), AcousticStatus::kOk);
+  ASSERT_EQ(r.first, 3);
+  ASSERT_GT(r.frames, 0);
+  ASSERT_GT(F0(0), 0) << "the second group should start on a voiced frame";
+  for (int t = 0; t < r.frames; ++t) {
+    if (F0(t) == 0) continue;
+    EXPECT_GE(F0(t), 150) << t;
+    EXPECT_LE(F0(t), 270) << t;
+  }
+}
+
 TEST_F(AcousticGenerator, ChunkWithoutPhonesGeneratesNothing) {
   items = {Pause(B(kPunctFirst)), Pause(kUnitSilence), Pause(B(300)), Pause(B(kPhraseFirst + 5))};
   StartChunk();
