@@ -63,6 +63,13 @@ TEST_F(RealLexicon, PolyphonesInCitationTones) {
                            {"请把钱还给我。", "qing3 ba3 qian2 huan2 gei3 wo3"},
                            {"我觉得很好。", "wo3 jue2 de5 hen3 hao3"},
                            {"他想睡觉。", "ta1 xiang3 shui4 jiao4"},
+                           // 行 as "line" in technical text, 为 after a verb of changing.
+                           {"第一行的其余部分。", "di4 yi1 hang2 de5 qi2 yu2 bu4 fen5"},
+                           {"在行首和行尾。", "zai4 hang2 shou3 he2 hang2 wei3"},
+                           {"命令行参数", "ming4 ling4 hang2 can1 shu4"},
+                           {"这个办法行不行？", "zhe4 ge5 ban4 fa3 xing2 bu4 xing2"},
+                           {"把文件修改为只读。", "ba3 wen2 jian4 xiu1 gai3 wei2 zhi3 du2"},
+                           {"为人民服务。", "wei4 ren2 min2 fu2 wu4"},
                        });
 }
 

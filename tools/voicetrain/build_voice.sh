@@ -122,7 +122,7 @@ else
   # 5th of the others is trained on.
   awk -F'\t' 'NR % 100 == 50' "$work/real.tsv" > "$work/heldout.tsv"
   { awk -F'\t' 'NR % 100 != 50 && NR % 5 == 1' "$work/real.tsv"; cat "$work/coverage.tsv"; } > "$corpus"
-  train_options=(--leaves 600 --duration-leaves 400)
+  train_options=(--leaves 600 --duration-leaves 400 --mdl 0.5)
 fi
 echo "$(wc -l < "$corpus") training sentences" >&2
 
