@@ -27,7 +27,7 @@ RealignmentCounts RealignStates(const PassModels& models, const std::vector<Cont
         for (LabelledPhone& p : (*utterances)[u].phones) {
             const int frames = p.end - p.start;
             if (frames < kStates) {
-                ++counts.short_phones;
+                ++counts.shortPhones;
                 continue;
             }
             StateDuration durations[kStates];

@@ -16,7 +16,7 @@ namespace voicetrain {
 
 struct RealignmentCounts {
     long aligned = 0;        // phones with boundaries from the search
-    long short_phones = 0;   // fewer frames than states: equal split kept
+    long shortPhones = 0;    // fewer frames than states: equal split kept
     long failed = 0;         // no finite path: previous boundaries kept
     long boundaries = 0;     // inner boundaries of the aligned phones
     double shiftFrames = 0;  // summed |new - previous| over them

@@ -457,7 +457,7 @@ int main(int argc, char** argv) {
         std::snprintf(line, sizeof line,
                       "state alignment %d: %ld phones aligned, %ld shorter than %d frames and %ld without a path keep "
                       "their split; boundaries moved %.2f frames on average",
-                      pass + 1, c.aligned, c.short_phones, kStates, c.failed,
+                      pass + 1, c.aligned, c.shortPhones, kStates, c.failed,
                       c.boundaries ? c.shiftFrames / c.boundaries : 0.0);
         report.Line(line);
     }
