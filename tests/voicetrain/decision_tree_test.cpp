@@ -96,6 +96,9 @@ TEST(VoicetrainTree, SizeControlAndOccupancy) {
         std::vector<int> members(static_cast<size_t>(tree.leaves), 0);
         for (int leaf : tree.leafOf) ++members[static_cast<size_t>(leaf)];
         for (int m : members) EXPECT_GE(m, 60);
+        // A label descends to the leaf its sample was clustered into.
+        for (size_t i = 0; i < d.samples.size(); ++i)
+            EXPECT_EQ(voicetrain::LeafOfLabel(tree, questions, d.labels[i].data()), tree.leafOf[i]) << most << " " << i;
     }
 }
 

@@ -191,6 +191,11 @@ bool AlignPhones(const TeacherAlignment& t, int hop, Utterance& u, std::string& 
 }
 
 void StateFrames(const LabelledPhone& p, int s, int* first, int* end) {
+    if (p.statesAligned) {
+        *first = s == 0 ? p.start : p.stateEnd[s - 1];
+        *end = p.stateEnd[s];
+        return;
+    }
     const int frames = p.end - p.start;
     *first = p.start + frames * s / kStates;
     *end = p.start + frames * (s + 1) / kStates;

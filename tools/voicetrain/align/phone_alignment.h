@@ -24,6 +24,10 @@ struct LabelledPhone {
     int8_t label[kLabelBytes] = {};
     int start = 0;  // frames, [start, end) once aligned
     int end = 0;
+    // Set by a state alignment: state s ends at frame stateEnd[s]
+    // (stateEnd[kStates - 1] == end). Otherwise the states split equally.
+    bool statesAligned = false;
+    int stateEnd[kStates] = {};
 };
 
 struct Utterance {
@@ -64,7 +68,8 @@ bool ReadTeacherAlignment(const std::string& path, TeacherAlignment& out);
 // not match, phones without frames).
 bool AlignPhones(const TeacherAlignment& teacher, int hop, Utterance& utterance, std::string& reason);
 
-// Frames [first, end) of state `s` of a phone: an equal split.
+// Frames [first, end) of state `s` of a phone: the aligned boundaries, or
+// an equal split.
 void StateFrames(const LabelledPhone& phone, int s, int* first, int* end);
 
 }  // namespace voicetrain

@@ -192,4 +192,11 @@ GrownTree GrowTree(const std::vector<ClusterSample>& samples, const std::vector<
     return tree;
 }
 
+int LeafOfLabel(const GrownTree& tree, const std::vector<ContextQuestion>& questions, const int8_t* label) {
+    int n = 0;
+    while (tree.nodes[n].question >= 0)
+        n = questions[tree.nodes[n].question].Matches(label) ? tree.nodes[n].yes : tree.nodes[n].no;
+    return tree.nodes[n].leaf;
+}
+
 }  // namespace voicetrain

@@ -55,6 +55,9 @@ struct GrownTree {
 GrownTree GrowTree(const std::vector<ClusterSample>& samples, const std::vector<ContextQuestion>& questions,
                    const std::vector<double>& variance, const TreeSettings& settings);
 
+// The leaf a label reaches (as a sample with that label was clustered).
+int LeafOfLabel(const GrownTree& tree, const std::vector<ContextQuestion>& questions, const int8_t* label);
+
 }  // namespace voicetrain
 
 #endif

@@ -13,7 +13,10 @@
 // Options: --f0 tone|recording (log-F0 targets from the tone model, the
 // default, or from the recording), --leaves N (most leaves per spectrum and
 // log-F0 tree), --duration-leaves N, --mdl X (least error drop per split,
-// in units of dims x ln(count)), --report FILE.
+// in units of dims x ln(count)), --state-alignment N (passes that re-align
+// the five states of every phone against the previous models and retrain;
+// 0 keeps the equal split), --voicing-weight X (weight of the teacher's
+// voicing in that alignment), --report FILE.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -32,6 +35,8 @@
 #include "model_writer.h"
 #include "teacher/wav_file.h"
 #include "train/model_quantiser.h"
+#include "train/pass_models.h"
+#include "train/state_realignment.h"
 #include "train/state_statistics.h"
 #include "train/utterance_features.h"
 
@@ -50,6 +55,8 @@ struct Options {
     int leaves = 400;
     int durationLeaves = 300;
     double mdl = 1.0;
+    int statePasses = 1;          // state alignments after the equal split
+    double voicingWeight = StateAlignmentSettings().voicingWeight;
 };
 
 bool ParseOptions(int argc, char** argv, Options* o) {
@@ -65,6 +72,8 @@ bool ParseOptions(int argc, char** argv, Options* o) {
         else if (k == "--leaves") o->leaves = std::max(1, std::atoi(v.c_str()));
         else if (k == "--duration-leaves") o->durationLeaves = std::max(1, std::atoi(v.c_str()));
         else if (k == "--mdl") o->mdl = std::atof(v.c_str());
+        else if (k == "--state-alignment") o->statePasses = std::clamp(std::atoi(v.c_str()), 0, 5);
+        else if (k == "--voicing-weight") o->voicingWeight = std::max(0.0, std::atof(v.c_str()));
         else return false;
     }
     return !o->labels.empty() && !o->audio.empty() && !o->questions.empty() && !o->sections.empty() && !o->out.empty();
@@ -98,11 +107,6 @@ struct Training {
     std::vector<Utterance> utterances;
     std::vector<UtteranceFeatures> features;
 };
-
-// The spectral vector of a frame: dim 0 the log-gain value, then the LSFs.
-double SpectrumValue(const UtteranceFeatures& f, int t, int d) {
-    return d == 0 ? f.logGain[t] : f.lsf[static_cast<size_t>(t) * f.order + (d - 1)];
-}
 
 // A tree over state (or phone) samples, returned as model nodes.
 mw::Tree ToModelTree(const GrownTree& grown, std::vector<int>* usedQuestions) {
@@ -167,6 +171,179 @@ bool ReadSections(const std::string& from, std::vector<std::vector<uint8_t>>* se
     return true;
 }
 
+// One training pass on the phones' current state boundaries: statistics,
+// trees and the quantised model; `models` keeps the trees and their leaf
+// statistics for a state alignment.
+void TrainPass(const Training& data, const std::vector<ContextQuestion>& questions, const Options& opt, Report* report,
+               mw::VoiceModelDescription* model, std::vector<int>* used, PassModels* models) {
+    report->thinStates = 0;
+    // Samples per state and their global statistics.
+    std::vector<ClusterSample> durationSamples;
+    std::vector<ClusterSample> spectrumSamples[kStates], logF0Samples[kStates];
+    struct Occurrence {
+        int utterance, phone;
+    };
+    std::vector<Occurrence> durationOcc, stateOcc[kStates];
+    LeafMoments spectrumGlobal(kSpectrumDims);
+    std::vector<Moments> logF0Global(kWindows);
+    Moments durationGlobal[kStates];
+    for (size_t u = 0; u < data.utterances.size(); ++u) {
+        const UtteranceFeatures& f = data.features[u];
+        for (int t = 0; t < f.frames; ++t) {
+            double dl = 0, ddl = 0;
+            for (int d = 0; d < kSpectrumDims; ++d) {
+                spectrumGlobal.At(d, 0).Add(SpectrumValue(f, t, d));
+                if (Windows(t, f.frames, [&](int k) { return SpectrumValue(f, k, d); }, [](int) { return true; }, &dl, &ddl)) {
+                    spectrumGlobal.At(d, 1).Add(dl);
+                    spectrumGlobal.At(d, 2).Add(ddl);
+                }
+            }
+            if (f.logF0[t] > 0) {
+                logF0Global[0].Add(f.logF0[t]);
+                if (Windows(t, f.frames, [&](int k) { return double(f.logF0[k]); }, [&](int k) { return f.logF0[k] > 0; }, &dl, &ddl)) {
+                    logF0Global[1].Add(dl);
+                    logF0Global[2].Add(ddl);
+                }
+            }
+        }
+        for (const LabelledPhone& p : data.utterances[u].phones)
+            for (int s = 0; s < kStates; ++s) {
+                int a, b;
+                StateFrames(p, s, &a, &b);
+                durationGlobal[s].Add(b - a);
+            }
+    }
+    const double lf0Mean = logF0Global[0].Mean();
+    for (size_t u = 0; u < data.utterances.size(); ++u) {
+        const UtteranceFeatures& f = data.features[u];
+        const Utterance& utt = data.utterances[u];
+        for (size_t pi = 0; pi < utt.phones.size(); ++pi) {
+            const LabelledPhone& p = utt.phones[pi];
+            ClusterSample ds;
+            ds.label = p.label;
+            ds.count.assign(kStates, 1.0);
+            ds.sum.resize(kStates);
+            for (int s = 0; s < kStates; ++s) {
+                int a, b;
+                StateFrames(p, s, &a, &b);
+                ds.sum[s] = (b - a) - durationGlobal[s].Mean();
+                if (b <= a) {
+                    ++report->thinStates;
+                    continue;
+                }
+                ClusterSample ss;
+                ss.label = p.label;
+                ss.count.assign(kSpectrumDims, double(b - a));
+                ss.sum.assign(kSpectrumDims, 0.0);
+                ClusterSample fs;
+                fs.label = p.label;
+                fs.count.assign(2, 0.0);
+                fs.sum.assign(2, 0.0);
+                for (int t = a; t < b; ++t) {
+                    for (int d = 0; d < kSpectrumDims; ++d) ss.sum[d] += SpectrumValue(f, t, d) - spectrumGlobal.At(d, 0).Mean();
+                    fs.count[0] += 1;
+                    fs.sum[0] += (TargetVoiced(f, p, t) ? 1.0 : 0.0) - 0.5;
+                    if (f.logF0[t] > 0) {
+                        fs.count[1] += 1;
+                        fs.sum[1] += f.logF0[t] - lf0Mean;
+                    }
+                }
+                spectrumSamples[s].push_back(ss);
+                logF0Samples[s].push_back(fs);
+                stateOcc[s].push_back({static_cast<int>(u), static_cast<int>(pi)});
+            }
+            durationSamples.push_back(ds);
+            durationOcc.push_back({static_cast<int>(u), static_cast<int>(pi)});
+        }
+    }
+
+    // Trees.
+    model->windows = kWindows;
+    model->order = kOrder;
+    std::vector<double> spectrumVar(kSpectrumDims), f0Var{0.25, std::max(logF0Global[0].Variance(), 1.0)};
+    for (int d = 0; d < kSpectrumDims; ++d) spectrumVar[d] = std::max(spectrumGlobal.At(d, 0).Variance(), 1.0);
+    std::vector<double> durVar(kStates);
+    for (int s = 0; s < kStates; ++s) durVar[s] = std::max(durationGlobal[s].Variance(), 0.25);
+
+    TreeSettings durSettings;
+    durSettings.maxLeaves = opt.durationLeaves;
+    durSettings.minCount = 10;
+    durSettings.thresholdPerDim = opt.mdl;
+    std::fprintf(stderr, "clustering durations (%zu phones)\n", durationSamples.size());
+    const GrownTree durTree = GrowTree(durationSamples, questions, durVar, durSettings);
+    model->duration = ToModelTree(durTree, used);
+    std::vector<LeafMoments> durLeaves(static_cast<size_t>(durTree.leaves), LeafMoments(kStates));
+    for (size_t i = 0; i < durationOcc.size(); ++i) {
+        const LabelledPhone& p = data.utterances[durationOcc[i].utterance].phones[durationOcc[i].phone];
+        for (int s = 0; s < kStates; ++s) {
+            int a, b;
+            StateFrames(p, s, &a, &b);
+            durLeaves[durTree.leafOf[i]].At(s, 0).Add(b - a);
+        }
+    }
+    QuantiseDurations(durLeaves, model);
+
+    std::vector<std::vector<LeafMoments>> spectrumLeaves(kStates), logF0Leaves(kStates);
+    std::vector<std::vector<double>> voicedShare(kStates);
+    char line[200];
+    for (int s = 0; s < kStates; ++s) {
+        std::fprintf(stderr, "clustering state %d (%zu samples)\n", s, spectrumSamples[s].size());
+        TreeSettings settings;
+        settings.maxLeaves = opt.leaves;
+        settings.minCount = 40;  // frames
+        settings.thresholdPerDim = opt.mdl;
+        const GrownTree spec = GrowTree(spectrumSamples[s], questions, spectrumVar, settings);
+        const GrownTree lf0 = GrowTree(logF0Samples[s], questions, f0Var, settings);
+        model->spectrum[s] = ToModelTree(spec, used);
+        model->logF0[s] = ToModelTree(lf0, used);
+        spectrumLeaves[s].assign(static_cast<size_t>(spec.leaves), LeafMoments(kSpectrumDims));
+        logF0Leaves[s].assign(static_cast<size_t>(lf0.leaves), LeafMoments(1));
+        std::vector<double> voicedFrames(static_cast<size_t>(lf0.leaves), 0.0), allFrames(static_cast<size_t>(lf0.leaves), 0.0);
+        for (size_t i = 0; i < stateOcc[s].size(); ++i) {
+            const UtteranceFeatures& f = data.features[stateOcc[s][i].utterance];
+            const LabelledPhone& p = data.utterances[stateOcc[s][i].utterance].phones[stateOcc[s][i].phone];
+            int a, b;
+            StateFrames(p, s, &a, &b);
+            LeafMoments& sl = spectrumLeaves[s][spec.leafOf[i]];
+            LeafMoments& fl = logF0Leaves[s][lf0.leafOf[i]];
+            for (int t = a; t < b; ++t) {
+                double dl, ddl;
+                for (int d = 0; d < kSpectrumDims; ++d) {
+                    sl.At(d, 0).Add(SpectrumValue(f, t, d));
+                    if (Windows(t, f.frames, [&](int k) { return SpectrumValue(f, k, d); }, [](int) { return true; }, &dl, &ddl)) {
+                        sl.At(d, 1).Add(dl);
+                        sl.At(d, 2).Add(ddl);
+                    }
+                }
+                allFrames[lf0.leafOf[i]] += 1;
+                if (f.logF0[t] > 0) {
+                    voicedFrames[lf0.leafOf[i]] += 1;
+                    fl.At(0, 0).Add(f.logF0[t]);
+                    if (Windows(t, f.frames, [&](int k) { return double(f.logF0[k]); }, [&](int k) { return f.logF0[k] > 0; }, &dl, &ddl)) {
+                        fl.At(0, 1).Add(dl);
+                        fl.At(0, 2).Add(ddl);
+                    }
+                }
+            }
+        }
+        voicedShare[s].resize(static_cast<size_t>(lf0.leaves));
+        for (int l = 0; l < lf0.leaves; ++l) voicedShare[s][l] = allFrames[l] > 0 ? voicedFrames[l] / allFrames[l] : 0.0;
+        models->spectrum[s] = spec;
+        models->spectrumLeaves[s] = spectrumLeaves[s];
+        models->logF0[s] = lf0;
+        models->voicedShare[s] = voicedShare[s];
+        std::snprintf(line, sizeof line, "state %d: %d spectrum leaves, %d log-F0 leaves", s, spec.leaves, lf0.leaves);
+        report->Line(line);
+    }
+    QuantiseSpectrum(spectrumLeaves, spectrumGlobal, model);
+    QuantiseLogF0(logF0Leaves, voicedShare, logF0Global, model);
+    std::snprintf(line, sizeof line, "durations: %d leaves", durTree.leaves);
+    report->Line(line);
+    models->duration = durTree;
+    models->durationLeaves = durLeaves;
+    models->spectrumVariance = spectrumVar;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -175,6 +352,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr,
                      "usage: %s --labels LABELS --audio DIR --questions FILE --sections DIR --out LIBRARY\n"
                      "       [--f0 tone|recording] [--leaves N] [--duration-leaves N] [--mdl X]\n"
+                     "       [--state-alignment PASSES] [--voicing-weight X]\n"
                      "       [--report FILE]\n",
                      argv[0]);
         return 2;
@@ -253,168 +431,36 @@ int main(int argc, char** argv) {
         report.Line(line);
     }
 
-    // 3. Samples per state and their global statistics.
-    std::vector<ClusterSample> durationSamples;
-    std::vector<ClusterSample> spectrumSamples[kStates], logF0Samples[kStates];
-    struct Occurrence {
-        int utterance, phone;
-    };
-    std::vector<Occurrence> durationOcc, stateOcc[kStates];
-    LeafMoments spectrumGlobal(kSpectrumDims);
-    std::vector<Moments> logF0Global(kWindows);
-    Moments durationGlobal[kStates];
-    for (size_t u = 0; u < data.utterances.size(); ++u) {
-        const UtteranceFeatures& f = data.features[u];
-        report.frames += f.frames;
-        for (int t = 0; t < f.frames; ++t) {
-            double dl = 0, ddl = 0;
-            for (int d = 0; d < kSpectrumDims; ++d) {
-                spectrumGlobal.At(d, 0).Add(SpectrumValue(f, t, d));
-                if (Windows(t, f.frames, [&](int k) { return SpectrumValue(f, k, d); }, [](int) { return true; }, &dl, &ddl)) {
-                    spectrumGlobal.At(d, 1).Add(dl);
-                    spectrumGlobal.At(d, 2).Add(ddl);
-                }
-            }
-            if (f.logF0[t] > 0) {
-                logF0Global[0].Add(f.logF0[t]);
-                if (Windows(t, f.frames, [&](int k) { return double(f.logF0[k]); }, [&](int k) { return f.logF0[k] > 0; }, &dl, &ddl)) {
-                    logF0Global[1].Add(dl);
-                    logF0Global[2].Add(ddl);
-                }
-            }
-        }
-        for (const LabelledPhone& p : data.utterances[u].phones)
-            for (int s = 0; s < kStates; ++s) {
-                int a, b;
-                StateFrames(p, s, &a, &b);
-                durationGlobal[s].Add(b - a);
-            }
-    }
-    const double lf0Mean = logF0Global[0].Mean();
-    for (size_t u = 0; u < data.utterances.size(); ++u) {
-        const UtteranceFeatures& f = data.features[u];
-        const Utterance& utt = data.utterances[u];
-        for (size_t pi = 0; pi < utt.phones.size(); ++pi) {
-            const LabelledPhone& p = utt.phones[pi];
-            ClusterSample ds;
-            ds.label = p.label;
-            ds.count.assign(kStates, 1.0);
-            ds.sum.resize(kStates);
-            for (int s = 0; s < kStates; ++s) {
-                int a, b;
-                StateFrames(p, s, &a, &b);
-                ds.sum[s] = (b - a) - durationGlobal[s].Mean();
-                if (b <= a) {
-                    ++report.thinStates;
-                    continue;
-                }
-                ClusterSample ss;
-                ss.label = p.label;
-                ss.count.assign(kSpectrumDims, double(b - a));
-                ss.sum.assign(kSpectrumDims, 0.0);
-                ClusterSample fs;
-                fs.label = p.label;
-                fs.count.assign(2, 0.0);
-                fs.sum.assign(2, 0.0);
-                for (int t = a; t < b; ++t) {
-                    for (int d = 0; d < kSpectrumDims; ++d) ss.sum[d] += SpectrumValue(f, t, d) - spectrumGlobal.At(d, 0).Mean();
-                    fs.count[0] += 1;
-                    const bool voiced = f.logF0[t] > 0 || (PhoneVoicing(p) != 1 && f.voiced[t]);
-                    fs.sum[0] += (voiced ? 1.0 : 0.0) - 0.5;
-                    if (f.logF0[t] > 0) {
-                        fs.count[1] += 1;
-                        fs.sum[1] += f.logF0[t] - lf0Mean;
-                    }
-                }
-                spectrumSamples[s].push_back(ss);
-                logF0Samples[s].push_back(fs);
-                stateOcc[s].push_back({static_cast<int>(u), static_cast<int>(pi)});
-            }
-            durationSamples.push_back(ds);
-            durationOcc.push_back({static_cast<int>(u), static_cast<int>(pi)});
-        }
-    }
+    for (const UtteranceFeatures& f : data.features) report.frames += f.frames;
 
-    // 4. Trees.
+    // 3. Training passes: the first on equal state splits, each further one
+    // on the states the previous models align.
     mw::VoiceModelDescription model;
-    model.windows = kWindows;
-    model.order = kOrder;
     std::vector<int> used;
-    std::vector<double> spectrumVar(kSpectrumDims), f0Var{0.25, std::max(logF0Global[0].Variance(), 1.0)};
-    for (int d = 0; d < kSpectrumDims; ++d) spectrumVar[d] = std::max(spectrumGlobal.At(d, 0).Variance(), 1.0);
-    std::vector<double> durVar(kStates);
-    for (int s = 0; s < kStates; ++s) durVar[s] = std::max(durationGlobal[s].Variance(), 0.25);
-
-    TreeSettings durSettings;
-    durSettings.maxLeaves = opt.durationLeaves;
-    durSettings.minCount = 10;
-    durSettings.thresholdPerDim = opt.mdl;
-    std::fprintf(stderr, "clustering durations (%zu phones)\n", durationSamples.size());
-    const GrownTree durTree = GrowTree(durationSamples, questions, durVar, durSettings);
-    model.duration = ToModelTree(durTree, &used);
-    std::vector<LeafMoments> durLeaves(static_cast<size_t>(durTree.leaves), LeafMoments(kStates));
-    for (size_t i = 0; i < durationOcc.size(); ++i) {
-        const LabelledPhone& p = data.utterances[durationOcc[i].utterance].phones[durationOcc[i].phone];
-        for (int s = 0; s < kStates; ++s) {
-            int a, b;
-            StateFrames(p, s, &a, &b);
-            durLeaves[durTree.leafOf[i]].At(s, 0).Add(b - a);
-        }
-    }
-    QuantiseDurations(durLeaves, &model);
-
-    std::vector<std::vector<LeafMoments>> spectrumLeaves(kStates), logF0Leaves(kStates);
-    std::vector<std::vector<double>> voicedShare(kStates);
+    PassModels models;
+    StateAlignmentSettings alignment;
+    alignment.voicingWeight = opt.voicingWeight;
     char line[200];
-    for (int s = 0; s < kStates; ++s) {
-        std::fprintf(stderr, "clustering state %d (%zu samples)\n", s, spectrumSamples[s].size());
-        TreeSettings settings;
-        settings.maxLeaves = opt.leaves;
-        settings.minCount = 40;  // frames
-        settings.thresholdPerDim = opt.mdl;
-        const GrownTree spec = GrowTree(spectrumSamples[s], questions, spectrumVar, settings);
-        const GrownTree lf0 = GrowTree(logF0Samples[s], questions, f0Var, settings);
-        model.spectrum[s] = ToModelTree(spec, &used);
-        model.logF0[s] = ToModelTree(lf0, &used);
-        spectrumLeaves[s].assign(static_cast<size_t>(spec.leaves), LeafMoments(kSpectrumDims));
-        logF0Leaves[s].assign(static_cast<size_t>(lf0.leaves), LeafMoments(1));
-        std::vector<double> voicedFrames(static_cast<size_t>(lf0.leaves), 0.0), allFrames(static_cast<size_t>(lf0.leaves), 0.0);
-        for (size_t i = 0; i < stateOcc[s].size(); ++i) {
-            const UtteranceFeatures& f = data.features[stateOcc[s][i].utterance];
-            const LabelledPhone& p = data.utterances[stateOcc[s][i].utterance].phones[stateOcc[s][i].phone];
-            int a, b;
-            StateFrames(p, s, &a, &b);
-            LeafMoments& sl = spectrumLeaves[s][spec.leafOf[i]];
-            LeafMoments& fl = logF0Leaves[s][lf0.leafOf[i]];
-            for (int t = a; t < b; ++t) {
-                double dl, ddl;
-                for (int d = 0; d < kSpectrumDims; ++d) {
-                    sl.At(d, 0).Add(SpectrumValue(f, t, d));
-                    if (Windows(t, f.frames, [&](int k) { return SpectrumValue(f, k, d); }, [](int) { return true; }, &dl, &ddl)) {
-                        sl.At(d, 1).Add(dl);
-                        sl.At(d, 2).Add(ddl);
-                    }
-                }
-                allFrames[lf0.leafOf[i]] += 1;
-                if (f.logF0[t] > 0) {
-                    voicedFrames[lf0.leafOf[i]] += 1;
-                    fl.At(0, 0).Add(f.logF0[t]);
-                    if (Windows(t, f.frames, [&](int k) { return double(f.logF0[k]); }, [&](int k) { return f.logF0[k] > 0; }, &dl, &ddl)) {
-                        fl.At(0, 1).Add(dl);
-                        fl.At(0, 2).Add(ddl);
-                    }
-                }
-            }
-        }
-        voicedShare[s].resize(static_cast<size_t>(lf0.leaves));
-        for (int l = 0; l < lf0.leaves; ++l) voicedShare[s][l] = allFrames[l] > 0 ? voicedFrames[l] / allFrames[l] : 0.0;
-        std::snprintf(line, sizeof line, "state %d: %d spectrum leaves, %d log-F0 leaves", s, spec.leaves, lf0.leaves);
+    for (int pass = 0;; ++pass) {
+        model = mw::VoiceModelDescription();
+        used.clear();
+        TrainPass(data, questions, opt, &report, &model, &used, &models);
+        const VoicingAgreement v = MeasureStateVoicing(models, questions, data.features, data.utterances);
+        std::snprintf(line, sizeof line,
+                      "pass %d: state voicing differs from the teacher's in %.2f%% of all frames, %.2f%% of voiceless-consonant frames",
+                      pass, 100.0 * v.disagree / std::max(1L, v.frames),
+                      100.0 * v.voicelessDisagree / std::max(1L, v.voicelessFrames));
+        report.Line(line);
+        if (pass == opt.statePasses) break;
+        std::fprintf(stderr, "state alignment %d\n", pass + 1);
+        const RealignmentCounts c = RealignStates(models, questions, data.features, alignment, &data.utterances);
+        std::snprintf(line, sizeof line,
+                      "state alignment %d: %ld phones aligned, %ld shorter than %d frames and %ld without a path keep "
+                      "their split; boundaries moved %.2f frames on average",
+                      pass + 1, c.aligned, c.shortPhones, kStates, c.failed,
+                      c.boundaries ? c.shiftFrames / c.boundaries : 0.0);
         report.Line(line);
     }
-    QuantiseSpectrum(spectrumLeaves, spectrumGlobal, &model);
-    QuantiseLogF0(logF0Leaves, voicedShare, logF0Global, &model);
-    std::snprintf(line, sizeof line, "durations: %d leaves", durTree.leaves);
-    report.Line(line);
 
     // Only the questions the trees use go into the model, in file order.
     std::sort(used.begin(), used.end());
@@ -435,7 +481,7 @@ int main(int argc, char** argv) {
         remapTree(model.logF0[s]);
     }
 
-    // 5. The library.
+    // 4. The library.
     std::vector<std::vector<uint8_t>> sections;
     if (!ReadSections(opt.sections, &sections)) {
         std::fprintf(stderr, "cannot read the sections of %s\n", opt.sections.c_str());

@@ -31,6 +31,17 @@ struct UtteranceFeatures {
 // 0 voiceless, 1 vowel, 2 voiced consonant, 3 pause-like.
 int PhoneVoicing(const LabelledPhone& phone);
 
+// The spectral vector of a frame: dim 0 the log-gain value, then the LSFs.
+inline double SpectrumValue(const UtteranceFeatures& f, int t, int d) {
+    return d == 0 ? f.logGain[t] : f.lsf[static_cast<size_t>(t) * f.order + (d - 1)];
+}
+
+// Whether frame t counts as voiced for the voicing share of the phone's
+// state: log-F0 present, or a consonant or pause the teacher voices.
+inline bool TargetVoiced(const UtteranceFeatures& f, const LabelledPhone& p, int t) {
+    return f.logF0[t] > 0 || (PhoneVoicing(p) != 1 && f.voiced[t]);
+}
+
 // Analyses the audio, then fills log-F0 from the F0 source on the aligned
 // syllables (tone model: docs/tone-model.md; recording: its own F0).
 UtteranceFeatures ExtractFeatures(const Utterance& u, const std::vector<int16_t>& audio,
