@@ -292,11 +292,11 @@ void TrainPass(const Training& data, const std::vector<ContextQuestion>& questio
         settings.maxLeaves = opt.leaves;
         settings.minCount = 40;  // frames
         settings.thresholdPerDim = opt.mdl;
-        const GrownTree spec = GrowTree(spectrumSamples[s], questions, spectrumVar, settings);
+        const GrownTree spectrumTree = GrowTree(spectrumSamples[s], questions, spectrumVar, settings);
         const GrownTree lf0 = GrowTree(logF0Samples[s], questions, f0Var, settings);
-        model->spectrum[s] = ToModelTree(spec, used);
+        model->spectrum[s] = ToModelTree(spectrumTree, used);
         model->logF0[s] = ToModelTree(lf0, used);
-        spectrumLeaves[s].assign(static_cast<size_t>(spec.leaves), LeafMoments(kSpectrumDims));
+        spectrumLeaves[s].assign(static_cast<size_t>(spectrumTree.leaves), LeafMoments(kSpectrumDims));
         logF0Leaves[s].assign(static_cast<size_t>(lf0.leaves), LeafMoments(1));
         std::vector<double> voicedFrames(static_cast<size_t>(lf0.leaves), 0.0), allFrames(static_cast<size_t>(lf0.leaves), 0.0);
         for (size_t i = 0; i < stateOcc[s].size(); ++i) {
@@ -304,7 +304,7 @@ void TrainPass(const Training& data, const std::vector<ContextQuestion>& questio
             const LabelledPhone& p = data.utterances[stateOcc[s][i].utterance].phones[stateOcc[s][i].phone];
             int a, b;
             StateFrames(p, s, &a, &b);
-            LeafMoments& sl = spectrumLeaves[s][spec.leafOf[i]];
+            LeafMoments& sl = spectrumLeaves[s][spectrumTree.leafOf[i]];
             LeafMoments& fl = logF0Leaves[s][lf0.leafOf[i]];
             for (int t = a; t < b; ++t) {
                 double dl, ddl;
@@ -328,11 +328,11 @@ void TrainPass(const Training& data, const std::vector<ContextQuestion>& questio
         }
         voicedShare[s].resize(static_cast<size_t>(lf0.leaves));
         for (int l = 0; l < lf0.leaves; ++l) voicedShare[s][l] = allFrames[l] > 0 ? voicedFrames[l] / allFrames[l] : 0.0;
-        models->spectrum[s] = spec;
+        models->spectrum[s] = spectrumTree;
         models->spectrumLeaves[s] = spectrumLeaves[s];
         models->logF0[s] = lf0;
         models->voicedShare[s] = voicedShare[s];
-        std::snprintf(line, sizeof line, "state %d: %d spectrum leaves, %d log-F0 leaves", s, spec.leaves, lf0.leaves);
+        std::snprintf(line, sizeof line, "state %d: %d spectrum leaves, %d log-F0 leaves", s, spectrumTree.leaves, lf0.leaves);
         report->Line(line);
     }
     QuantiseSpectrum(spectrumLeaves, spectrumGlobal, model);
