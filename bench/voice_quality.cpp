@@ -233,15 +233,22 @@ bool FitToneClassifier(const std::string& labelsDir, const std::string& audioDir
 
 // Octave errors of the frame-wise estimate: each voiced frame's F0 is
 // replaced by the median of the voiced frames within two frames of it.
+// Median F0 of the voiced frames within `radius` frames of t; 0 when none.
+double NeighbourhoodMedianF0(const std::vector<FrameAnalysis>& frames, size_t t, size_t radius) {
+    std::vector<double> near;
+    for (size_t k = t >= radius ? t - radius : 0; k <= t + radius && k < frames.size(); ++k)
+        if (frames[k].voiced && frames[k].f0 > 0) near.push_back(frames[k].f0);
+    if (near.empty()) return 0.0;
+    std::sort(near.begin(), near.end());
+    return near[near.size() / 2];
+}
+
 void SmoothF0(std::vector<FrameAnalysis>& frames) {
     std::vector<double> smoothed(frames.size(), 0.0);
     for (size_t t = 0; t < frames.size(); ++t) {
         if (!frames[t].voiced) continue;
-        std::vector<double> near;
-        for (size_t k = t >= 2 ? t - 2 : 0; k <= t + 2 && k < frames.size(); ++k)
-            if (frames[k].voiced && frames[k].f0 > 0) near.push_back(frames[k].f0);
-        std::sort(near.begin(), near.end());
-        smoothed[t] = near.empty() ? frames[t].f0 : near[near.size() / 2];
+        const double median = NeighbourhoodMedianF0(frames, t, 2);
+        smoothed[t] = median > 0 ? median : frames[t].f0;
     }
     for (size_t t = 0; t < frames.size(); ++t)
         if (frames[t].voiced) frames[t].f0 = smoothed[t];
@@ -254,11 +261,7 @@ void CorrectOctaves(std::vector<FrameAnalysis>& frames) {
     std::vector<double> corrected(frames.size(), 0.0);
     for (size_t t = 0; t < frames.size(); ++t) {
         if (!frames[t].voiced || frames[t].f0 <= 0) continue;
-        std::vector<double> near;
-        for (size_t k = t >= 10 ? t - 10 : 0; k <= t + 10 && k < frames.size(); ++k)
-            if (frames[k].voiced && frames[k].f0 > 0) near.push_back(frames[k].f0);
-        std::sort(near.begin(), near.end());
-        const double ratio = frames[t].f0 / near[near.size() / 2];
+        const double ratio = frames[t].f0 / NeighbourhoodMedianF0(frames, t, 10);
         corrected[t] = frames[t].f0;
         if (ratio > 1.7 && ratio < 2.3) corrected[t] = frames[t].f0 / 2;
         else if (ratio > 0.43 && ratio < 0.59) corrected[t] = frames[t].f0 * 2;
