@@ -1,5 +1,5 @@
 // LPC and LSF analysis against the engine's own LSF-to-LPC conversion, and
-// voicing and F0 of synthetic pulse trains.
+// voicing and F0 of synthetic pulse trains and noises.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -138,39 +138,89 @@ TEST(VoicetrainLsf, SilenceAndClippedInputStillGiveOrderedLines) {
     }
 }
 
-// Voicing and F0 of pulse trains, and noise stays unvoiced.
-TEST(VoicetrainPitch, PulseTrainsAndNoise) {
+// Voicing and F0. Pulse trains are voiced at their rate, with or without a
+// DC offset; noise stays unvoiced whatever its colour, an offset under it,
+// or a weak hum that repeats only in the lowest band.
+namespace pitch {
+
+uint32_t Next(uint32_t& seed) { return seed = seed * 1664525u + 1013904223u; }
+
+double Pulse(size_t n, double f0) {
+    const double phase = std::fmod(n * f0 / 16000.0, 1.0);
+    return phase < f0 / 16000.0 ? 12000 : 0;
+}
+
+enum class Kind { kPulses, kWhiteNoise, kHissNoise, kNoiseOnOffset, kPulsesOnOffset, kHissOverHum };
+
+std::vector<int16_t> Signal(Kind kind, double f0) {
+    std::vector<int16_t> s(8000, 0);
+    uint32_t seed = 7;
+    double w1 = 0, w2 = 0, previous = 0;
+    for (size_t n = 0; n < s.size(); ++n) {
+        const double white = (int(Next(seed) >> 20) & 4095) - 2048;
+        // Second difference: most of the power above 4 kHz, like a sibilant.
+        const double hiss = white - 2 * w1 + w2;
+        w2 = w1;
+        w1 = white;
+        // Pulses smoothed a little so they look like glottal flow.
+        const double pulses = 0.6 * Pulse(n, f0) + 0.4 * previous;
+        previous = pulses;
+        double v = 0;
+        switch (kind) {
+            case Kind::kPulses: v = pulses; break;
+            case Kind::kWhiteNoise: v = white; break;
+            case Kind::kHissNoise: v = hiss; break;
+            case Kind::kNoiseOnOffset: v = white + 6000; break;
+            case Kind::kPulsesOnOffset: v = pulses + 6000; break;
+            // The hum: a 120-Hz sine with a twentieth of the hiss's power.
+            case Kind::kHissOverHum: v = hiss + 916 * std::sin(2 * M_PI * 120.0 * n / 16000.0); break;
+        }
+        s[n] = static_cast<int16_t>(std::clamp(v, -32768.0, 32767.0));
+    }
+    return s;
+}
+
+}  // namespace pitch
+
+TEST(VoicetrainPitch, PulseTrainsAreVoicedAndNoiseIsNot) {
+    using pitch::Kind;
     struct Case {
-        double f0;  // 0: white noise
-    } cases[] = {{100}, {160}, {250}, {0}};
+        const char* name;
+        Kind kind;
+        double f0;  // 0: must be unvoiced
+    } cases[] = {
+        {"pulses 100 Hz", Kind::kPulses, 100},
+        {"pulses 160 Hz", Kind::kPulses, 160},
+        {"pulses 250 Hz", Kind::kPulses, 250},
+        {"pulses 160 Hz on an offset", Kind::kPulsesOnOffset, 160},
+        {"white noise", Kind::kWhiteNoise, 0},
+        {"hiss", Kind::kHissNoise, 0},
+        {"white noise on an offset", Kind::kNoiseOnOffset, 0},
+        {"hiss over a weak hum", Kind::kHissOverHum, 0},
+    };
     voicetrain::AnalysisSettings settings;
     for (const Case& c : cases) {
-        std::vector<int16_t> s(8000, 0);
-        uint32_t seed = 7;
-        for (size_t n = 0; n < s.size(); ++n) {
-            if (c.f0 > 0) {
-                const double phase = std::fmod(n * c.f0 / 16000.0, 1.0);
-                s[n] = static_cast<int16_t>(phase < c.f0 / 16000.0 ? 12000 : 0);
-                // Smooth the pulses a little so they look like glottal flow.
-                if (n > 0) s[n] = static_cast<int16_t>(0.6 * s[n] + 0.4 * s[n - 1]);
-            } else {
-                seed = seed * 1664525u + 1013904223u;
-                s[n] = static_cast<int16_t>((int(seed >> 20) & 4095) - 2048);
-            }
-        }
-        const auto frames = voicetrain::AnalyseSignal(s, settings);
+        const auto frames = voicetrain::AnalyseSignal(pitch::Signal(c.kind, c.f0 > 0 ? c.f0 : 160), settings);
         int voiced = 0, close = 0, middle = 0;
         for (size_t t = 10; t + 10 < frames.size(); ++t, ++middle) {
             voiced += frames[t].voiced;
             if (frames[t].voiced && std::fabs(frames[t].f0 - c.f0) < 0.03 * c.f0) ++close;
         }
         if (c.f0 > 0) {
-            EXPECT_GT(voiced, middle * 9 / 10) << c.f0;
-            EXPECT_GT(close, middle * 9 / 10) << c.f0;
+            EXPECT_GT(voiced, middle * 9 / 10) << c.name;
+            EXPECT_GT(close, middle * 9 / 10) << c.name;
         } else {
-            EXPECT_LT(voiced, middle / 10);
+            EXPECT_LT(voiced, middle / 10) << c.name;
         }
     }
+}
+
+// A DC offset is not loudness: the level is the noise's own.
+TEST(VoicetrainPitch, OffsetDoesNotCountAsLevel) {
+    const auto plain = voicetrain::AnalyseSignal(pitch::Signal(pitch::Kind::kWhiteNoise, 160), {});
+    const auto shifted = voicetrain::AnalyseSignal(pitch::Signal(pitch::Kind::kNoiseOnOffset, 160), {});
+    ASSERT_EQ(plain.size(), shifted.size());
+    for (size_t t = 10; t + 10 < plain.size(); ++t) EXPECT_NEAR(shifted[t].rms, plain[t].rms, 0.05 * plain[t].rms) << t;
 }
 
 }  // namespace

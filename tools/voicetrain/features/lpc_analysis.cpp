@@ -133,7 +133,110 @@ uint16_t LsfUnits(double angle) {
     return static_cast<uint16_t>(std::clamp(v, 1L, 65535L));
 }
 
-std::vector<FrameAnalysis> AnalyseSignal(const std::vector<int16_t>& samples, const AnalysisSettings& s) {
+namespace {
+
+// Low-pass before taking every fourth sample for the pitch search: a
+// 49-tap Hamming-windowed sinc with its half-power point at 1 kHz, so
+// fricative noise above 2 kHz cannot fold down next to the new Nyquist
+// frequency, where it would alternate in sign and correlate at every
+// even lag like a periodic voice.
+const std::vector<double>& DecimationFilter() {
+    static const std::vector<double> taps = [] {
+        constexpr int kTaps = 49;
+        constexpr double kCutoff = 1000.0 / 16000.0;  // cycles per sample
+        std::vector<double> h(kTaps);
+        double sum = 0.0;
+        for (int k = 0; k < kTaps; ++k) {
+            const double m = k - (kTaps - 1) / 2.0;
+            const double sinc = m == 0 ? 2 * kCutoff : std::sin(2 * M_PI * kCutoff * m) / (M_PI * m);
+            h[k] = sinc * (0.54 - 0.46 * std::cos(2 * M_PI * k / (kTaps - 1)));
+            sum += h[k];
+        }
+        for (double& v : h) v /= sum;
+        return h;
+    }();
+    return taps;
+}
+
+// The signal without its DC offset and rumble: a second-order Butterworth
+// high-pass at 50 Hz run forwards and then backwards, so nothing moves in
+// time. Recordings (the teacher's consonants among them) can carry an
+// offset that would pass for loudness, bend the envelope's lowest pole and
+// correlate at every lag like a voice.
+std::vector<double> WithoutRumble(const std::vector<int16_t>& input, int rate) {
+    const double w0 = 2 * M_PI * 50.0 / rate, alpha = std::sin(w0) / std::sqrt(2.0), c = std::cos(w0);
+    const double a0 = 1 + alpha;
+    const double b0 = (1 + c) / 2 / a0, b1 = -(1 + c) / a0, b2 = b0, a1 = -2 * c / a0, a2 = (1 - alpha) / a0;
+    std::vector<double> y(input.begin(), input.end());
+    auto pass = [&](auto begin, auto end) {
+        double x1 = 0, x2 = 0, y1 = 0, y2 = 0;
+        for (auto it = begin; it != end; ++it) {
+            const double x0 = *it, y0 = b0 * x0 + b1 * x1 + b2 * x2 - a1 * y1 - a2 * y2;
+            x2 = x1;
+            x1 = x0;
+            y2 = y1;
+            y1 = y0;
+            *it = y0;
+        }
+    };
+    pass(y.begin(), y.end());
+    pass(y.rbegin(), y.rend());
+    return y;
+}
+
+}  // namespace
+
+namespace {
+
+// Span of the pitch search around a frame's centre: 30 ms.
+constexpr int kPitchSpan = 480;
+
+// The span low-passed and taken at a quarter of the rate into
+// d[kPitchSpan / 4]; returns the share of the span's power below 1 kHz.
+double LowBand(const std::vector<double>& samples, int centre, double* d) {
+    const int n = static_cast<int>(samples.size());
+    const int from = centre - kPitchSpan / 2;
+    const std::vector<double>& lowPass = DecimationFilter();
+    const int taps = static_cast<int>(lowPass.size()), half = taps / 2;
+    double low = 0.0, all = 0.0;
+    for (int i = 0; i < kPitchSpan / 4; ++i) {
+        double v = 0.0;
+        const int middle = from + 4 * i + 2;
+        for (int k = 0; k < taps; ++k) {
+            const int j = middle + k - half;
+            if (j >= 0 && j < n) v += lowPass[static_cast<size_t>(k)] * samples[j];
+        }
+        d[i] = v;
+        low += v * v;
+    }
+    for (int j = std::max(0, from); j < std::min(n, from + kPitchSpan); ++j) all += samples[j] * samples[j];
+    return all > 0 ? std::min(1.0, 4.0 * low / all) : 0.0;
+}
+
+// Normalised autocorrelation of the whole band within four samples of
+// `lag`: about the share of the power that repeats.
+double FullBandPeriodicity(const std::vector<double>& samples, int centre, int lag, int minLag, int maxLag) {
+    const int n = static_cast<int>(samples.size());
+    const int from = centre - kPitchSpan / 2;
+    auto at = [&](int j) { return (j >= 0 && j < n) ? samples[j] : 0.0; };
+    double best = 0.0;
+    for (int l = std::max(minLag, lag - 4); l <= std::min(maxLag, lag + 4); ++l) {
+        double c = 0.0, e1 = 0.0, e2 = 0.0;
+        for (int i = 0; i + l < kPitchSpan; ++i) {
+            const double u = at(from + i), v = at(from + i + l);
+            c += u * v;
+            e1 += u * u;
+            e2 += v * v;
+        }
+        if (e1 > 0 && e2 > 0) best = std::max(best, c / std::sqrt(e1 * e2));
+    }
+    return best;
+}
+
+}  // namespace
+
+std::vector<FrameAnalysis> AnalyseSignal(const std::vector<int16_t>& input, const AnalysisSettings& s) {
+    const std::vector<double> samples = WithoutRumble(input, s.rate);
     const int n = static_cast<int>(samples.size());
     const int frames = (n + s.hop - 1) / s.hop;
     std::vector<FrameAnalysis> out(static_cast<size_t>(frames));
@@ -174,23 +277,15 @@ std::vector<FrameAnalysis> AnalyseSignal(const std::vector<int16_t>& samples, co
         // Voicing and F0: normalised autocorrelation peak within 70 ... 400 Hz
         // over 30 ms of the unwindowed signal (two periods at 70 Hz; a
         // longer span would smear voicing into neighbouring consonants),
-        // averaged down to a quarter of the rate (cheap; the fundamental
-        // lies far below the new Nyquist frequency).
-        double best = 0.0;
+        // low-passed to 1 kHz and taken at a quarter of the rate (cheap;
+        // the fundamental lies far below the new Nyquist frequency).
+        double best = 0.0, lowShare = 0.0;
         int bestLag = 0;
         if (f.rms >= s.silence_rms) {
-            constexpr int kSpan = 480, kDecimated = kSpan / 4;
+            constexpr int kDecimated = kPitchSpan / 4;
             double d[kDecimated];
             double r[kDecimated] = {};
-            const int from = centre - kSpan / 2;
-            for (int i = 0; i < kDecimated; ++i) {
-                double v = 0.0;
-                for (int k = 0; k < 4; ++k) {
-                    const int j = from + 4 * i + k;
-                    v += (j >= 0 && j < n) ? samples[j] : 0.0;
-                }
-                d[i] = v;
-            }
+            lowShare = LowBand(samples, centre, d);
             const int lo = minLag / 4, hi = std::min(maxLag / 4, kDecimated / 2);
             for (int lag = lo; lag <= hi + 1; ++lag) {
                 double c = 0.0, e1 = 0.0, e2 = 0.0;
@@ -222,7 +317,12 @@ std::vector<FrameAnalysis> AnalyseSignal(const std::vector<int16_t>& samples, co
                 f.f0 = s.rate / (4.0 * bestLag);
             }
         }
-        f.voiced = best >= s.voicing_threshold;
+        // A repeating low band is a voice only when it carries a real part
+        // of the power (a hum under a hiss is not), or when the whole signal
+        // repeats (a buzz with little low band).
+        f.voiced = best >= s.voicing_threshold &&
+                   (lowShare >= s.voiced_low_share ||
+                    FullBandPeriodicity(samples, centre, 4 * bestLag, minLag, maxLag) >= s.periodic_share);
     }
     return out;
 }

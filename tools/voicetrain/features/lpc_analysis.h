@@ -37,7 +37,9 @@ struct AnalysisSettings {
     int order = 20;
     int hop = 80;      // 5 ms
     int window = 400;  // 25 ms
-    double voicing_threshold = 0.45;  // normalised autocorrelation peak
+    double voicing_threshold = 0.45;  // normalised autocorrelation peak below 1 kHz
+    double voiced_low_share = 0.25;   // and that band's least share of the power,
+    double periodic_share = 0.5;      // unless the whole band repeats this well
     double silence_rms = 60.0;        // below: unvoiced whatever the peak
 };
 
