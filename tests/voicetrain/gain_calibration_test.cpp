@@ -55,7 +55,15 @@ TEST(VoicetrainGain, LogGainValueMatchesTheGeneratorTable) {
     for (double g : {3.0, 10.0, 100.0, 255.0})
         EXPECT_NEAR(voicetrain::GainOfLogValue(voicetrain::LogGainValue(g)), g, g * 0.002 + 0.01);
     EXPECT_EQ(voicetrain::LogGainValue(1000.0), voicetrain::LogGainValue(255.0));  // louder than a frame can be
-    for (double quiet : {2.0, 0.0, -5.0}) EXPECT_EQ(voicetrain::LogGainValue(quiet), voicetrain::kSilentLogGain);
+    // Too quiet to render: silent, but still ordered by level down to a floor.
+    for (double quiet : {2.0, 1.0, 0.0, -5.0}) {
+        EXPECT_GE(voicetrain::LogGainValue(quiet), voicetrain::kSilentLogGain) << quiet;
+        EXPECT_EQ(voicetrain::GainOfLogValue(voicetrain::LogGainValue(quiet)), 0.0) << quiet;
+    }
+    EXPECT_LT(voicetrain::LogGainValue(2.0), voicetrain::LogGainValue(1.0));
+    EXPECT_LT(voicetrain::LogGainValue(1.0), voicetrain::LogGainValue(0.0));
+    EXPECT_EQ(voicetrain::LogGainValue(0.0), voicetrain::LogGainValue(-5.0));
+    EXPECT_EQ(voicetrain::LogGainValue(0.0), voicetrain::LogGainValue(voicetrain::kQuietestGain));
     EXPECT_EQ(voicetrain::GainOfLogValue(voicetrain::kSilentLogGain), 0.0);
 }
 

@@ -54,8 +54,15 @@ double GainForRms(const std::vector<uint16_t>& lsf, int f0, double target_rms, i
 }
 
 int LogGainValue(double gain) {
-    // Below the smallest gain the table holds (index 1023: 7650 e^(-1023/128)).
-    if (!(gain >= 2.6)) return kSilentLogGain;
+    // Below the smallest gain the table holds (index 1023: 7650 e^(-1023/128))
+    // the frame renders silence, but it keeps its own value down to 20 dB
+    // further: a state's mean is taken over these values, and if every
+    // quiet frame counted as just below audible, a state that is mostly
+    // silence (a stop's closure) would average out audible.
+    if (!(gain >= 2.6)) {
+        const double quiet = -2048.0 * std::log(std::max(gain, kQuietestGain) / 7650.0);
+        return static_cast<int>(std::lround(std::max(quiet, double(kSilentLogGain))));
+    }
     const double v = -2048.0 * std::log(std::min(gain, 255.0) / 7650.0);
     return static_cast<int>(std::lround(std::clamp(v, 0.0, double(kSilentLogGain - 8))));
 }

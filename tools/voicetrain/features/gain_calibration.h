@@ -18,12 +18,16 @@ double RenderedRms(const std::vector<uint16_t>& lsf, int f0, int gain, int rate,
 double GainForRms(const std::vector<uint16_t>& lsf, int f0, double target_rms, int rate);
 
 // The model's log-gain value for a gain: the generator turns v into
-// round(7650 * exp(-v / 2048)), 0 from v = 16384 on, at most 255.
+// round(7650 * exp(-v / 2048)), 0 from v = 16384 on, at most 255. Gains too
+// small to render map beyond 16384, down to kQuietestGain.
 int LogGainValue(double gain);
 double GainOfLogValue(double v);
 
-// The value that renders silence.
+// The value from which on the generator renders silence.
 constexpr int kSilentLogGain = 16384;
+// Frames quieter than this gain (20 dB below the smallest the generator
+// renders) all get the value of this gain, about 21077.
+constexpr double kQuietestGain = 0.26;
 
 }  // namespace voicetrain
 
