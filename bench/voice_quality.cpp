@@ -313,6 +313,7 @@ int main(int argc, char** argv) {
     double f0Sq = 0, f0FineSq = 0, lsdSum = 0, durSum = 0;
     long f0Gross = 0;
     long f0N = 0, frames = 0, voicingErrors = 0, lsdN = 0, durN = 0;
+    long voicingBy[4][2] = {};  // voicing class of the target phone; target voiced, unvoiced
     int toneTotal = 0, toneRight = 0, targetRight = 0, agree = 0, sentences = 0, skipped = 0;
     std::map<int, std::pair<int, int>> perTone;  // tone -> (right, total)
     int confusion[4][4] = {};                     // intended tone, heard tone
@@ -350,11 +351,20 @@ int main(int argc, char** argv) {
         std::sort(synSt.begin(), synSt.end());
         const double synMedian = synSt.empty() ? 0 : synSt[synSt.size() / 2];
 
+        // Voicing class of the target phone at each frame (label byte 53:
+        // 0 voiceless consonant, 1 vowel, 2 sonorant consonant, 3 pause).
+        std::vector<int> phoneClass(static_cast<size_t>(n), 3);
+        for (const LabelledPhone& p : u.phones)
+            for (int t = std::max(0, p.start); t < std::min(n, p.end); ++t) phoneClass[static_cast<size_t>(t)] = PhoneVoicing(p);
         for (int t = 0; t < n; ++t) {
             const FrameAnalysis& s = syn[static_cast<size_t>(map[t])];
             const bool refVoiced = ref.logF0[t] > 0;
             ++frames;
             if (refVoiced != s.voiced) ++voicingErrors;
+            if (refVoiced != s.voiced) {
+                const int cls = std::clamp(phoneClass[static_cast<size_t>(t)], 0, 3);
+                ++voicingBy[cls][refVoiced ? 0 : 1];
+            }
             if (refVoiced && s.voiced && s.f0 > 0) {
                 const double want = std::exp(ref.logF0[t] / 4096.0);
                 f0Sq += (s.f0 - want) * (s.f0 - want);
@@ -409,6 +419,11 @@ int main(int argc, char** argv) {
                 " RMSE of the others %.1f Hz\n",
                 f0N ? 100.0 * f0Gross / f0N : 0.0, f0N > f0Gross ? std::sqrt(f0FineSq / double(f0N - f0Gross)) : 0.0);
     std::printf("voicing error: %.1f%% of %ld frames\n", frames ? 100.0 * voicingErrors / frames : 0.0, frames);
+    const char* classNames[4] = {"voiceless consonants", "vowels", "sonorant consonants", "pauses"};
+    for (int c = 0; c < 4; ++c)
+        std::printf("  in %s: %.2f%% of all frames heard unvoiced where voiced, %.2f%% heard voiced where unvoiced\n",
+                    classNames[c], frames ? 100.0 * voicingBy[c][0] / frames : 0.0,
+                    frames ? 100.0 * voicingBy[c][1] / frames : 0.0);
     std::printf("log-spectral distance: %.2f dB (%ld frames)\n", lsdN ? lsdSum / lsdN : 0.0, lsdN);
     std::printf("duration error: %.1f ms per syllable (%ld syllables)\n", durN ? durSum / durN : 0.0, durN);
     std::printf("tone recognisability: %.1f%% of %d syllables (the same classifier on the targets: %.1f%%;"
