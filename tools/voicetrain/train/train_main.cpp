@@ -16,7 +16,9 @@
 // in units of dims x ln(count)), --state-alignment N (passes that re-align
 // the five states of every phone against the previous models and retrain;
 // 0 keeps the equal split), --voicing-weight X (weight of the teacher's
-// voicing in that alignment), --report FILE.
+// voicing in that alignment), --onset-frames N (how far a final's start may
+// move back to where the recording starts voicing, 0 keeps the events'
+// boundary), --report FILE.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -39,6 +41,7 @@
 #include "train/state_realignment.h"
 #include "train/state_statistics.h"
 #include "train/utterance_features.h"
+#include "train/voicing_onsets.h"
 
 namespace {
 
@@ -57,6 +60,7 @@ struct Options {
     double mdl = 1.0;
     int statePasses = 1;          // state alignments after the equal split
     double voicingWeight = StateAlignmentSettings().voicingWeight;
+    int onsetFrames = 2;
 };
 
 bool ParseOptions(int argc, char** argv, Options* o) {
@@ -74,6 +78,7 @@ bool ParseOptions(int argc, char** argv, Options* o) {
         else if (k == "--mdl") o->mdl = std::atof(v.c_str());
         else if (k == "--state-alignment") o->statePasses = std::clamp(std::atoi(v.c_str()), 0, 5);
         else if (k == "--voicing-weight") o->voicingWeight = std::max(0.0, std::atof(v.c_str()));
+        else if (k == "--onset-frames") o->onsetFrames = std::clamp(std::atoi(v.c_str()), 0, 4);
         else return false;
     }
     return !o->labels.empty() && !o->audio.empty() && !o->questions.empty() && !o->sections.empty() && !o->out.empty();
@@ -352,7 +357,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr,
                      "usage: %s --labels LABELS --audio DIR --questions FILE --sections DIR --out LIBRARY\n"
                      "       [--f0 tone|recording] [--leaves N] [--duration-leaves N] [--mdl X]\n"
-                     "       [--state-alignment PASSES] [--voicing-weight X]\n"
+                     "       [--state-alignment PASSES] [--voicing-weight X] [--onset-frames N]\n"
                      "       [--report FILE]\n",
                      argv[0]);
         return 2;
@@ -371,6 +376,7 @@ int main(int argc, char** argv) {
     // 1. Alignment and analysis.
     Training data;
     AnalysisSettings analysis;
+    long movedOnsets = 0;
     for (size_t i = 0; i < all.size(); ++i) {
         Progress("analysis", i + 1, all.size());
         Utterance& u = all[i];
@@ -392,7 +398,16 @@ int main(int argc, char** argv) {
             continue;
         }
         data.features.push_back(ExtractFeatures(u, audio, analysis, opt.f0));
+        // The moved frames are voiced in the recording, so their targets
+        // stay as they are: only the phones' spans change.
+        movedOnsets += MoveOnsetsToVoicing(u, data.features.back(), opt.onsetFrames);
         data.utterances.push_back(u);
+    }
+    {
+        char line[160];
+        std::snprintf(line, sizeof line, "voice onsets: %ld finals start earlier, where the recording starts voicing",
+                      movedOnsets);
+        report.Line(line);
     }
     report.used = static_cast<int>(data.utterances.size());
     if (report.used == 0) {
