@@ -184,10 +184,6 @@ std::vector<double> WithoutRumble(const std::vector<int16_t>& input, int rate) {
     return y;
 }
 
-}  // namespace
-
-namespace {
-
 // Span of the pitch search around a frame's centre: 30 ms.
 constexpr int kPitchSpan = 480;
 
