@@ -6,9 +6,9 @@
 //
 // DIR/labels.txt and the teacher's audio come from the same pipeline as
 // training (tools/voicetrain/build_voice.sh writes them for the held-out
-// sentences); the training ones teach the tone classifier. For each sentence the engine speaks the text; the audio is
-// analysed like the teacher's and aligned to the targets by DTW over the
-// spectra. Reported:
+// sentences); the training ones teach the tone classifier. For each
+// sentence the engine speaks the text; the audio is analysed like the
+// teacher's and aligned to the targets by DTW over the spectra. Reported:
 //   - F0 RMSE (Hz) on frames voiced in both, against the tone model's contour
 //     (the synthesised F0 median-smoothed over five frames against octave
 //     errors of the estimate)
@@ -201,6 +201,22 @@ std::vector<double> TargetContour(const UtteranceFeatures& f, const SyllableSpan
     return st;
 }
 
+// The targets of one sentence from its teacher audio and alignment in
+// `audioDir`, exactly as training takes them; false when they are missing
+// or do not fit the labels.
+bool ReferenceFeatures(const std::string& audioDir, Utterance& u, const AnalysisSettings& analysis,
+                       UtteranceFeatures* out) {
+    TeacherAlignment teacher;
+    std::vector<int16_t> audio;
+    int rate = 0;
+    std::string reason;
+    if (!ReadTeacherAlignment(audioDir + "/" + u.id + ".align", teacher) ||
+        !ReadWav16(audioDir + "/" + u.id + ".wav", audio, rate) || !AlignPhones(teacher, analysis.hop, u, reason))
+        return false;
+    *out = ExtractFeatures(u, audio, analysis, F0Source::kToneModel);
+    return true;
+}
+
 // Fits the tone classifier on the targets of every fourth training
 // sentence (plenty for five-dimensional Gaussians, and quick).
 bool FitToneClassifier(const std::string& labelsDir, const std::string& audioDir, kvo_bench::ToneClassifier* classifier) {
@@ -209,14 +225,8 @@ bool FitToneClassifier(const std::string& labelsDir, const std::string& audioDir
     AnalysisSettings analysis;
     for (size_t i = 0; i < utterances.size(); i += 4) {
         Utterance& u = utterances[i];
-        TeacherAlignment teacher;
-        std::vector<int16_t> audio;
-        int rate = 0;
-        std::string reason;
-        if (!ReadTeacherAlignment(audioDir + "/" + u.id + ".align", teacher) ||
-            !ReadWav16(audioDir + "/" + u.id + ".wav", audio, rate) || !AlignPhones(teacher, analysis.hop, u, reason))
-            continue;
-        const UtteranceFeatures f = ExtractFeatures(u, audio, analysis, F0Source::kToneModel);
+        UtteranceFeatures f;
+        if (!ReferenceFeatures(audioDir, u, analysis, &f)) continue;
         const double median = TargetMedian(f);
         std::vector<double> before;
         for (const SyllableSpan& s : SyllableSpans(u)) {
@@ -231,8 +241,6 @@ bool FitToneClassifier(const std::string& labelsDir, const std::string& audioDir
     return classifier->Fit();
 }
 
-// Octave errors of the frame-wise estimate: each voiced frame's F0 is
-// replaced by the median of the voiced frames within two frames of it.
 // Median F0 of the voiced frames within `radius` frames of t; 0 when none.
 double NeighbourhoodMedianF0(const std::vector<FrameAnalysis>& frames, size_t t, size_t radius) {
     std::vector<double> near;
@@ -243,6 +251,8 @@ double NeighbourhoodMedianF0(const std::vector<FrameAnalysis>& frames, size_t t,
     return near[near.size() / 2];
 }
 
+// Octave errors of the frame-wise estimate: each voiced frame's F0 is
+// replaced by the median of the voiced frames within two frames of it.
 void SmoothF0(std::vector<FrameAnalysis>& frames) {
     std::vector<double> smoothed(frames.size(), 0.0);
     for (size_t t = 0; t < frames.size(); ++t) {
@@ -319,17 +329,11 @@ int main(int argc, char** argv) {
     int confusion[4][4] = {};                     // intended tone, heard tone
     for (Utterance& u : utterances) {
         const int index = std::atoi(u.id.c_str() + 1) - 1;
-        TeacherAlignment teacher;
-        std::vector<int16_t> audio;
-        int rate = 0;
-        std::string reason;
-        if (index < 0 || index >= static_cast<int>(texts.size()) ||
-            !ReadTeacherAlignment(opt["--audio"] + "/" + u.id + ".align", teacher) ||
-            !ReadWav16(opt["--audio"] + "/" + u.id + ".wav", audio, rate) || !AlignPhones(teacher, analysis.hop, u, reason)) {
+        UtteranceFeatures ref;
+        if (index < 0 || index >= static_cast<int>(texts.size()) || !ReferenceFeatures(opt["--audio"], u, analysis, &ref)) {
             ++skipped;
             continue;
         }
-        const UtteranceFeatures ref = ExtractFeatures(u, audio, analysis, F0Source::kToneModel);
         const std::vector<int16_t> spoken = engine.Speak(texts[static_cast<size_t>(index)]);
         if (spoken.size() < 800) {
             ++skipped;
