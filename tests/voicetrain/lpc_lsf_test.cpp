@@ -180,6 +180,18 @@ std::vector<int16_t> Signal(Kind kind, double f0) {
     return s;
 }
 
+// Pulses at 160 Hz scaled by `scale`, after 0.25 s of loud white noise
+// when `loudLead` (rms about 19000, the loudest thing in the signal).
+std::vector<int16_t> QuietPulses(double scale, bool loudLead) {
+    const std::vector<int16_t> pulses = Signal(Kind::kPulses, 160);
+    std::vector<int16_t> s;
+    uint32_t seed = 11;
+    if (loudLead)
+        for (int n = 0; n < 4000; ++n) s.push_back(static_cast<int16_t>(static_cast<int32_t>(Next(seed) >> 16) - 32768));
+    for (int16_t v : pulses) s.push_back(static_cast<int16_t>(std::lround(v * scale)));
+    return s;
+}
+
 }  // namespace pitch
 
 TEST(VoicetrainPitch, PulseTrainsAreVoicedAndNoiseIsNot) {
@@ -221,6 +233,34 @@ TEST(VoicetrainPitch, OffsetDoesNotCountAsLevel) {
     const auto shifted = voicetrain::AnalyseSignal(pitch::Signal(pitch::Kind::kNoiseOnOffset, 160), {});
     ASSERT_EQ(plain.size(), shifted.size());
     for (size_t t = 10; t + 10 < plain.size(); ++t) EXPECT_NEAR(shifted[t].rms, plain[t].rms, 0.05 * plain[t].rms) << t;
+}
+
+// Voicing is heard against the loudest part of the utterance: pulses
+// 45 dB below it are near silence, the same pulses alone are a voice.
+TEST(VoicetrainPitch, PulsesFarBelowTheLoudestFrameAreUnvoiced) {
+    struct Case {
+        const char* name;
+        double scale;
+        bool loudLead;
+        bool voiced;
+    } cases[] = {
+        {"pulses after loud noise", 1.0, true, true},
+        {"quiet pulses after loud noise", 0.1, true, false},
+        {"the same quiet pulses alone", 0.1, false, true},
+    };
+    for (const Case& c : cases) {
+        const auto frames = voicetrain::AnalyseSignal(pitch::QuietPulses(c.scale, c.loudLead), {});
+        const size_t first = c.loudLead ? 60 : 10;  // past the noise and its edge
+        int voiced = 0, middle = 0;
+        double rms = 0;
+        for (size_t t = first; t + 10 < frames.size(); ++t, ++middle) {
+            voiced += frames[t].voiced;
+            rms = std::max(rms, frames[t].rms);
+        }
+        EXPECT_GT(rms, voicetrain::AnalysisSettings().silence_rms) << c.name;
+        if (c.voiced) EXPECT_GT(voiced, middle * 9 / 10) << c.name;
+        else EXPECT_EQ(voiced, 0) << c.name;
+    }
 }
 
 }  // namespace

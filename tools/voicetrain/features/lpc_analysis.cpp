@@ -320,6 +320,13 @@ std::vector<FrameAnalysis> AnalyseSignal(const std::vector<int16_t>& input, cons
                    (lowShare >= s.voiced_low_share ||
                     FullBandPeriodicity(samples, centre, 4 * bestLag, minLag, maxLag) >= s.periodic_share);
     }
+    // A frame far below the loudest is near silence, such as a stop's
+    // closure: whatever repeats in it is not heard as a voice.
+    double loudest = 0.0;
+    for (const FrameAnalysis& f : out) loudest = std::max(loudest, f.rms);
+    const double floor = loudest * std::pow(10.0, -s.quiet_floor_db / 20.0);
+    for (FrameAnalysis& f : out)
+        if (f.rms < floor) f.voiced = false;
     return out;
 }
 

@@ -41,6 +41,7 @@ struct AnalysisSettings {
     double voiced_low_share = 0.25;   // and that band's least share of the power,
     double periodic_share = 0.5;      // unless the whole band repeats this well
     double silence_rms = 60.0;        // below: unvoiced whatever the peak
+    double quiet_floor_db = 40.0;     // this far below the loudest frame: unvoiced
 };
 
 // Frame t covers samples [t*hop, (t+1)*hop); its window is centred there.
