@@ -236,7 +236,7 @@ TEST(VoicetrainPitch, OffsetDoesNotCountAsLevel) {
 }
 
 // Voicing is heard against the loudest part of the utterance: pulses
-// 45 dB below it are near silence, the same pulses alone are a voice.
+// about 48 dB below it are near silence, the same pulses alone a voice.
 TEST(VoicetrainPitch, PulsesFarBelowTheLoudestFrameAreUnvoiced) {
     struct Case {
         const char* name;
