@@ -6,10 +6,10 @@
 #include <memory>
 #include <vector>
 
-#include "audio_format.h"
-#include "format_converter.h"
-#include "sound_effect.h"
-#include "vocoder.h"
+#include "backend/audio/audio_format.h"
+#include "backend/audio/format_converter.h"
+#include "backend/audio/sound_effect.h"
+#include "backend/vocoder/vocoder.h"
 
 namespace {
 

@@ -34,7 +34,7 @@
 
 #include "align/phone_alignment.h"
 #include "features/lpc_analysis.h"
-#include "qvtts.h"
+#include "core/qvtts.h"
 #include "tone_classifier.h"
 #include "teacher/wav_file.h"
 #include "train/utterance_features.h"

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "qvtts.h"
+#include "core/qvtts.h"
 
 int SetEngineParam(qvTTS_HANDLE handle, int32_t id, intptr_t value);
 

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "kvo_tts.h"
-#include "qvtts.h"
+#include "core/qvtts.h"
 #include "recog_engine_interface.h"
 
 class TtsLocalEngine : public RecogEngineInterface {

@@ -3,8 +3,8 @@
 // the standard pair at link time.
 #include <cstdint>
 
-#include "engine_instance.h"
-#include "engine_variant.h"
+#include "core/engine_instance.h"
+#include "core/engine_variant.h"
 
 namespace {
 

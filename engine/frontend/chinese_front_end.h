@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-#include "chinese_analysis.h"
-#include "text_intake.h"
+#include "frontend/analysis/chinese_analysis.h"
+#include "frontend/intake/text_intake.h"
 
 struct qvInstance;
 struct qvLibrary;

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "module_test_support.h"
-#include "qvtts.h"
+#include "core/qvtts.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 
 #include <cstdio>
 
-#include "internal_code.h"
+#include "frontend/intake/internal_code.h"
 #include "internal_text.h"
-#include "tag_tables.h"
+#include "frontend/analysis/tag_tables.h"
 
 namespace kvo::analyze {
 

@@ -5,12 +5,12 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "arena.h"
-#include "chinese_front_end.h"
-#include "engine_instance.h"
-#include "engine_variant.h"
-#include "resident_tables.h"
-#include "resource_library.h"
+#include "core/arena.h"
+#include "frontend/chinese_front_end.h"
+#include "core/engine_instance.h"
+#include "core/engine_variant.h"
+#include "core/resident_tables.h"
+#include "core/resource_library.h"
 
 namespace kvo::analyze {
 
@@ -150,7 +150,7 @@ int FrontEndRunner::Run(const std::string& text, const std::function<void(const 
   in->bytes_read = 0;
   in->chunk_length = 0;
   in->previous_chunk_length = 0;
-  in->language_status = kLangChinese;
+  in->language_status = kLanguageStatusNone;
   qvFrontEnd_Reset(&in->front_end);
   in->front_end.start_of_text = 1;
   // The engine reads up to the first NUL.

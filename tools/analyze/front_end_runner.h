@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "analysis_item.h"
-#include "word_record.h"
+#include "core/analysis_item.h"
+#include "frontend/analysis/word_record.h"
 
 struct qvInstance;
 

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "library_format.h"
+#include "core/library_format.h"
 
 namespace kvo_libtool {
 

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <limits>
 
-#include "library_format.h"
+#include "core/library_format.h"
 
 namespace kvo_libtool {
 

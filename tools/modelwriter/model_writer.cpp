@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "voice_model_layout.h"
+#include "backend/acoustic/voice_model_layout.h"
 
 namespace kvo {
 namespace modelwriter {

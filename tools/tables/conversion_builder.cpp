@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "code_conversion.h"
-#include "internal_code.h"
+#include "frontend/intake/code_conversion.h"
+#include "frontend/intake/internal_code.h"
 #include "syllable_inventory.h"
 
 namespace kvo::tables {

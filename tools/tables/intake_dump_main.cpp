@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "intake_debug.h"
-#include "name_table.h"
+#include "frontend/intake/intake_debug.h"
+#include "frontend/lexicon/name_table.h"
 
 namespace {
 
@@ -68,7 +68,7 @@ int main(int argc, char** argv) {
   const int status = kvo::frontend::DebugRunIntake(
       &intake, config, reinterpret_cast<const uint8_t*>(text.data()), text.size(), chunk, Print,
       nullptr);
-  if (status != kvo::frontend::kStatusOk) {
+  if (status != kFeOk) {
     std::fprintf(stderr, "kvo_intake_dump: status 0x%X\n", static_cast<unsigned>(status));
     return 1;
   }

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "syllable_split.h"
+#include "frontend/lexicon/syllable_split.h"
 
 namespace kvo::tables {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "vocoder.h"
+#include "backend/vocoder/vocoder.h"
 
 namespace voicetrain {
 

@@ -6,18 +6,18 @@
 // labels synthesis will use.
 #include <cstring>
 
-#include "arena.h"
-#include "backend_stage.h"
-#include "context_label.h"
-#include "engine_instance.h"
+#include "core/arena.h"
+#include "core/backend_stage.h"
+#include "backend/labels/context_label.h"
+#include "core/engine_instance.h"
 #include "label_recorder.h"
-#include "phone_list.h"
-#include "resource_library.h"
-#include "scratch_arena.h"
-#include "speech_item.h"
-#include "syllable_report.h"
-#include "unit_code.h"
-#include "voice_symbols.h"
+#include "backend/labels/phone_list.h"
+#include "core/resource_library.h"
+#include "backend/scratch_arena.h"
+#include "backend/labels/speech_item.h"
+#include "backend/waveform/syllable_report.h"
+#include "core/unit_code.h"
+#include "backend/labels/voice_symbols.h"
 
 namespace {
 

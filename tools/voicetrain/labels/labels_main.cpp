@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "label_recorder.h"
-#include "qvtts.h"
+#include "core/qvtts.h"
 
 namespace {
 

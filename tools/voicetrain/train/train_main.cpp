@@ -33,7 +33,7 @@
 
 #include "align/phone_alignment.h"
 #include "cluster/decision_tree.h"
-#include "library_format.h"
+#include "core/library_format.h"
 #include "model_writer.h"
 #include "teacher/wav_file.h"
 #include "train/model_quantiser.h"

@@ -1,0 +1,322 @@
+// The engine's speech generation stage: loads the voice at init, plans each
+// batch group by group (acoustic parameter generation) and turns every
+// group into blocks of output audio with the sound effect and background
+// applied, reporting the syllables as their sound is delivered.
+#include <cstddef>
+#include <cstring>
+#include <new>
+
+#include "core/arena.h"
+#include "backend/audio/audio_format.h"
+#include "backend/audio/background_mix.h"
+#include "core/engine_instance.h"
+#include "core/library_format.h"
+#include "backend/acoustic/param_generator.h"
+#include "core/resource_library.h"
+#include "backend/audio/sound_effect.h"
+#include "backend/waveform/syllable_report.h"
+#include "backend/vocoder/vocoder.h"
+#include "backend/waveform/waveform_assembly.h"
+
+namespace {
+
+using namespace kvo::backend;
+
+// The largest batch work area (SpeechItems, labels and a group's frames).
+constexpr int32_t kMaxWorkAreaBytes = 512 * 1024;
+// What the loop still needs behind the work area: the waveform state.
+constexpr int32_t kWorkAreaReserve = 1024;
+constexpr int32_t kWindowsOffset = 1;  // header byte 29 within the voice bytes
+constexpr int32_t kVoiceInfoWidthOffset = kvo_library::kVoiceInfoRecordBytes + 14;
+
+struct BackEndStage {
+  VoiceSymbols symbols;
+  VoiceModel chinese;
+  VoiceModel english;
+  AcousticVoice voice;
+  ModelHistory history;
+  int32_t libraryWidth;
+  // The batch being planned: its items, SpeechItems and work area.
+  kvo::AnalysisItem* items;
+  int32_t itemCount;
+  SpeechItem* speech;
+  ScratchArena work;
+  ChunkState chunk;
+  GroupResult group;
+  bool batchDone;
+  int32_t reported;  // last item of the group reported, -1 none
+  int32_t workBytes;  // size of the label area the loop takes for a batch
+  VocoderTail* tail;
+  SoundEffectState effect;
+};
+
+BackEndStage* Stage(const qvInstance* instance) { return static_cast<BackEndStage*>(instance->back_end.stage); }
+
+int ReadChineseModel(void* user, uint32_t offset, uint32_t bytes, void* dst) {
+  qvInstance* in = static_cast<qvInstance*>(user);
+  return qvLibrary_Read(&in->chinese, kvo_library::kCnVoiceModel, static_cast<int32_t>(offset), dst,
+                        static_cast<int32_t>(bytes))
+             ? 0
+             : 1;
+}
+
+int ReadEnglishModel(void* user, uint32_t offset, uint32_t bytes, void* dst) {
+  qvInstance* in = static_cast<qvInstance*>(user);
+  return qvLibrary_Read(&in->english, kvo_library::kEnVoiceModel, static_cast<int32_t>(offset), dst,
+                        static_cast<int32_t>(bytes))
+             ? 0
+             : 1;
+}
+
+ModelSource SourceOf(qvInstance* in, qvLibrary* library, int32_t section, int (*read)(void*, uint32_t, uint32_t, void*)) {
+  ModelSource s;
+  s.read = read;
+  s.user = in;
+  s.size = static_cast<uint32_t>(qvLibrary_SectionSize(library, section));
+  s.filePosition = s.size > 0 ? static_cast<uint32_t>(library->section[section].offset) : 0;
+  return s;
+}
+
+NameTable View(const qvNameTable& t) {
+  NameTable n;
+  n.names = t.names;
+  n.count = t.count;
+  return n;
+}
+
+bool ParseUnits(const qvResidentBlob& index, const qvResidentBlob& contexts, UnitTable* table) {
+  return ParseUnitTable(index.data, static_cast<uint32_t>(index.bytes), contexts.data,
+                        static_cast<uint32_t>(contexts.bytes), table);
+}
+
+// Loads the models into `arena`; false when the Chinese model is absent or
+// broken. A broken English model leaves English without a voice.
+bool LoadModels(qvInstance* in, BackEndStage* st, int windows, ScratchArena& arena) {
+  const ModelSource cn = SourceOf(in, &in->chinese, kvo_library::kCnVoiceModel, ReadChineseModel);
+  if (cn.size == 0 || LoadVoiceModel(cn, windows, st->voice.order, arena, &st->chinese) != AcousticStatus::kOk)
+    return false;
+  st->voice.chinese = &st->chinese;
+  st->voice.english = nullptr;
+  if (qvLibrary_IsOpen(&in->english)) {
+    const ModelSource en = SourceOf(in, &in->english, kvo_library::kEnVoiceModel, ReadEnglishModel);
+    if (en.size > 0 && LoadVoiceModel(en, windows, st->voice.order, arena, &st->english) == AcousticStatus::kOk)
+      st->voice.english = &st->english;
+  }
+  return true;
+}
+
+int32_t BackgroundRead(void* user, int32_t offset, uint8_t* dst, int32_t n) {
+  qvInstance* in = static_cast<qvInstance*>(user);
+  FILE* file = in->background.file;
+  if (file == nullptr || std::fseek(file, 0, SEEK_END) != 0) return 0;
+  const long size = std::ftell(file);
+  if (size <= 0 || offset >= size) return 0;
+  if (n > size - offset) n = static_cast<int32_t>(size - offset);
+  // Through the instance's read cache, as one section over the whole file.
+  qvLibrary view;
+  std::memset(&view, 0, sizeof(view));
+  view.file = file;
+  view.file_size = static_cast<int32_t>(size);
+  view.section_count = 1;
+  view.section[1].offset = 0;
+  view.section[1].size = view.file_size;
+  view.cache = &in->cache;
+  return qvLibrary_Read(&view, 1, offset, dst, n) ? n : 0;
+}
+
+// Effects and background treat the block as 16-bit samples at the voice
+// rate, so they only apply to output in exactly that format.
+bool BlockIsVoicePcm(const WaveformState* w) {
+  const int32_t code = w->setup.formatCode;
+  return w->outWidth == 16 && w->outRate == w->setup.libraryRate && code <= kAudioFormatPcm44k16bit;
+}
+
+void FinishBlock(qvInstance* in, BackEndStage* st, WaveformState* w) {
+  if (!BlockIsVoicePcm(w) || w->blockBytes < 2) return;
+  int16_t* samples = reinterpret_cast<int16_t*>(w->block);
+  const int32_t count = w->blockBytes / 2;
+  // The parameters clear the engine's effect record (history position 0);
+  // the history itself is kept here, where it has room for long echoes.
+  if (in->effect.history_position == 0) {
+    ClearEffectHistory(&st->effect);
+    in->effect.history_position = 1;
+  }
+  st->effect.kind = static_cast<int16_t>(in->effect.kind);
+  st->effect.level = static_cast<int16_t>(in->effect.level);
+  ApplyEffect(&st->effect, samples, count, w->setup.libraryRate);
+
+  qvBackgroundSound& bg = in->background;
+  if (bg.file != nullptr) {
+    BackgroundSound mix;
+    mix.read = BackgroundRead;
+    mix.user = in;
+    mix.playOnce = bg.play_once == 1 ? 1 : 0;
+    mix.level = bg.volume;
+    mix.endPosition = bg.length;
+    mix.readPosition = bg.position;
+    MixBackground(&mix, samples, w->blockBytes);
+    bg.position = mix.readPosition;
+  }
+}
+
+void ReportItem(void* user, const SpeechItem& item) {
+  qvInstance* in = static_cast<qvInstance*>(user);
+  // A stop asked for inside an earlier report of the same frame silences the rest.
+  if (qvStopRequested(in)) return;
+  const qvSyllableTables& t = in->tables;
+  char spelling[kSpellingBytes];
+  const int32_t length = SyllableSpelling(item, View(t.syllables), t.tones, static_cast<uint32_t>(t.unit_base), spelling);
+  in->params.syllable_proc(in->params.user_data, 0, reinterpret_cast<const char*>(item.character), 2,
+                           length > 0 ? spelling : "", length);
+}
+
+}  // namespace
+
+int32_t qvBackEnd_LabelAreaBytes(const qvInstance* instance) {
+  const int32_t wave = qvBackEnd_WaveformStateBytes(instance);
+  int32_t bytes = instance->arena_free - wave - kWorkAreaReserve;
+  if (bytes > kMaxWorkAreaBytes) bytes = kMaxWorkAreaBytes;
+  const int32_t least = kBatchItemCount * static_cast<int32_t>(sizeof(SpeechItem));
+  if (bytes < least) bytes = least;
+  // PlanBatch works inside exactly the block the loop takes with this size.
+  if (BackEndStage* st = Stage(instance)) st->workBytes = bytes;
+  return bytes;
+}
+
+int32_t qvBackEnd_WaveformStateBytes(const qvInstance*) { return static_cast<int32_t>(sizeof(WaveformState)); }
+
+int qvBackEnd_Init(qvInstance* in) {
+  std::memset(&in->back_end, 0, sizeof(in->back_end));
+  if (!qvLibrary_IsOpen(&in->chinese)) return QVTTS_ERR_RESOURCE;
+  const qvSyllableTables& t = in->tables;
+  int32_t order = 0, pulse = 0;
+  if (!VocoderRateConstants(in->params.sample_rate, &order, &pulse)) return QVTTS_ERR_RESOURCE;
+  int32_t width = qvLibrary_ReadI16(&in->chinese, kvo_library::kCnVoiceInfo, kVoiceInfoWidthOffset);
+  if (width != 8 && width != 16) width = 16;
+  if (!IsSupportedLibraryFormat(in->params.sample_rate, width)) return QVTTS_ERR_RESOURCE;
+  const int windows = in->params.voice_bytes[kWindowsOffset] != 0 ? 2 : 3;
+
+  BackEndStage probe;
+  std::memset(static_cast<void*>(&probe), 0, sizeof(probe));
+  probe.voice.order = SpectralOrderForRate(in->params.sample_rate);
+  // Measure the model tables in all the free space, then take exactly that.
+  const int32_t header = static_cast<int32_t>((sizeof(BackEndStage) + 15) & ~static_cast<size_t>(15));
+  const int32_t trial_bytes = in->arena_free - 64;
+  if (trial_bytes <= header) return QVTTS_ERR_RESOURCE;
+  uint8_t* trial = static_cast<uint8_t*>(qvArena_TakeAligned(in, trial_bytes));
+  if (trial == nullptr) {
+    in->arena_exhausted = 0;
+    return QVTTS_ERR_RESOURCE;
+  }
+  ScratchArena measure(trial + header, static_cast<size_t>(trial_bytes - header));
+  const bool loaded = LoadModels(in, &probe, windows, measure);
+  qvArena_GiveAligned(in, trial, trial_bytes);
+  if (!loaded) return QVTTS_ERR_RESOURCE;
+
+  const int32_t bytes = header + static_cast<int32_t>(measure.used);
+  uint8_t* block = static_cast<uint8_t*>(qvArena_TakeAligned(in, bytes));
+  if (block == nullptr) return QVTTS_ERR_RESOURCE;
+  BackEndStage* st = new (block) BackEndStage();
+  st->voice.order = probe.voice.order;
+  st->libraryWidth = width;
+  st->symbols.tones = t.tones;
+  st->symbols.syllables = View(t.syllables);
+  st->symbols.initials = View(t.initials);
+  st->symbols.finals = View(t.finals);
+  st->symbols.phones = View(t.phones);
+  st->symbols.voicing = t.voicing.data;
+  st->symbols.voicingCount = t.voicing.bytes;
+  ScratchArena tables(block + header, static_cast<size_t>(bytes - header));
+  if (!ParseUnits(t.back_end[0], t.back_end[1], &st->symbols.letters) ||
+      !ParseUnits(t.back_end[2], t.back_end[3], &st->symbols.greek) || !LoadModels(in, st, windows, tables)) {
+    qvArena_GiveAligned(in, block, bytes);
+    return QVTTS_ERR_RESOURCE;
+  }
+  st->voice.symbols = &st->symbols;
+  in->back_end.stage = st;
+  in->back_end.stage_bytes = bytes;
+  return QVTTS_ERR_OK;
+}
+
+void qvBackEnd_Release(qvInstance* in) {
+  if (in->back_end.stage != nullptr) qvArena_GiveAligned(in, in->back_end.stage, in->back_end.stage_bytes);
+  std::memset(&in->back_end, 0, sizeof(in->back_end));
+}
+
+int qvBackEnd_PlanBatch(qvInstance* in, const qvAnalysisItem* items, int32_t item_count, void* label_area,
+                        void* scratch, bool first_pass) {
+  BackEndStage* st = Stage(in);
+  if (st == nullptr || label_area == nullptr || scratch == nullptr) return QVTTS_ERR_INVALID_ARG;
+  if (first_pass) {
+    const int32_t area = st->workBytes;
+    const size_t speech_bytes = kBatchItemCount * sizeof(SpeechItem);
+    st->speech = static_cast<SpeechItem*>(label_area);
+    st->work = ScratchArena(static_cast<uint8_t*>(label_area) + speech_bytes,
+                            static_cast<size_t>(area) - speech_bytes);
+    st->chunk = ChunkState();
+    // Generation rewrites the codes of non-Chinese items; the batch is the
+    // loop's own writable arena block.
+    st->items = const_cast<qvAnalysisItem*>(items);
+    st->itemCount = item_count < 0 ? 0 : (item_count > kBatchItemCount ? kBatchItemCount : item_count);
+    st->batchDone = false;
+    st->tail = static_cast<VocoderTail*>(scratch);
+  }
+  st->group = GroupResult();
+  AcousticSettings settings;
+  settings.voiceStyle = in->params.voice_style;
+  settings.silenceMode = in->params.silence_mode;
+  // A group that fails to generate is still taken and renders without frames.
+  GenerateGroup(st->voice, settings, st->history, st->items, st->itemCount, st->speech, st->chunk, st->work,
+                &st->group);
+  if (st->group.taken == 0) st->batchDone = true;
+  return QVTTS_ERR_OK;
+}
+
+void qvBackEnd_BeginWaveform(qvInstance* in, void* waveform_state) {
+  BackEndStage* st = Stage(in);
+  WaveformState* w = static_cast<WaveformState*>(waveform_state);
+  WaveformSetup setup;
+  setup.libraryRate = in->params.sample_rate;
+  setup.libraryWidth = st->libraryWidth;
+  setup.formatCode = in->params.audio_format;
+  setup.unitBase = static_cast<uint32_t>(in->tables.unit_base);
+  setup.doubleSpeed = in->params.speed_mode == 3;
+  setup.languageLoaded = true;
+  setup.englishLoaded = qvLibrary_IsOpen(&in->english);
+  const int32_t size = st->batchDone ? 0 : st->group.taken;
+  WaveformBegin(w, setup, st->speech + st->group.first, size, st->tail);
+  st->reported = -1;
+}
+
+bool qvBackEnd_NextFrame(qvInstance* in, void* waveform_state, const uint8_t** data, int32_t* bytes) {
+  WaveformState* w = static_cast<WaveformState*>(waveform_state);
+  if (RenderBlock(w) == 0) return false;
+  FinishBlock(in, Stage(in), w);
+  *data = w->block;
+  *bytes = w->blockBytes;
+  return true;
+}
+
+void qvBackEnd_FrameDelivered(qvInstance* in, void* waveform_state) {
+  const WaveformState* w = static_cast<const WaveformState*>(waveform_state);
+  ReportSounded(w->items, w->size, w->current, &Stage(in)->reported, ReportItem, in);
+}
+
+void qvBackEnd_EndWaveform(qvInstance* in, void*) {
+  BackEndStage* st = Stage(in);
+  // A stop drops the rest of the batch.
+  if (qvStopRequested(in)) {
+    ResetChunk(st->chunk, st->work);
+    st->batchDone = true;
+  }
+}
+
+bool qvBackEnd_Advance(qvInstance* in) {
+  BackEndStage* st = Stage(in);
+  ReleaseGroup(st->chunk, st->work);
+  if (st->batchDone || st->group.first + st->group.taken >= st->itemCount) {
+    ResetChunk(st->chunk, st->work);
+    st->batchDone = true;
+  }
+  return st->batchDone;
+}

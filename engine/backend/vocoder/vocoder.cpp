@@ -1,0 +1,169 @@
+#include "backend/vocoder/vocoder.h"
+
+#include <cstring>
+
+#include "backend/audio/audio_format.h"
+#include "backend/vocoder/dsp_tables.h"
+#include "core/saturate.h"
+
+namespace kvo::backend {
+
+namespace {
+
+constexpr int kWindowEdge = 10;  // contributions are zero in the first and last 10 samples
+constexpr int32_t kFilterClamp = 1 << 24;
+constexpr int32_t kMaxTotal = 1 << 30;
+
+const int16_t* FrameAt(const VocoderState* s, int32_t index) {
+  return s->frames + static_cast<int64_t>(index) * s->frameValues;
+}
+
+// All-pole filter over len samples, starting from rest.
+void Synthesize(const VocoderState* s, const int32_t* x, int32_t* y, int len) {
+  for (int i = 0; i < len; ++i) {
+    int64_t acc = static_cast<int64_t>(x[i]) * 32768;
+    const int taps = i < s->order ? i : s->order;
+    for (int j = 1; j <= taps; ++j) acc -= static_cast<int64_t>(s->lpc[j - 1]) * y[i - j];
+    int64_t v = acc >> 15;
+    y[i] = static_cast<int32_t>(v > kFilterClamp ? kFilterClamp : (v < -kFilterClamp ? -kFilterClamp : v));
+  }
+}
+
+void BuildVoiced(VocoderState* s, int32_t gain) {
+  const int n = s->pulseLength;
+  std::memset(s->contribution, 0, sizeof s->contribution);
+  if (gain == 0) return;
+  const int offset = (kExcitationPulseSize - n) / 2;
+  const int len = n - kWindowEdge;
+  int32_t x[kVocoderMaxPulse] = {}, y[kVocoderMaxPulse];
+  for (int i = 0; i < len; ++i) x[i] = kExcitationPulse[offset + i] * gain / 256;
+  Synthesize(s, x, y, len);
+  for (int j = kWindowEdge; j <= n - 1 - kWindowEdge; ++j) s->contribution[j] = static_cast<int32_t>(int64_t{s->window[j]} * y[j] / 32);
+}
+
+void BuildUnvoiced(VocoderState* s, const int16_t* burst, int32_t gain) {
+  const int n = s->pulseLength;
+  std::memset(s->contribution, 0, sizeof s->contribution);
+  if (gain == 0) return;
+  const int half = n / 2;
+  const int len = half - kWindowEdge;
+  int32_t x[kVocoderMaxPulse / 2] = {}, y[kVocoderMaxPulse / 2];
+  for (int i = 0; i < len; ++i) x[i] = i < kNoiseBurstLength ? burst[i] * gain / 256 : 0;
+  Synthesize(s, x, y, len);
+  for (int j = 0; j < len; ++j) s->contribution[half + j] = static_cast<int32_t>(int64_t{s->window[half + j]} * y[j] / 64);
+}
+
+int32_t NextBurst(VocoderState* s) {
+  s->seed = s->seed * 214013u + 2531011u;
+  return static_cast<int32_t>((s->seed >> 16) & 0x7FFF) % kNoiseBurstCount;
+}
+
+// Keeps the not yet completed samples from pos on for the next call.
+void SaveTail(VocoderState* s, const int16_t* out, int32_t capacity, int32_t pos) {
+  int32_t m = capacity - pos;
+  if (m > s->pulseLength) m = s->pulseLength;
+  std::memset(s->tail->samples, 0, sizeof s->tail->samples);
+  if (m > 0) std::memcpy(s->tail->samples, out + pos, m * sizeof(int16_t));
+}
+
+}  // namespace
+
+bool VocoderRateConstants(int32_t rate, int32_t* order, int32_t* pulseLength) {
+  int32_t p, n;
+  switch (rate) {
+    case 8000: p = 12; n = 192; break;
+    case 11025: p = 14; n = 192; break;
+    case 16000: p = 20; n = 192; break;
+    case 22050: p = 24; n = 256; break;
+    default: return false;
+  }
+  if (order) *order = p;
+  if (pulseLength) *pulseLength = n;
+  return true;
+}
+
+int32_t VocoderScaledF0(int32_t f0, int32_t pitchFactor) {
+  int64_t v = (static_cast<int64_t>(f0) * pitchFactor + 512) / 1024;
+  if (v < kVocoderMinF0) return kVocoderMinF0;
+  if (v > kVocoderMaxF0) return kVocoderMaxF0;
+  return static_cast<int32_t>(v);
+}
+
+int VocoderStart(VocoderState* s, VocoderTail* tail, int32_t rate, const int16_t* frames,
+                 int32_t frameBytes, int32_t speedFactor, int32_t pitchFactor) {
+  int32_t order = 0, n = 0;
+  if (!s || !tail || !VocoderRateConstants(rate, &order, &n)) return kBackendInvalidArgument;
+  std::memset(s, 0, sizeof *s);
+  s->rate = rate;
+  s->order = order;
+  s->pulseLength = n;
+  s->window = n == 192 ? kPulseWindow192 : kPulseWindow256;
+  s->frames = frames;
+  s->frameValues = order + 2;
+  s->frameCount = (frames && frameBytes > 0) ? frameBytes / (s->frameValues * 2) : 0;
+  s->speedFactor = ClampInt32(speedFactor, 1, 1 << 16);
+  s->pitchFactor = ClampInt32(pitchFactor, 1, 1 << 16);
+  int64_t total = static_cast<int64_t>(s->frameCount) * kVocoderFramePeriodMs * rate / 1000;
+  total = total * s->speedFactor / 1024;
+  s->total = static_cast<int32_t>(total > kMaxTotal ? kMaxTotal : total);
+  s->seed = kVocoderNoiseSeed;
+  s->filterFrame = -1;
+  s->tail = tail;
+  return kBackendOk;
+}
+
+bool VocoderRun(VocoderState* s, int16_t* out, int32_t capacity, int32_t* completed) {
+  if (completed) *completed = 0;
+  if (!s || !s->tail || s->done >= s->total) return true;
+  const int32_t n = s->pulseLength;
+  if (!out || capacity < n) return false;
+
+  std::memcpy(out, s->tail->samples, n * sizeof(int16_t));
+  std::memset(out + n, 0, (capacity - n) * sizeof(int16_t));
+  int32_t pos = 0;
+  const int32_t perFrame = s->total / s->frameCount > 0 ? s->total / s->frameCount : 1;
+  while (s->done < s->total) {
+    int64_t index = (perFrame + 2 * static_cast<int64_t>(s->done)) / (2 * perFrame);
+    if (index > s->frameCount - 1) index = s->frameCount - 1;
+    const int16_t* frame = FrameAt(s, static_cast<int32_t>(index));
+    const int32_t f0 = frame[s->order];
+    const int32_t gain = ClampInt32(frame[s->order + 1], 0, 255);
+    const bool voiced = f0 >= kVocoderMinF0;
+    int32_t hop = kVocoderUnvoicedHop;
+    if (voiced) {
+      int32_t scaled = VocoderScaledF0(f0, s->pitchFactor);
+      hop = (2 * s->rate + scaled) / (2 * scaled);
+    }
+    if (capacity - pos < (hop > n ? hop : n)) {
+      SaveTail(s, out, capacity, pos);
+      if (completed) *completed = pos;
+      return false;
+    }
+    if (voiced) {
+      if (s->countdown <= 0) {
+        s->countdown = 1;  // the pulse serves two periods
+        LsfToLpc(frame, s->order, s->lpc);
+        s->filterVoiced = 1;
+        BuildVoiced(s, gain);
+      } else {
+        --s->countdown;
+      }
+    } else {
+      s->countdown = 0;  // never reuse a noise burst as a voiced pulse
+      if (index != s->filterFrame || s->filterVoiced) {
+        LsfToLpc(frame, s->order, s->lpc);
+        s->filterFrame = static_cast<int32_t>(index);
+        s->filterVoiced = 0;
+      }
+      BuildUnvoiced(s, kNoiseBursts + NextBurst(s) * kNoiseBurstLength, gain);
+    }
+    for (int32_t j = 0; j < n; ++j) out[pos + j] = SaturateToInt16(out[pos + j] + s->contribution[j]);
+    pos += hop;
+    s->done += hop;
+  }
+  SaveTail(s, out, capacity, pos);
+  if (completed) *completed = pos;
+  return true;
+}
+
+}  // namespace kvo::backend

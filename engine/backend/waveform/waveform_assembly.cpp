@@ -1,0 +1,187 @@
+#include "backend/waveform/waveform_assembly.h"
+
+#include <cstring>
+
+#include "backend/audio/audio_format.h"
+#include "backend/waveform/prosody_factors.h"
+
+namespace kvo::backend {
+
+namespace {
+
+// Unit code ranges relative to G.
+constexpr int32_t kLastLetterOffset = 103;
+constexpr int32_t kFirstPunctuationOffset = 104;
+constexpr int32_t kLastPunctuationOffset = 205;
+constexpr int32_t kSpokenSymbolOffset = 206;
+constexpr int32_t kFirstEnglishOffset = 207;
+constexpr int32_t kLastEnglishOffset = 306;
+constexpr int32_t kFirstGeneratedUnitOffset = 307;
+constexpr int32_t kLastGeneratedUnitOffset = 1307;
+constexpr int32_t kFirstPhraseOffset = 1308;
+constexpr int32_t kLastPhraseOffset = 36308;
+constexpr int32_t kSentencePauseOffset = 36309;
+constexpr int32_t kSkippedOffset = 36310;
+constexpr int32_t kFirstMarkOffset = 36311;
+constexpr int32_t kLastMarkOffset = 36314;
+constexpr int32_t kSilenceCode = 0xFFFF;
+
+enum class ItemClass { kSkip, kGenerated, kPause, kEnglishUnit };
+
+ItemClass Classify(const WaveformSetup& setup, int32_t c) {
+  const int32_t g = static_cast<int32_t>(setup.unitBase);
+  if (c == g + kSkippedOffset) return ItemClass::kSkip;
+  // Recorded phrases are not played by this engine; they are skipped.
+  if (c >= g + kFirstPhraseOffset && c <= g + kLastPhraseOffset) return ItemClass::kSkip;
+  if (setup.languageLoaded &&
+      (c <= g + kLastLetterOffset || (c >= g + kFirstGeneratedUnitOffset && c <= g + kLastGeneratedUnitOffset)))
+    return ItemClass::kGenerated;
+  if (c == g + kSentencePauseOffset || c == kSilenceCode || c == g + kSpokenSymbolOffset ||
+      (c >= g + kFirstPunctuationOffset && c <= g + kLastPunctuationOffset) ||
+      (c >= g + kFirstMarkOffset && c <= g + kLastMarkOffset))
+    return ItemClass::kPause;
+  if (setup.englishLoaded && c >= g + kFirstEnglishOffset && c <= g + kLastEnglishOffset)
+    return ItemClass::kEnglishUnit;
+  return ItemClass::kSkip;
+}
+
+int32_t FreeBytes(const WaveformState* s) { return kWaveformBlockBytes - s->blockBytes; }
+
+// Library samples whose conversion is sure to fit into `free` output bytes.
+int32_t SamplesFitting(const WaveformState* s, int32_t free) {
+  const WaveformSetup& w = s->setup;
+  int64_t libraryBytes = static_cast<int64_t>(free) * w.libraryRate / s->outRate * w.libraryWidth / s->outWidth;
+  if (libraryBytes > free) libraryBytes = free;
+  int32_t count = static_cast<int32_t>(libraryBytes * 8 / w.libraryWidth);
+  if (count > kWaveformScratchSamples) count = kWaveformScratchSamples;
+  while (count > 0 && ConvertedBytesMax(&s->converter, count) > free) count -= count / 16 + 1;
+  return count < 0 ? 0 : count;
+}
+
+// Converts samples into the block; false when the converter refused them.
+bool Append(WaveformState* s, const int16_t* samples, int32_t count) {
+  const int32_t n = ConvertSamples(&s->converter, samples, count, s->block + s->blockBytes, FreeBytes(s));
+  if (n < 0) return false;
+  s->blockBytes += n;
+  return true;
+}
+
+void FadeIn(int16_t* samples, int32_t count) {
+  const int32_t n = count < kPhraseFadeSamples ? count : kPhraseFadeSamples;
+  for (int32_t i = 0; i < n; ++i) samples[i] = static_cast<int16_t>(samples[i] * i / kPhraseFadeSamples);
+}
+
+// Renders the current generated item into the block; true when complete.
+bool RenderGenerated(WaveformState* s, const SpeechItem& item) {
+  bool firstPiece = false;
+  if (s->itemDone == 0) {
+    const int32_t speed = SpeedFactor(item.speed, s->setup.doubleSpeed);
+    const int32_t pitch = PitchFactor(item.pitch);
+    if (VocoderStart(&s->vocoder, s->tail, s->setup.libraryRate, item.frames, item.frameBytes, speed, pitch) !=
+        kBackendOk)
+      return true;  // nothing can be rendered for it
+    s->itemDone = item.frameBytes;
+    firstPiece = true;
+  }
+  for (;;) {
+    const int32_t capacity = SamplesFitting(s, FreeBytes(s));
+    if (capacity <= 0) return false;
+    int32_t completed = 0;
+    const bool done = VocoderRun(&s->vocoder, s->scratch, capacity, &completed);
+    if (completed > 0) {
+      ApplyVolume(s->scratch, completed, item.volume);
+      if (firstPiece && s->afterPhrase) FadeIn(s->scratch, completed);
+      firstPiece = false;
+      if (!Append(s, s->scratch, completed)) return true;
+    }
+    if (done) return true;
+    // No room for the next contribution: the block is full, unless it is
+    // still empty, where no progress would ever be made.
+    if (completed == 0) return s->blockBytes == 0;
+  }
+}
+
+}  // namespace
+
+int WaveformBegin(WaveformState* s, const WaveformSetup& setup, const SpeechItem* items, int32_t size,
+                  VocoderTail* tail) {
+  s->setup = setup;
+  s->items = items;
+  s->size = 0;
+  s->current = 0;
+  s->itemDone = 0;
+  s->blockBytes = 0;
+  s->tail = tail;
+  if (OutputFormat(setup.libraryRate, setup.libraryWidth, setup.formatCode, &s->outRate, &s->outWidth) !=
+          kBackendOk ||
+      FormatConverterInit(&s->converter, setup.formatCode, setup.libraryRate, setup.libraryWidth) != kBackendOk ||
+      tail == nullptr || (items == nullptr && size > 0))
+    return kBackendInvalidArgument;
+  s->silenceByte = FormatSilenceByte(setup.formatCode, setup.libraryWidth);
+  s->size = size;
+  return kBackendOk;
+}
+
+bool WriteSilence(WaveformState* s, int32_t libraryBytes, int32_t milliseconds, int32_t speedValue) {
+  int64_t bytes;
+  if (milliseconds >= 0) {
+    bytes = static_cast<int64_t>(milliseconds) * s->outRate / 1000 * s->outWidth / 8;
+  } else {
+    bytes = static_cast<int64_t>(libraryBytes) * s->outRate / s->setup.libraryRate * s->outWidth /
+            s->setup.libraryWidth;
+  }
+  const int64_t b = speedValue;
+  if (b > 0) bytes = bytes * 32767 / (b + 32767);
+  else if (b < 0) bytes = bytes * ((32768 - b) * 100 / 32768) / 100;
+  bytes -= s->itemDone;
+  if (bytes <= 0) return true;
+  int64_t room = FreeBytes(s);
+  if (s->silenceByte < 0) {
+    // IMA: zero samples through the encoder; the counts are input bytes.
+    int32_t samples = static_cast<int32_t>((bytes < room ? bytes : room) / 2);
+    if (samples > kWaveformScratchSamples) samples = kWaveformScratchSamples;
+    while (samples > 0 && ConvertedBytesMax(&s->converter, samples) > FreeBytes(s)) samples -= samples / 16 + 1;
+    if (samples <= 0) return false;
+    std::memset(s->scratch, 0, static_cast<size_t>(samples) * sizeof(int16_t));
+    if (!Append(s, s->scratch, samples)) return true;
+    s->itemDone += samples * 2;
+    return samples * 2 >= bytes && FreeBytes(s) > 0;
+  }
+  int64_t n = bytes < room ? bytes : room;
+  if (s->outWidth == 16) n &= ~static_cast<int64_t>(1);
+  std::memset(s->block + s->blockBytes, s->silenceByte, static_cast<size_t>(n));
+  s->blockBytes += static_cast<int32_t>(n);
+  s->itemDone += static_cast<int32_t>(n);
+  return n >= bytes && FreeBytes(s) > 0;
+}
+
+int RenderBlock(WaveformState* s) {
+  s->blockBytes = 0;
+  if (s->current >= s->size) return 0;
+  s->first = true;
+  while (s->current < s->size) {
+    const SpeechItem& item = s->items[s->current];
+    bool complete = true;
+    switch (Classify(s->setup, item.code)) {
+      case ItemClass::kSkip:
+      case ItemClass::kEnglishUnit:
+        s->afterPhrase = false;
+        break;
+      case ItemClass::kGenerated:
+        if (item.frameBytes > 0 && item.frames != nullptr) complete = RenderGenerated(s, item);
+        s->afterPhrase = false;
+        break;
+      case ItemClass::kPause:
+        if (s->afterPhrase) complete = WriteSilence(s, 0, item.pauseMs, item.speed);
+        break;
+    }
+    if (!complete) return 1;
+    ++s->current;
+    s->itemDone = 0;
+    s->first = false;
+    if (FreeBytes(s) == 0) break;
+  }
+  return 1;
+}
+
+}  // namespace kvo::backend

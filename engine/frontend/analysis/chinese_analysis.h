@@ -1,0 +1,79 @@
+// The Chinese analysis of one sentence, step by step: word building and
+// tagging, polyphones, surname readings, normalisation, boundaries, item
+// building and tone sandhi. Each step works in place on the word list or
+// the item array; nothing is allocated.
+#pragma once
+
+#include <cstdint>
+
+#include "core/analysis_item.h"
+#include "core/frontend_stage.h"
+#include "frontend/lexicon/lexicon_reader.h"
+#include "frontend/lexicon/polyphone_reader.h"
+#include "frontend/prosody/prosodic_boundary.h"
+#include "frontend/analysis/word_record.h"
+
+namespace kvo::frontend {
+
+
+// What the steps read from the libraries and the voice.
+struct AnalysisResources {
+  LexiconReader lexicon;
+  bool hasLexicon = false;
+  PolyphoneReader polyphone;
+  bool hasPolyphone = false;
+  BoundaryModel prosodicWordModel;  // arena copies, empty when the voice has none
+  BoundaryModel phraseModel;
+  uint16_t syllableCodeCount = 0;  // G = tones x syllables
+  int tones = 5;                   // 6 for a voice of kind 1
+};
+
+// Scratch of word building, kept out of the stack (it is large).
+struct WordBuildScratch {
+  LexiconEntry prefixes[kLexiconMaxWordLength];
+  LexiconEntry entries[kMaxWordsPerSentence];  // readings of each path word
+  int32_t cost[kMaxWordsPerSentence][kLexiconMaxReadings];
+  int8_t back[kMaxWordsPerSentence][kLexiconMaxReadings];
+};
+
+// Values of the parameter block the items carry.
+struct ItemSettings {
+  int16_t pitch = 0;
+  int16_t speed = 0;
+  int16_t volume = 0;
+};
+
+// Step 1: words of codes[0 … length) with tags and readings; text
+// positions count from startIndex. False only when the lexicon is corrupt.
+bool BuildWords(const AnalysisResources& res, const uint16_t* codes, int length, int32_t startIndex,
+                WordBuildScratch* scratch, WordList* words);
+
+// Step 3: person names. Placeholder until the name model lands: no change.
+bool RecognisePersonNames(const AnalysisResources& res, WordList* words);
+
+// Step 4: readings of polyphonic one- and two-character words by rules.
+bool ApplyPolyphoneRules(const AnalysisResources& res, WordList* words);
+
+// Step 5: surname readings of every character found in the surname table.
+void ApplySurnameReadings(WordList* words);
+// The surname reading of a character, or kUnknownPinyin.
+uint16_t SurnameReading(uint16_t code);
+
+// Step 6: spelling and normalisation. Until text normalisation lands, runs
+// of non-hanzi are only cut into words of one character class, and every
+// punctuation character becomes a word of its own.
+bool NormaliseWords(const AnalysisResources& res, WordList* words);
+
+// Step 7: prosodic word and phrase boundaries into WordRecord::boundary,
+// by the voice's two boundary models.
+bool PredictBoundaries(const AnalysisResources& res, WordList* words);
+
+// Step 8: items of the word list (at most capacity - 1 plus the
+// terminator), structure counters and letter codes. Returns the count.
+int32_t BuildItems(const AnalysisResources& res, WordList* words, const ItemSettings& settings,
+                   qvAnalysisItem* items, int32_t capacity);
+
+// Step 9: tone sandhi over the items. Placeholder: no change.
+bool ApplyToneSandhi(const AnalysisResources& res, qvAnalysisItem* items, int32_t count);
+
+}  // namespace kvo::frontend

@@ -1,0 +1,231 @@
+// Word building: a lattice over each stretch of hanzi with lexicon words as
+// edges (cheapest path by the cost scale of their frequencies), runs of
+// other characters grouped, then one reading per word chosen by a Viterbi
+// search over emission and tag-transition costs.
+#include "frontend/analysis/chinese_analysis.h"
+#include "frontend/intake/internal_code.h"
+#include "frontend/analysis/tag_tables.h"
+
+namespace kvo::frontend {
+
+namespace {
+
+constexpr int kMaxRun = kMaxWordChars;
+constexpr uint32_t kTopFrequency = 2079997;
+
+enum PieceKind : int8_t { kUnknownHanzi, kLexiconWord, kRun, kReadingRun };
+
+struct Piece {
+  int16_t start;
+  int16_t length;
+  PieceKind kind;
+};
+
+bool IsHanzi(uint16_t code) { return IsGb2312Hanzi(code); }
+
+int RunType(uint16_t code, uint16_t g) { return IsReadingCode(code, g) ? 2 : 1; }
+
+// Cheapest cut of codes[begin … end) (all hanzi) into lexicon words, walked
+// from the end; a character no word starts with stands alone.
+bool CutHanzi(const AnalysisResources& res, const uint16_t* codes, int begin, int end,
+              WordBuildScratch* scratch, Piece* pieces, int* count) {
+  int32_t best[kSentenceCodes + 1];
+  int16_t next[kSentenceCodes + 1];
+  bool known[kSentenceCodes + 1];
+  const int32_t top = CostScale(kTopFrequency);
+  best[end] = 0;
+  for (int i = end - 1; i >= begin; --i) {
+    best[i] = INT32_MAX;
+    next[i] = static_cast<int16_t>(i + 1);
+    known[i] = false;
+    bool found[kLexiconMaxWordLength] = {};
+    int available = end - i;
+    if (available > kLexiconMaxWordLength) available = kLexiconMaxWordLength;
+    if (res.hasLexicon) {
+      const LexiconStatus st = res.lexicon.FindPrefixes(codes + i, available, scratch->prefixes, found);
+      if (st == LexiconStatus::kCorrupt) return false;
+    }
+    // Nearest end first, so that on equal cost the shorter word stays.
+    for (int len = 1; len <= available; ++len) {
+      if (!found[len - 1]) continue;
+      const uint32_t freq = scratch->prefixes[len - 1].frequency_sum;
+      const int32_t edge = top - CostScale(freq >= kTopFrequency ? kTopFrequency : freq + 1);
+      const int32_t total = best[i + len] + edge;
+      if (total < best[i]) {
+        best[i] = total;
+        next[i] = static_cast<int16_t>(i + len);
+        known[i] = true;
+      }
+    }
+    if (best[i] == INT32_MAX) best[i] = best[i + 1] + top;  // unknown single character
+  }
+  for (int i = begin; i < end && *count < kMaxWordsPerSentence; i = next[i]) {
+    pieces[(*count)++] = {static_cast<int16_t>(i), static_cast<int16_t>(next[i] - i),
+                          known[i] ? kLexiconWord : kUnknownHanzi};
+  }
+  return true;
+}
+
+// Probability in whole percent of each reading; the last takes the rest.
+void Percentages(const LexiconEntry& entry, int* percent) {
+  const int n = entry.reading_count;
+  int used = 0;
+  for (int r = 0; r < n; ++r) {
+    int p;
+    if (r == n - 1) {
+      p = 100 - used;
+    } else if (entry.frequency_sum == 0) {
+      p = 100 / n;
+    } else {
+      p = static_cast<int>(static_cast<uint64_t>(entry.readings[r].frequency) * 100 / entry.frequency_sum);
+    }
+    if (p < 0) p = 0;
+    percent[r] = p;
+    used += p;
+  }
+}
+
+int32_t CapAdd(int32_t a, int32_t b) {
+  const int32_t s = a + b;
+  return s > kCostUnreachable ? kCostUnreachable : s;
+}
+
+int ReadingCount(const Piece& piece, const LexiconEntry& entry) {
+  return piece.kind == kLexiconWord && entry.reading_count > 0 ? entry.reading_count : 1;
+}
+
+int ReadingTag(const Piece& piece, const LexiconEntry& entry, int r) {
+  return piece.kind == kLexiconWord && entry.reading_count > 0 ? entry.readings[r].tag : kTagUnknown;
+}
+
+// Chooses one reading per piece; choice[w] is the reading index.
+void TagPath(const Piece* pieces, int count, WordBuildScratch* s, int* choice) {
+  int percent[kLexiconMaxReadings];
+  for (int w = 0; w < count; ++w) {
+    const LexiconEntry& entry = s->entries[w];
+    const int n = ReadingCount(pieces[w], entry);
+    if (pieces[w].kind == kLexiconWord && entry.reading_count > 0) {
+      Percentages(entry, percent);
+    } else {
+      percent[0] = 100;
+    }
+    bool reachable = false;
+    for (int r = 0; r < n; ++r) {
+      const int32_t emission = kEmissionCost[percent[r]];
+      const int tag = ReadingTag(pieces[w], entry, r);
+      int32_t best = kCostUnreachable;
+      int8_t from = -1;
+      if (w == 0) {
+        best = CapAdd(TagTransitionCost(kTagSentenceStart, tag), emission);
+      } else {
+        const int pn = ReadingCount(pieces[w - 1], s->entries[w - 1]);
+        for (int q = 0; q < pn; ++q) {
+          const int32_t c = CapAdd(CapAdd(s->cost[w - 1][q],
+                                          TagTransitionCost(ReadingTag(pieces[w - 1], s->entries[w - 1], q), tag)),
+                                   emission);
+          if (c < best) {
+            best = c;
+            from = static_cast<int8_t>(q);
+          }
+        }
+      }
+      s->cost[w][r] = best;
+      s->back[w][r] = from;
+      if (best < kCostUnreachable) reachable = true;
+    }
+    if (!reachable) {
+      // No reading can follow: start afresh from emission alone; the words
+      // before keep their own best path.
+      for (int r = 0; r < n; ++r) {
+        s->cost[w][r] = kEmissionCost[percent[r]];
+        s->back[w][r] = -1;
+      }
+    }
+  }
+  // Cheapest final reading, the later one on equal cost; after a fresh
+  // start the word before it ends its own path the same way.
+  int w = count - 1;
+  int r = -1;
+  while (w >= 0) {
+    if (r < 0) {
+      const int n = ReadingCount(pieces[w], s->entries[w]);
+      int32_t best = INT32_MAX;
+      for (int q = 0; q < n; ++q) {
+        if (s->cost[w][q] <= best) {
+          best = s->cost[w][q];
+          r = q;
+        }
+      }
+    }
+    choice[w] = r;
+    r = s->back[w][r];
+    --w;
+  }
+}
+
+}  // namespace
+
+bool BuildWords(const AnalysisResources& res, const uint16_t* codes, int length, int32_t startIndex,
+                WordBuildScratch* scratch, WordList* words) {
+  words->count = 0;
+  if (length > kSentenceCodes) length = kSentenceCodes;
+  Piece pieces[kMaxWordsPerSentence];
+  int count = 0;
+  const uint16_t g = res.syllableCodeCount;
+  for (int i = 0; i < length && count < kMaxWordsPerSentence;) {
+    if (IsHanzi(codes[i])) {
+      int end = i;
+      while (end < length && IsHanzi(codes[end])) ++end;
+      if (!CutHanzi(res, codes, i, end, scratch, pieces, &count)) return false;
+      i = end;
+      continue;
+    }
+    const int type = RunType(codes[i], g);
+    int end = i;
+    while (end < length && end - i < kMaxRun && !IsHanzi(codes[end]) && RunType(codes[end], g) == type) ++end;
+    pieces[count++] = {static_cast<int16_t>(i), static_cast<int16_t>(end - i), type == 2 ? kReadingRun : kRun};
+    i = end;
+  }
+  for (int w = 0; w < count; ++w) {
+    LexiconEntry& entry = scratch->entries[w];
+    entry.reading_count = 0;
+    entry.frequency_sum = 0;
+    if (pieces[w].kind != kLexiconWord) continue;
+    const LexiconStatus st = res.lexicon.Find(codes + pieces[w].start, pieces[w].length, &entry);
+    if (st == LexiconStatus::kCorrupt) return false;
+    if (st != LexiconStatus::kFound) pieces[w].kind = kUnknownHanzi;
+  }
+  int choice[kMaxWordsPerSentence];
+  TagPath(pieces, count, scratch, choice);
+
+  for (int w = 0; w < count; ++w) {
+    const Piece& p = pieces[w];
+    WordRecord& word = words->words[w];
+    word = WordRecord{};
+    word.length = p.length;
+    word.word_class = static_cast<int16_t>(ClassifyCode(codes[p.start], g));
+    word.flags = kWordChineseSide;
+    word.text_position = startIndex + p.start;
+    word.pos = kTagUnknown;
+    for (int c = 0; c < p.length; ++c) {
+      const uint16_t code = codes[p.start + c];
+      word.chars[c] = code;
+      word.pinyin[c] = kUnknownPinyin;
+      if (p.kind == kReadingRun) word.pinyin[c] = static_cast<uint16_t>(code - kReadingCodeBase);
+    }
+    const LexiconEntry& entry = scratch->entries[w];
+    if (p.kind == kLexiconWord && entry.reading_count > 0) {
+      const LexiconReading& reading = entry.readings[choice[w]];
+      word.pos = reading.tag;
+      for (int c = 0; c < p.length && c < kLexiconMaxWordLength; ++c) word.pinyin[c] = reading.pinyin[c];
+    } else if (p.kind == kUnknownHanzi && res.hasLexicon) {
+      // No word: the character's default reading is better than silence.
+      uint16_t code = kUnknownPinyin;
+      if (res.lexicon.DefaultPinyin(codes[p.start], &code) == LexiconStatus::kFound) word.pinyin[0] = code;
+    }
+  }
+  words->count = count;
+  return true;
+}
+
+}  // namespace kvo::frontend

@@ -1,9 +1,0 @@
-// Person-name recognition step. The name model is not read yet; the words
-// stay as word building made them.
-#include "chinese_analysis.h"
-
-namespace kvo::frontend {
-
-bool RecognisePersonNames(const AnalysisResources&, WordList*) { return true; }
-
-}  // namespace kvo::frontend

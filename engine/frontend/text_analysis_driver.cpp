@@ -1,0 +1,229 @@
+// The engine's front-end seam: per batch, the next sentence from the text
+// intake, its Chinese analysis in the fixed step order, and its items.
+#include <cstring>
+#include <new>
+
+#include "core/arena.h"
+#include "frontend/chinese_front_end.h"
+#include "core/engine_instance.h"
+#include "core/library_format.h"
+#include "core/resource_library.h"
+
+namespace kvo::frontend {
+
+namespace {
+
+constexpr int32_t kStatusWordBuilding = 0x10010;
+constexpr int32_t kStatusPersonNames = 0x1001A;
+constexpr int32_t kStatusPolyphones = 0x10012;
+constexpr int32_t kStatusNormalisation = 0x10013;
+constexpr int32_t kStatusBoundaries = 0x10014;
+constexpr int32_t kStatusItemBuilding = 0x1001B;
+constexpr int32_t kStatusToneSandhi = 0x10015;
+
+constexpr int32_t kRecordBytes = static_cast<int32_t>(sizeof(ChineseFrontEnd));
+
+bool ReadSection(void* user, uint32_t offset, void* dst, uint32_t n) {
+  const LibrarySection* s = static_cast<const LibrarySection*>(user);
+  if (offset > INT32_MAX || n > INT32_MAX) return false;
+  return qvLibrary_Read(s->library, s->section, static_cast<int32_t>(offset), dst, static_cast<int32_t>(n));
+}
+
+bool ReadPayload(void* user, uint32_t offset, uint8_t* dst, uint32_t n) { return ReadSection(user, offset, dst, n); }
+
+TableReader SectionTable(LibrarySection* s) {
+  TableReader r;
+  const int32_t size = qvLibrary_SectionSize(s->library, s->section);
+  if (size <= 0) return r;
+  r.size = static_cast<uint32_t>(size);
+  r.read = ReadSection;
+  r.user = s;
+  return r;
+}
+
+PayloadView SectionView(LibrarySection* s) {
+  const int32_t size = qvLibrary_SectionSize(s->library, s->section);
+  return PayloadView{ReadPayload, s, size > 0 ? static_cast<uint32_t>(size) : 0u};
+}
+
+TextIntakeConfig IntakeConfig(ChineseFrontEnd* fe, const qvInstance* instance) {
+  TextIntakeConfig config;
+  config.codePage = instance->params.codepage;
+  config.tables.gbk = SectionTable(&fe->conversion[0]);
+  config.tables.big5 = SectionTable(&fe->conversion[1]);
+  config.tables.unicode = SectionTable(&fe->conversion[2]);
+  config.tables.syllableCodeCount = fe->resources.syllableCodeCount;
+  // No English front end reads sentences yet: every sentence stays on the
+  // Chinese side, which reads letters as letter units.
+  config.englishAvailable = false;
+  config.englishMode = instance->params.eng_mode;
+  return config;
+}
+
+// Copies the sentence into the loop's record for progress: offsets relative
+// to the start of the chunk the loop counts from.
+void PublishSentence(qvFrontEndState* state, const Sentence& sentence) {
+  const int64_t base = static_cast<int64_t>(state->bytes_read) - state->chunk_length;
+  const int32_t n = static_cast<int32_t>(sentence.length);
+  state->sentence_length = n;
+  for (int32_t i = 0; i < n; ++i) {
+    state->sentence[i] = sentence.codes[i];
+    state->sentence_offset[i] = static_cast<int32_t>(sentence.offsets[i] - base);
+  }
+  state->sentence_offset[n] = static_cast<int32_t>(sentence.offsets[n] - base);
+}
+
+void ReportWords(const qvInstance* instance, const Sentence& sentence, const WordList& words, int32_t start) {
+  const qvTTS_WordSegmentProc proc = instance->params.word_segment_proc;
+  if (proc == nullptr) return;
+  for (int w = 0; w < words.count; ++w) {
+    const WordRecord& word = words.words[w];
+    const int32_t first = word.text_position - start;
+    const int32_t end = first + word.length;
+    if (first < 0 || end > static_cast<int32_t>(sentence.length)) continue;
+    const int64_t begin = sentence.offsets[first];
+    proc(instance->params.user_data, static_cast<int32_t>(begin), static_cast<int32_t>(sentence.offsets[end] - begin),
+         word.pos);
+  }
+}
+
+// The analysis steps of one Chinese sentence, in their fixed order.
+int32_t AnalyseSentence(ChineseFrontEnd* fe, qvInstance* instance, qvAnalysisItem* items, int32_t capacity,
+                        int32_t* item_count) {
+  const Sentence& sentence = fe->intake.sentence;
+  const AnalysisResources& res = fe->resources;
+  WordList* words = &fe->words;
+  const bool kind_one = instance->tables.tones == 6;
+  const int32_t start = 0;  // character numbers count from the sentence start
+  if (!BuildWords(res, sentence.codes, static_cast<int>(sentence.length), start, &fe->scratch, words))
+    return kStatusWordBuilding;
+  ReportWords(instance, sentence, *words, start);
+  if (!RecognisePersonNames(res, words)) return kStatusPersonNames;
+  if (!kind_one && !ApplyPolyphoneRules(res, words)) return kStatusPolyphones;
+  if (instance->params.name_polyphone == 1) ApplySurnameReadings(words);
+  if (!NormaliseWords(res, words)) return kStatusNormalisation;
+  if (!PredictBoundaries(res, words)) return kStatusBoundaries;
+  ItemSettings settings;
+  settings.pitch = instance->params.pitch;
+  settings.speed = instance->params.speed;
+  settings.volume = instance->params.volume;
+  const int32_t count = BuildItems(res, words, settings, items, capacity);
+  if (count < 0) return kStatusItemBuilding;
+  if (!kind_one && !ApplyToneSandhi(res, items, count)) return kStatusToneSandhi;
+  *item_count = count;
+  if (fe->observer != nullptr) fe->observer(fe->observerUser, *words, items, count);
+  return kFeOk;
+}
+
+// Reads both boundary models into one arena block. False when a model is
+// corrupt or the arena cannot hold them.
+bool LoadBoundaryModels(ChineseFrontEnd* fe, qvInstance* instance) {
+  LibrarySection word_section{&instance->chinese, kvo_library::kCnWordBoundaryModel};
+  LibrarySection phrase_section{&instance->chinese, kvo_library::kCnPhraseBoundaryModel};
+  const PayloadView word_view = SectionView(&word_section);
+  const PayloadView phrase_view = SectionView(&phrase_section);
+  uint32_t word_bytes = 0, phrase_bytes = 0;
+  if (BoundaryModelBytes(word_view, &word_bytes) != BoundaryModelStatus::kOk ||
+      BoundaryModelBytes(phrase_view, &phrase_bytes) != BoundaryModelStatus::kOk)
+    return false;
+  const uint64_t total = static_cast<uint64_t>(word_bytes) + phrase_bytes;
+  if (total == 0) return true;
+  if (total > INT32_MAX) return false;
+  uint8_t* block = static_cast<uint8_t*>(qvArena_TakeAligned(instance, static_cast<int32_t>(total)));
+  if (block == nullptr) return false;
+  fe->boundaryModels = block;
+  fe->boundaryModelBytes = static_cast<int32_t>(total);
+  AnalysisResources& res = fe->resources;
+  return LoadBoundaryModel(word_view, block, word_bytes, &res.prosodicWordModel) == BoundaryModelStatus::kOk &&
+         LoadBoundaryModel(phrase_view, block + word_bytes, phrase_bytes, &res.phraseModel) ==
+             BoundaryModelStatus::kOk;
+}
+
+}  // namespace
+
+ChineseFrontEnd* ChineseFrontEndOf(qvInstance* instance) {
+  return instance == nullptr ? nullptr : static_cast<ChineseFrontEnd*>(instance->front_end.stage);
+}
+
+void SetAnalysisObserver(qvInstance* instance, AnalysisObserver observer, void* user) {
+  ChineseFrontEnd* fe = ChineseFrontEndOf(instance);
+  if (fe == nullptr) return;
+  fe->observer = observer;
+  fe->observerUser = user;
+}
+
+}  // namespace kvo::frontend
+
+using kvo::frontend::ChineseFrontEnd;
+
+int qvFrontEnd_InitChinese(qvInstance* instance) {
+  instance->front_end.stage = nullptr;
+  void* block = qvArena_TakeAligned(instance, kvo::frontend::kRecordBytes);
+  if (block == nullptr) return QVTTS_ERR_RESOURCE;
+  ChineseFrontEnd* fe = new (block) ChineseFrontEnd();
+  instance->front_end.stage = fe;
+  qvLibrary* chinese = &instance->chinese;
+  fe->conversion[0] = {chinese, kvo_library::kCnGbkTable};
+  fe->conversion[1] = {chinese, kvo_library::kCnBig5Table};
+  fe->conversion[2] = {chinese, kvo_library::kCnUnicodeTable};
+  fe->lexiconSection = {chinese, kvo_library::kCnMainLexicon};
+  fe->polyphoneSection = {chinese, kvo_library::kCnPolyphoneModel};
+  kvo::frontend::AnalysisResources& res = fe->resources;
+  const int32_t g = instance->tables.unit_base;
+  res.syllableCodeCount = static_cast<uint16_t>(g > 0 && g < 0x7F00 ? g : 0);
+  res.tones = instance->tables.tones;
+  if (qvLibrary_IsOpen(chinese)) {
+    // A missing or unreadable model leaves its step without effect: words
+    // stay unknown, polyphones keep their lexicon readings.
+    res.hasLexicon = res.lexicon.Open(kvo::frontend::SectionView(&fe->lexiconSection));
+    res.hasPolyphone = res.polyphone.Open(kvo::frontend::SectionView(&fe->polyphoneSection));
+    // The boundary models are read whole now; a broken one fails the init.
+    if (!kvo::frontend::LoadBoundaryModels(fe, instance)) {
+      qvFrontEnd_ReleaseChinese(instance);
+      return QVTTS_ERR_RESOURCE;
+    }
+  }
+  return QVTTS_ERR_OK;
+}
+
+void qvFrontEnd_ReleaseChinese(qvInstance* instance) {
+  void* block = instance->front_end.stage;
+  if (block == nullptr) return;
+  ChineseFrontEnd* fe = static_cast<ChineseFrontEnd*>(block);
+  // Blocks go back in the reverse order of their taking.
+  if (fe->boundaryModels != nullptr) qvArena_GiveAligned(instance, fe->boundaryModels, fe->boundaryModelBytes);
+  fe->~ChineseFrontEnd();
+  qvArena_GiveAligned(instance, block, kvo::frontend::kRecordBytes);
+  instance->front_end.stage = nullptr;
+}
+
+void qvFrontEnd_Reset(qvFrontEndState* state) {
+  void* stage = state->stage;
+  std::memset(state, 0, sizeof(*state));
+  state->stage = stage;
+}
+
+int32_t qvFrontEnd_Process(qvFrontEndState* state, int32_t* language_status, const uint8_t* chunk,
+                           int32_t chunk_length, qvAnalysisItem* items, int32_t capacity, qvInstance* instance,
+                           int32_t* item_count) {
+  using namespace kvo::frontend;
+  *item_count = 0;
+  *language_status = kLanguageStatusNone;
+  state->sentence_length = 0;
+  ChineseFrontEnd* fe = static_cast<ChineseFrontEnd*>(state->stage);
+  if (fe == nullptr || items == nullptr || capacity <= 0) return kFeReadFailed;
+  if (state->start_of_text) {
+    IntakeReset(&fe->intake, IntakeConfig(fe, instance));
+    state->start_of_text = 0;
+  }
+  if (chunk != nullptr || chunk_length != 0) {
+    if (IntakeNewChunk(&fe->intake, chunk, chunk_length) != kFeOk) return kFeEmptyChunk;
+  }
+  if (state->end_of_input) IntakeEndOfInput(&fe->intake);
+  int language = kLanguageStatusChinese;
+  const int status = IntakeNextSentence(&fe->intake, &language);
+  if (status == kFeChunkDone) return kFeChunkDone;
+  if (status != kFeOk) return status;
+  PublishSentence(state, fe->intake.sentence);
+  return AnalyseSentence(fe, instance, items, capacity, item_count);
+}

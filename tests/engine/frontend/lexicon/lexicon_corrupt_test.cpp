@@ -1,0 +1,144 @@
+// Damaged lexicon payloads: every lookup ends with kCorrupt or a plain
+// answer, never a read outside the payload or an endless walk.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "frontend/lexicon/lexicon_reader.h"
+#include "test_payloads.h"
+
+namespace {
+
+uint32_t U32(const std::vector<uint8_t>& b, uint32_t at) {
+    return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<uint32_t>(b[at + 3]) << 24);
+}
+
+void PutU32(std::vector<uint8_t>& b, uint32_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(v >> (8 * i));
+}
+
+uint32_t IndexSlot(const char* ch) {
+    return static_cast<uint32_t>(LexiconHanziIndex(Gbk(ch)[0])) * 4;
+}
+
+// Looks the texts up in every way the reader offers and returns whether
+// any lookup reported corruption.
+bool AnyCorrupt(std::vector<uint8_t> bytes) {
+    MemoryPayload memory{bytes.data(), static_cast<uint32_t>(bytes.size())};
+    LexiconReader reader;
+    if (!reader.Open(memory.View())) return true;
+    bool corrupt = false;
+    for (const char* text : {"行长说", "行为", "一模一样", "一个", "长江大桥"}) {
+        const std::vector<uint16_t> chars = Gbk(text);
+        LexiconEntry entries[kLexiconMaxWordLength];
+        bool found[kLexiconMaxWordLength];
+        corrupt |= reader.FindPrefixes(chars.data(), static_cast<int>(chars.size()), entries, found) ==
+                   LexiconStatus::kCorrupt;
+        for (int n = 1; n <= static_cast<int>(chars.size()); ++n) {
+            LexiconEntry entry;
+            corrupt |= reader.Find(chars.data(), n, &entry) == LexiconStatus::kCorrupt;
+        }
+        uint16_t code = 0;
+        corrupt |= reader.DefaultPinyin(chars[0], &code) == LexiconStatus::kCorrupt;
+    }
+    return corrupt;
+}
+
+class LexiconCorrupt : public ::testing::Test {
+protected:
+    void SetUp() override {
+        good_ = LoadFixture("lexicon.bin");
+        block_ = U32(good_, IndexSlot("行"));
+        block_end_ = U32(good_, IndexSlot("行") + 4);
+        entry_ = block_ + 2;   // first entry: the character 行 itself
+    }
+    std::vector<uint8_t> good_;
+    uint32_t block_ = 0;
+    uint32_t block_end_ = 0;
+    uint32_t entry_ = 0;
+};
+
+TEST_F(LexiconCorrupt, IntactPayloadIsNotCorrupt) {
+    EXPECT_FALSE(AnyCorrupt(good_));
+}
+
+TEST_F(LexiconCorrupt, DamagedIndexOrEntriesAreReported) {
+    struct Case {
+        const char* what;
+        void (*damage)(std::vector<uint8_t>& b, uint32_t slot, uint32_t block, uint32_t entry);
+    };
+    const Case cases[] = {
+        {"block offset past the end", [](std::vector<uint8_t>& b, uint32_t slot, uint32_t, uint32_t) {
+             PutU32(b, slot, static_cast<uint32_t>(b.size()) + 100);
+         }},
+        {"block offset 0xFFFFFFFF", [](std::vector<uint8_t>& b, uint32_t slot, uint32_t, uint32_t) {
+             PutU32(b, slot, 0xFFFFFFFFu);
+         }},
+        {"block offset inside the index", [](std::vector<uint8_t>& b, uint32_t slot, uint32_t, uint32_t) {
+             PutU32(b, slot, 16);
+         }},
+        {"next block starts before this one", [](std::vector<uint8_t>& b, uint32_t slot, uint32_t block, uint32_t) {
+             PutU32(b, slot + 4, block - 2);
+         }},
+        {"block of one byte", [](std::vector<uint8_t>& b, uint32_t slot, uint32_t block, uint32_t) {
+             PutU32(b, slot + 4, block + 1);
+         }},
+        {"entry size 0", [](std::vector<uint8_t>& b, uint32_t, uint32_t, uint32_t entry) { b[entry + 1] = 0; }},
+        {"entry size 1", [](std::vector<uint8_t>& b, uint32_t, uint32_t, uint32_t entry) { b[entry + 1] = 1; }},
+        {"entry without readings", [](std::vector<uint8_t>& b, uint32_t, uint32_t, uint32_t entry) {
+             b[entry + 1] = 2;
+         }},
+        {"entry beyond its block", [](std::vector<uint8_t>& b, uint32_t, uint32_t, uint32_t entry) {
+             b[entry + 1] = 255;
+         }},
+        {"reading cut by the entry end", [](std::vector<uint8_t>& b, uint32_t, uint32_t, uint32_t entry) {
+             b[entry + 1] = 5;   // header, one two-byte reading, one stray byte
+         }},
+        {"pinyin codes cut by the entry end", [](std::vector<uint8_t>& b, uint32_t, uint32_t, uint32_t entry) {
+             b[entry + 1] = 4;   // header and a reading that says its codes follow
+             b[entry + 2] |= 0x80;
+         }},
+        {"word longer than its entry", [](std::vector<uint8_t>& b, uint32_t, uint32_t, uint32_t entry) {
+             b[entry] = 0xF0;    // 16 characters in a 12-byte entry
+         }},
+    };
+    for (const Case& c : cases) {
+        std::vector<uint8_t> bytes = good_;
+        c.damage(bytes, IndexSlot("行"), block_, entry_);
+        EXPECT_TRUE(AnyCorrupt(bytes)) << c.what;
+    }
+}
+
+TEST_F(LexiconCorrupt, TruncatedPayloads) {
+    LexiconReader reader;
+    std::vector<uint8_t> index_only(good_.begin(), good_.begin() + kLexiconIndexBytes - 1);
+    MemoryPayload memory{index_only.data(), static_cast<uint32_t>(index_only.size())};
+    EXPECT_FALSE(reader.Open(memory.View()));
+    LexiconEntry entry;
+    const std::vector<uint16_t> chars = Gbk("行为");
+    EXPECT_EQ(reader.Find(chars.data(), 2, &entry), LexiconStatus::kNotFound);   // not open
+
+    // Cut inside the block of 行: its end now lies past the payload.
+    EXPECT_TRUE(AnyCorrupt(std::vector<uint8_t>(good_.begin(), good_.begin() + block_ + 5)));
+}
+
+// Every byte of a block and of its index slots, set to values that stress
+// sizes and flags, must leave every lookup well-behaved (ASan checks the
+// reads).
+TEST_F(LexiconCorrupt, EveryByteOfABlockDamagedInTurn) {
+    const uint32_t slot = IndexSlot("行");
+    std::vector<uint32_t> positions;
+    for (uint32_t p = slot; p < slot + 8; ++p) positions.push_back(p);
+    for (uint32_t p = block_; p < block_end_; ++p) positions.push_back(p);
+    for (uint32_t p : positions) {
+        for (uint8_t value : {0x00, 0x01, 0x02, 0x7F, 0x80, 0xF0, 0xFF}) {
+            std::vector<uint8_t> bytes = good_;
+            bytes[p] = value;
+            AnyCorrupt(bytes);
+        }
+    }
+}
+
+}  // namespace
