@@ -5,11 +5,11 @@
 
 #include <cstdint>
 
+#include "core/unit_code.h"
+
 constexpr int32_t kBatchItemCount = 202;
 constexpr int32_t kItemNameBytes = 32;
 constexpr int32_t kContextLabelBytes = 64;
-
-constexpr uint16_t kUnitSilence = 0xFFFF;
 
 constexpr uint16_t kItemFlagBreakAfterWord = 0x0040;
 constexpr uint16_t kItemFlagPause = 0x0100;

@@ -12,9 +12,6 @@ namespace {
 
 constexpr int32_t kMandarinTones = 5;
 constexpr int32_t kSixTones = 6;
-// Letter, symbol and punctuation units follow 2 x G and must stay below the
-// codes 0xFFFE and 0xFFFF.
-constexpr int32_t kUnitsAboveBase = 206;
 
 bool LoadNames(qvInstance* instance, int32_t section, qvNameTable* table) {
     qvLibrary* library = &instance->chinese;
@@ -75,7 +72,7 @@ bool LoadAll(qvInstance* instance) {
     t->tones = instance->params.voice_bytes[kVoiceKindOffset - kVoiceBytesOffset] == kVoiceKindSixTones
                    ? kSixTones
                    : kMandarinTones;
-    if (t->syllables.count > (0xFFFE - kUnitsAboveBase) / (2 * t->tones)) return false;
+    if (t->syllables.count > (0xFFFE - kUnitSpokenSymbol) / (2 * t->tones)) return false;
     t->unit_base = t->tones * t->syllables.count;
     if (!LoadNames(instance, kCnPhoneNames, &t->phones)) return false;
     if (qvLibrary_SectionSize(&instance->chinese, kCnPhoneVoicing) < t->phones.count) return false;

@@ -115,7 +115,7 @@ bool BuildGroupLabels(const VoiceSymbols& symbols, uint32_t g, const AnalysisIte
     if (cls == UnitClass::kLetter || cls == UnitClass::kGreek) {
       const bool letter = cls == UnitClass::kLetter;
       const UnitTable& table = letter ? symbols.letters : symbols.greek;
-      int unit = static_cast<int>(s.code - 2 * g - (letter ? kLetterFirst : kGreekFirst));
+      int unit = static_cast<int>(s.code - 2 * g - (letter ? kUnitLetterFirst : kUnitGreekFirst));
       int from = 0, to = 0;
       UnitContextRange(table, unit, &from, &to);  // checked when the phones were listed
       int8_t byte5 = kNA;

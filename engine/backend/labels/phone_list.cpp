@@ -60,10 +60,10 @@ bool NeedsTrailingPause(const SpeechItem* items, int count, int i, uint32_t g) {
   if (next.language != kItemLanguageChinese) return true;
   uint32_t b = 2 * g;
   uint32_t c = next.code;
-  if (c == b + kPunctPauseClass || c == b + kPunctColon) return true;
+  if (c == b + kUnitPunctuationPauseClass || c == b + kUnitPunctuationColon) return true;
   UnitClass cls = ClassifyUnit(c, g);
-  if (cls == UnitClass::kPunctuation || cls == UnitClass::kSpecial || cls == UnitClass::kBlank)
-    return c == b + kSpecialFirst || next.speed > 0;
+  if (cls == UnitClass::kPunctuation || cls == UnitClass::kSpecial || cls == UnitClass::kSpokenSymbol)
+    return c == b + kUnitSentencePause || next.speed > 0;
   return false;
 }
 
@@ -108,10 +108,10 @@ void BuildPhoneLists(const VoiceSymbols& symbols, uint32_t g, const AnalysisItem
         break;
       }
       case UnitClass::kLetter:
-        SetUnitPhones(symbols.letters, static_cast<int>(s.code - (b + kLetterFirst)), s);
+        SetUnitPhones(symbols.letters, static_cast<int>(s.code - (b + kUnitLetterFirst)), s);
         break;
       case UnitClass::kGreek:
-        SetUnitPhones(symbols.greek, static_cast<int>(s.code - (b + kGreekFirst)), s);
+        SetUnitPhones(symbols.greek, static_cast<int>(s.code - (b + kUnitGreekFirst)), s);
         break;
       default:
         break;

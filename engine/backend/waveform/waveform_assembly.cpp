@@ -9,38 +9,22 @@ namespace kvo::backend {
 
 namespace {
 
-// Unit code ranges relative to G.
-constexpr int32_t kLastLetterOffset = 103;
-constexpr int32_t kFirstPunctuationOffset = 104;
-constexpr int32_t kLastPunctuationOffset = 205;
-constexpr int32_t kSpokenSymbolOffset = 206;
-constexpr int32_t kFirstEnglishOffset = 207;
-constexpr int32_t kLastEnglishOffset = 306;
-constexpr int32_t kFirstGeneratedUnitOffset = 307;
-constexpr int32_t kLastGeneratedUnitOffset = 1307;
-constexpr int32_t kFirstPhraseOffset = 1308;
-constexpr int32_t kLastPhraseOffset = 36308;
-constexpr int32_t kSentencePauseOffset = 36309;
-constexpr int32_t kSkippedOffset = 36310;
-constexpr int32_t kFirstMarkOffset = 36311;
-constexpr int32_t kLastMarkOffset = 36314;
-constexpr int32_t kSilenceCode = 0xFFFF;
-
 enum class ItemClass { kSkip, kGenerated, kPause, kEnglishUnit };
 
 ItemClass Classify(const WaveformSetup& setup, int32_t c) {
-  const int32_t g = static_cast<int32_t>(setup.unitBase);
-  if (c == g + kSkippedOffset) return ItemClass::kSkip;
+  // The offsets of core/unit_code.h follow B = 2G.
+  const int32_t b = 2 * static_cast<int32_t>(setup.unitBase);
+  if (c == b + kUnitSkipped) return ItemClass::kSkip;
   // Recorded phrases are not played by this engine; they are skipped.
-  if (c >= g + kFirstPhraseOffset && c <= g + kLastPhraseOffset) return ItemClass::kSkip;
+  if (c >= b + kUnitPhraseFirst && c <= b + kUnitPhraseLast) return ItemClass::kSkip;
   if (setup.languageLoaded &&
-      (c <= g + kLastLetterOffset || (c >= g + kFirstGeneratedUnitOffset && c <= g + kLastGeneratedUnitOffset)))
+      (c <= b + kUnitGreekLast || (c >= b + kUnitGeneratedFirst && c <= b + kUnitGeneratedLast)))
     return ItemClass::kGenerated;
-  if (c == g + kSentencePauseOffset || c == kSilenceCode || c == g + kSpokenSymbolOffset ||
-      (c >= g + kFirstPunctuationOffset && c <= g + kLastPunctuationOffset) ||
-      (c >= g + kFirstMarkOffset && c <= g + kLastMarkOffset))
+  if (c == b + kUnitSentencePause || c == kUnitSilence || c == b + kUnitSpokenSymbol ||
+      (c >= b + kUnitPunctuationFirst && c <= b + kUnitPunctuationLast) ||
+      (c >= b + kUnitMarkFirst && c <= b + kUnitMarkLast))
     return ItemClass::kPause;
-  if (setup.englishLoaded && c >= g + kFirstEnglishOffset && c <= g + kLastEnglishOffset)
+  if (setup.englishLoaded && c >= b + kUnitEnglishFirst && c <= b + kUnitEnglishLast)
     return ItemClass::kEnglishUnit;
   return ItemClass::kSkip;
 }

@@ -78,13 +78,13 @@ void AssignLetterCodes(qvAnalysisItem* items, int32_t count, uint16_t g) {
     const uint16_t c = item.character;
     if (IsPause(item) || IsReadingCode(c, g) || IsGb2312Hanzi(c)) continue;
     if (c >= 'a' && c <= 'z') {
-      item.unit = static_cast<uint16_t>(b + 2 + (c - 'a'));
+      item.unit = static_cast<uint16_t>(b + kUnitLetterFirst + (c - 'a'));
     } else if (c >= 'A' && c <= 'Z') {
-      item.unit = static_cast<uint16_t>(b + 2 + (c - 'A'));
+      item.unit = static_cast<uint16_t>(b + kUnitLetterFirst + (c - 'A'));
     } else if (ClassifyCode(c, g) == qvTTS_CT_GREEK) {
       const uint8_t trail = TrailByte(c);
       const int letter = trail >= 0xC1 ? trail - 0xC1 : trail - 0xA1;
-      item.unit = static_cast<uint16_t>(b + 53 + letter);
+      item.unit = static_cast<uint16_t>(b + kUnitGreekFirst + letter);
     } else {
       item.unit = kUnitSilence;
     }
@@ -126,7 +126,7 @@ int32_t BuildItems(const AnalysisResources& res, WordList* words, const ItemSett
       if (word.word_class == qvTTS_CT_SYMBOL) {
         item.flags |= kItemFlagPause;
         const uint16_t first = word.pinyin[0];
-        if (first >= b + 104 && first <= b + 205) {
+        if (first >= b + kUnitPunctuationFirst && first <= b + kUnitPunctuationLast) {
           item.unit = first;
           item.pause_length = static_cast<int16_t>(word.pinyin[1] == kUnknownPinyin ? 0 : word.pinyin[1]);
         } else {

@@ -95,7 +95,7 @@ class Batch {
   }
   bool Spoken(int k) const { return Exists(k) && items_[k].unit <= b_ + 1; }
   // Punctuation unit or silence: neither spoken nor a letter or Greek unit.
-  bool Unspoken(int k) const { return Exists(k) && items_[k].unit > b_ + 103; }
+  bool Unspoken(int k) const { return Exists(k) && items_[k].unit > b_ + kUnitGreekLast; }
 
   // The prosodic word index restarts in every phrase, so equal indexes in
   // different phrases are different prosodic words.

@@ -56,7 +56,7 @@ class AcousticGenerator : public ::testing::Test {
 };
 
 TEST_F(AcousticGenerator, SentenceBecomesFramesWithPlausibleValues) {
-  items = {Syllable(voice.Code("zhong", 1), 0, 2), Syllable(voice.Code("guo", 2), 1, 2), Pause(B(kPunctFirst + 1))};
+  items = {Syllable(voice.Code("zhong", 1), 0, 2), Syllable(voice.Code("guo", 2), 1, 2), Pause(B(kUnitPunctuationFirst + 1))};
   StartChunk();
   const size_t level = voice.arena.Mark();
   GroupResult r;
@@ -99,10 +99,10 @@ TEST_F(AcousticGenerator, MixedChunkRunsGroupByGroupToItsEnd) {
   // domain phrase and an English word; every item is taken exactly once
   // and every owned frame lies inside its group's frames.
   for (int k = 0; k < 12; ++k) items.push_back(Syllable(voice.Code(k % 2 ? "guo" : "zhong", 1 + k % 4), k % 2, 2, 0, 2));
-  items.push_back(Pause(B(kPunctFirst)));
-  items.push_back(Pause(B(kLetterFirst + 1)));
-  items.push_back(Pause(B(kGreekFirst)));
-  items.push_back(Pause(B(kPhraseFirst + 2)));
+  items.push_back(Pause(B(kUnitPunctuationFirst)));
+  items.push_back(Pause(B(kUnitLetterFirst + 1)));
+  items.push_back(Pause(B(kUnitGreekFirst)));
+  items.push_back(Pause(B(kUnitPhraseFirst + 2)));
   for (int k = 0; k < 3; ++k) items.push_back(English(testvoice::kEnAa));
   for (int k = 0; k < 6; ++k) items.push_back(Syllable(voice.Code("wen", 2), k % 3, 3, 1, 2));
   items.push_back(Pause(kUnitSilence));
@@ -298,7 +298,7 @@ class AcousticSilencedPauses : public AcousticGenerator, public ::testing::WithP
 
 TEST_P(AcousticSilencedPauses, FollowStateRules) {
   items = {Syllable(voice.Code("ba", 1), 0, 2), Syllable(voice.Code("ma", 1), 1, 2)};
-  if (GetParam().punctuationAfter) items.push_back(Pause(B(kPunctFirst)));
+  if (GetParam().punctuationAfter) items.push_back(Pause(B(kUnitPunctuationFirst)));
   StartChunk();
   AfterChineseGroup();
   GroupResult r;
@@ -343,7 +343,7 @@ INSTANTIATE_TEST_SUITE_P(Acoustic, AcousticSilencedPauses, ::testing::ValuesIn(k
                          [](const ::testing::TestParamInfo<PauseCase>& i) { return std::string(i.param.name); });
 
 TEST_F(AcousticGenerator, LetterUnitsGiveUpTheirEdgeStates) {
-  items = {Pause(B(kLetterFirst + 1)), Pause(B(kLetterFirst))};  // "B" (b i), "A" (ei)
+  items = {Pause(B(kUnitLetterFirst + 1)), Pause(B(kUnitLetterFirst))};  // "B" (b i), "A" (ei)
   StartChunk();
   AfterChineseGroup();
   GroupResult r;
@@ -376,7 +376,7 @@ TEST_F(AcousticGenerator, GroupEndsAfterInnerTrailingPause) {
   // ba ma | shi: "ma" ends its phrase (trailing pause) and closes the group,
   // the comma after it is taken along.
   items = {Syllable(voice.Code("ba", 1), 0, 2, 0, 2), Syllable(voice.Code("ma", 1), 1, 2, 0, 2),
-           Pause(B(kPunctFirst)), Syllable(voice.Code("shi", 4), 0, 1, 1, 2)};
+           Pause(B(kUnitPunctuationFirst)), Syllable(voice.Code("shi", 4), 0, 1, 1, 2)};
   StartChunk();
   GroupResult r;
   ASSERT_EQ(Next(&r), AcousticStatus::kOk);
@@ -391,7 +391,7 @@ TEST_F(AcousticGenerator, GroupEndsAfterInnerTrailingPause) {
 // that frame reach outside the group and must not pull the track down.
 TEST_F(AcousticGenerator, GroupStartingVoicedKeepsItsPitch) {
   items = {Syllable(voice.Code("ba", 1), 0, 2, 0, 2), Syllable(voice.Code("ma", 1), 1, 2, 0, 2),
-           Pause(B(kPunctFirst)), Syllable(voice.Code("ma", 1), 0, 2, 1, 2), Syllable(voice.Code("ma", 1), 1, 2, 1, 2)};
+           Pause(B(kUnitPunctuationFirst)), Syllable(voice.Code("ma", 1), 0, 2, 1, 2), Syllable(voice.Code("ma", 1), 1, 2, 1, 2)};
   StartChunk();
   GroupResult r;
   ASSERT_EQ(Next(&r), AcousticStatus::kOk);
@@ -409,7 +409,7 @@ TEST_F(AcousticGenerator, GroupStartingVoicedKeepsItsPitch) {
 }
 
 TEST_F(AcousticGenerator, ChunkWithoutPhonesGeneratesNothing) {
-  items = {Pause(B(kPunctFirst)), Pause(kUnitSilence), Pause(B(300)), Pause(B(kPhraseFirst + 5))};
+  items = {Pause(B(kUnitPunctuationFirst)), Pause(kUnitSilence), Pause(B(300)), Pause(B(kUnitPhraseFirst + 5))};
   StartChunk();
   const size_t level = voice.arena.Mark();
   GroupResult r;

@@ -120,11 +120,11 @@ struct NextItemCase {
 
 // What follows a syllable inside its phrase decides its trailing pause.
 const NextItemCase kNextItems[] = {
-    {"english_item", -1, 0, true},          {"punctuation_125", kPunctPauseClass, 0, true},
-    {"colon", kPunctColon, 0, true},        {"comma_speed_0", kPunctFirst, 0, false},
-    {"comma_faster", kPunctFirst, 100, true}, {"blank", kBlank, 0, false},
-    {"special_first", kSpecialFirst, 0, true}, {"special_other", kSpecialFirst + 2, 0, false},
-    {"letter", kLetterFirst, 0, false},
+    {"english_item", -1, 0, true},          {"punctuation_125", kUnitPunctuationPauseClass, 0, true},
+    {"colon", kUnitPunctuationColon, 0, true},        {"comma_speed_0", kUnitPunctuationFirst, 0, false},
+    {"comma_faster", kUnitPunctuationFirst, 100, true}, {"blank", kUnitSpokenSymbol, 0, false},
+    {"special_first", kUnitSentencePause, 0, true}, {"special_other", kUnitSentencePause + 2, 0, false},
+    {"letter", kUnitLetterFirst, 0, false},
 };
 
 class TrailingPauseByNextItem : public AcousticPhoneList, public ::testing::WithParamInterface<NextItemCase> {};
@@ -163,7 +163,7 @@ TEST_F(AcousticPhoneList, BreakAfterLongWordAddsPause) {
 
 TEST_F(AcousticPhoneList, PositionsCountSyllablesPerPhraseAndBatch) {
   items = {Syllable(voice.Code("ba", 1), 0, 2, 0, 2), Syllable(voice.Code("ma", 1), 1, 2, 0, 2),
-           Pause(B(kPunctFirst)), Syllable(voice.Code("shi", 4), 0, 1, 1, 2)};
+           Pause(B(kUnitPunctuationFirst)), Syllable(voice.Code("shi", 4), 0, 1, 1, 2)};
   items[2].phrase_index = 0;
   items[2].phrase_count = 2;
   Prepare();
@@ -181,8 +181,8 @@ TEST_F(AcousticPhoneList, PositionsCountSyllablesPerPhraseAndBatch) {
 }
 
 TEST_F(AcousticPhoneList, UnitsAndUnclassifiedCodes) {
-  items = {Pause(B(kLetterFirst + 1)), Pause(B(kGreekFirst)), Pause(B(300)), Pause(B(kPhraseFirst)),
-           Pause(kUnitSilence), Pause(B(kLetterFirst + 40)), English(testvoice::kEnT),
+  items = {Pause(B(kUnitLetterFirst + 1)), Pause(B(kUnitGreekFirst)), Pause(B(300)), Pause(B(kUnitPhraseFirst)),
+           Pause(kUnitSilence), Pause(B(kUnitLetterFirst + 40)), English(testvoice::kEnT),
            Syllable(static_cast<uint16_t>(voice.G() + 3), 0, 1)};
   items[6].unit = 1234;
   Prepare();
@@ -233,7 +233,7 @@ TEST_F(AcousticPhoneList, ChineseLabelsCarryContextTonesAndPositions) {
 }
 
 TEST_F(AcousticPhoneList, EnglishAndLetterLabels) {
-  items = {English(testvoice::kEnT), English(kEnglishZ), English(kEnglishZ), Pause(B(kLetterFirst + 1)),
+  items = {English(testvoice::kEnT), English(kEnglishZ), English(kEnglishZ), Pause(B(kUnitLetterFirst + 1)),
            Syllable(voice.Code("ba", 1), 0, 1)};
   items[0].context[5] = 1;
   items[2].context[3] = kEnglishPau;

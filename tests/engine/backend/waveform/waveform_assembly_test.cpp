@@ -114,6 +114,39 @@ TEST(BackendWaveformAssembly, BlocksJoinExactlyAsOneContinuousRendering) {
 }
 
 // Silence of 100 ms in every format: its fill byte and its size.
+// Which unit codes are rendered by the vocoder and which are skipped. The
+// ranges follow B = 2G: a letter at B + 2 is spoken, the skip code B + 36310
+// and a phrase without a domain library are not.
+TEST(BackendWaveformAssembly, UnitCodesAreClassedFromTwiceTheUnitBase) {
+  const uint32_t g = SetupFor(kAudioFormatPcm16k16bit).unitBase;
+  const uint32_t b = 2 * g;
+  struct Case {
+    uint32_t code;
+    bool rendered;
+  } cases[] = {
+      {11, true},                                 // a syllable
+      {b + kUnitLetterFirst, true},               // letter A
+      {b + kUnitGreekFirst, true},                // a Greek letter
+      {b + kUnitGeneratedFirst, true},            // a generated unit
+      {b + kUnitSkipped, false},                  // skipped on purpose
+      {b + kUnitPhraseFirst, false},              // a phrase, but no domain library
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.code);
+    Group g1 = MakeGroup();
+    for (SpeechItem& s : g1.items) s.code = static_cast<uint16_t>(c.code);
+    VocoderTail tail{};
+    auto state = std::make_unique<WaveformState>();
+    std::memset(static_cast<void*>(state.get()), 0, sizeof(WaveformState));
+    WaveformSetup setup = SetupFor(kAudioFormatPcm16k16bit);
+    setup.languageLoaded = true;
+    ASSERT_EQ(WaveformBegin(state.get(), setup, g1.items.data(), 4, &tail), kBackendOk);
+    int32_t bytes = 0;
+    for (int calls = 0; RenderBlock(state.get()) == 1 && calls < 100; ++calls) bytes += state->blockBytes;
+    EXPECT_EQ(bytes > 0, c.rendered);
+  }
+}
+
 TEST(BackendWaveformAssembly, SilenceHasTheFormatsByteAndSize) {
   struct Case {
     int format;
