@@ -52,28 +52,27 @@ struct BackEndStage {
 
 BackEndStage* Stage(const qvInstance* instance) { return static_cast<BackEndStage*>(instance->back_end.stage); }
 
-int ReadChineseModel(void* user, uint32_t offset, uint32_t bytes, void* dst) {
+bool ReadChineseModel(void* user, uint32_t offset, void* dst, uint32_t bytes) {
   qvInstance* in = static_cast<qvInstance*>(user);
   return qvLibrary_Read(&in->chinese, kvo_library::kCnVoiceModel, static_cast<int32_t>(offset), dst,
-                        static_cast<int32_t>(bytes))
-             ? 0
-             : 1;
+                        static_cast<int32_t>(bytes));
 }
 
-int ReadEnglishModel(void* user, uint32_t offset, uint32_t bytes, void* dst) {
+bool ReadEnglishModel(void* user, uint32_t offset, void* dst, uint32_t bytes) {
   qvInstance* in = static_cast<qvInstance*>(user);
   return qvLibrary_Read(&in->english, kvo_library::kEnVoiceModel, static_cast<int32_t>(offset), dst,
-                        static_cast<int32_t>(bytes))
-             ? 0
-             : 1;
+                        static_cast<int32_t>(bytes));
 }
 
-ModelSource SourceOf(qvInstance* in, qvLibrary* library, int32_t section, int (*read)(void*, uint32_t, uint32_t, void*)) {
+ModelSource SourceOf(qvInstance* in, qvLibrary* library, int32_t section,
+                     bool (*read)(void*, uint32_t, void*, uint32_t)) {
   ModelSource s;
-  s.read = read;
-  s.user = in;
-  s.size = static_cast<uint32_t>(qvLibrary_SectionSize(library, section));
-  s.filePosition = s.size > 0 ? static_cast<uint32_t>(library->section[section].offset) : 0;
+  const int32_t size = qvLibrary_SectionSize(library, section);
+  if (size <= 0) return s;
+  s.payload.size = static_cast<uint32_t>(size);
+  s.payload.read = read;
+  s.payload.user = in;
+  s.filePosition = static_cast<uint32_t>(library->section[section].offset);
   return s;
 }
 
@@ -93,13 +92,13 @@ bool ParseUnits(const qvResidentBlob& index, const qvResidentBlob& contexts, Uni
 // broken. A broken English model leaves English without a voice.
 bool LoadModels(qvInstance* in, BackEndStage* st, int windows, ScratchArena& arena) {
   const ModelSource cn = SourceOf(in, &in->chinese, kvo_library::kCnVoiceModel, ReadChineseModel);
-  if (cn.size == 0 || LoadVoiceModel(cn, windows, st->voice.order, arena, &st->chinese) != AcousticStatus::kOk)
+  if (cn.payload.size == 0 || LoadVoiceModel(cn, windows, st->voice.order, arena, &st->chinese) != AcousticStatus::kOk)
     return false;
   st->voice.chinese = &st->chinese;
   st->voice.english = nullptr;
   if (qvLibrary_IsOpen(&in->english)) {
     const ModelSource en = SourceOf(in, &in->english, kvo_library::kEnVoiceModel, ReadEnglishModel);
-    if (en.size > 0 && LoadVoiceModel(en, windows, st->voice.order, arena, &st->english) == AcousticStatus::kOk)
+    if (en.payload.size > 0 && LoadVoiceModel(en, windows, st->voice.order, arena, &st->english) == AcousticStatus::kOk)
       st->voice.english = &st->english;
   }
   return true;

@@ -29,21 +29,14 @@ bool ReadSection(void* user, uint32_t offset, void* dst, uint32_t n) {
   return qvLibrary_Read(s->library, s->section, static_cast<int32_t>(offset), dst, static_cast<int32_t>(n));
 }
 
-bool ReadPayload(void* user, uint32_t offset, uint8_t* dst, uint32_t n) { return ReadSection(user, offset, dst, n); }
-
-TableReader SectionTable(LibrarySection* s) {
-  TableReader r;
+SectionReader SectionTable(LibrarySection* s) {
+  SectionReader r;
   const int32_t size = qvLibrary_SectionSize(s->library, s->section);
   if (size <= 0) return r;
   r.size = static_cast<uint32_t>(size);
   r.read = ReadSection;
   r.user = s;
   return r;
-}
-
-PayloadView SectionView(LibrarySection* s) {
-  const int32_t size = qvLibrary_SectionSize(s->library, s->section);
-  return PayloadView{ReadPayload, s, size > 0 ? static_cast<uint32_t>(size) : 0u};
 }
 
 TextIntakeConfig IntakeConfig(ChineseFrontEnd* fe, const qvInstance* instance) {
@@ -120,8 +113,8 @@ int32_t AnalyseSentence(ChineseFrontEnd* fe, qvInstance* instance, qvAnalysisIte
 bool LoadBoundaryModels(ChineseFrontEnd* fe, qvInstance* instance) {
   LibrarySection word_section{&instance->chinese, kvo_library::kCnWordBoundaryModel};
   LibrarySection phrase_section{&instance->chinese, kvo_library::kCnPhraseBoundaryModel};
-  const PayloadView word_view = SectionView(&word_section);
-  const PayloadView phrase_view = SectionView(&phrase_section);
+  const SectionReader word_view = SectionTable(&word_section);
+  const SectionReader phrase_view = SectionTable(&phrase_section);
   uint32_t word_bytes = 0, phrase_bytes = 0;
   if (BoundaryModelBytes(word_view, &word_bytes) != BoundaryModelStatus::kOk ||
       BoundaryModelBytes(phrase_view, &phrase_bytes) != BoundaryModelStatus::kOk)
@@ -175,8 +168,8 @@ int qvFrontEnd_InitChinese(qvInstance* instance) {
   if (qvLibrary_IsOpen(chinese)) {
     // A missing or unreadable model leaves its step without effect: words
     // stay unknown, polyphones keep their lexicon readings.
-    res.hasLexicon = res.lexicon.Open(kvo::frontend::SectionView(&fe->lexiconSection));
-    res.hasPolyphone = res.polyphone.Open(kvo::frontend::SectionView(&fe->polyphoneSection));
+    res.hasLexicon = res.lexicon.Open(kvo::frontend::SectionTable(&fe->lexiconSection));
+    res.hasPolyphone = res.polyphone.Open(kvo::frontend::SectionTable(&fe->polyphoneSection));
     // The boundary models are read whole now; a broken one fails the init.
     if (!kvo::frontend::LoadBoundaryModels(fe, instance)) {
       qvFrontEnd_ReleaseChinese(instance);

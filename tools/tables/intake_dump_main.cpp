@@ -54,9 +54,9 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "kvo_intake_dump: no valid section08.bin in %s\n", dir.c_str());
     return 1;
   }
-  config.tables.gbk = kvo::frontend::MemoryTable(gbk.data(), gbk.size());
-  config.tables.big5 = kvo::frontend::MemoryTable(big5.data(), big5.size());
-  config.tables.unicode = kvo::frontend::MemoryTable(unicode.data(), unicode.size());
+  config.tables.gbk = MemorySection(gbk.data(), gbk.size());
+  config.tables.big5 = MemorySection(big5.data(), big5.size());
+  config.tables.unicode = MemorySection(unicode.data(), unicode.size());
   config.tables.syllableCodeCount = static_cast<uint16_t>(5 * count);
 
   std::string text;

@@ -92,7 +92,7 @@ AcousticStatus Load(const ModelSource& source, int windows, int order, ScratchAr
   int64_t questionArea = treeBlock + ml::kTreeFixedBytes + offsetsBytes;
   // Everything sized from these positions must lie in the payload before
   // the arena is asked for it.
-  const int64_t payloadEnd = static_cast<int64_t>(source.filePosition) + source.size;
+  const int64_t payloadEnd = static_cast<int64_t>(source.filePosition) + source.payload.size;
   if (nodeStart < questionArea || nodeEnd <= nodeStart || nodeEnd > payloadEnd) return AcousticStatus::kBadModel;
   m->questionBase = ml::kTreeFixedBytes + offsetsBytes;
   m->questionBytes = static_cast<uint32_t>(nodeStart - questionArea);
@@ -131,7 +131,7 @@ AcousticStatus Load(const ModelSource& source, int windows, int order, ScratchAr
   int64_t durEnd = st[ml::kStreamSpectrum].position;
   int64_t durBytes = durEnd - st[ml::kStreamDuration].position;
   int64_t durNeeded = static_cast<int64_t>(st[ml::kStreamDuration].leafCounts[0]) * ml::kDurationLeafValues * 2;
-  if (durBytes < durNeeded || durNeeded == 0 || durBytes > source.size) return AcousticStatus::kBadModel;
+  if (durBytes < durNeeded || durNeeded == 0 || durBytes > source.payload.size) return AcousticStatus::kBadModel;
   const uint8_t* dur = LoadBytes(source, st[ml::kStreamDuration].position, static_cast<uint32_t>(durNeeded), arena, outOfScratch);
   if (dur == nullptr) return AcousticStatus::kBadModel;
   m->durations = DecodeI16(dur, static_cast<uint32_t>(durNeeded / 2));
@@ -145,7 +145,7 @@ AcousticStatus Load(const ModelSource& source, int windows, int order, ScratchAr
     lfLeaves += st[ml::kStreamLogF0].leafCounts[k];
   }
   int64_t lfNeeded = lfLeaves * 2 * windows * 2;
-  if (lfBytes < lfNeeded || lfNeeded == 0 || lfBytes > source.size) return AcousticStatus::kBadModel;
+  if (lfBytes < lfNeeded || lfNeeded == 0 || lfBytes > source.payload.size) return AcousticStatus::kBadModel;
   const uint8_t* lf = LoadBytes(source, st[ml::kStreamLogF0].position, static_cast<uint32_t>(lfNeeded), arena, outOfScratch);
   if (lf == nullptr) return AcousticStatus::kBadModel;
   m->logF0Values = static_cast<uint32_t>(lfNeeded / 2);

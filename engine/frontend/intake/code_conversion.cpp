@@ -45,7 +45,7 @@ uint16_t TableValueToCode(uint16_t value, uint16_t syllableCodeCount) {
   return value;
 }
 
-uint16_t LookupEntry(const TableReader& table, int index, uint16_t syllableCodeCount) {
+uint16_t LookupEntry(const SectionReader& table, int index, uint16_t syllableCodeCount) {
   uint16_t value;
   if (index < 0 || !table.ReadU16(static_cast<uint32_t>(index) * 2u, &value))
     return kCodeUnconvertible;
@@ -79,7 +79,7 @@ uint16_t ConvertBig5(const ConversionTables& tables, uint16_t raw) {
 uint16_t ConvertUnicode(const ConversionTables& tables, uint16_t codePoint) {
   if (codePoint < 0x80) return codePoint;
   if (codePoint == 0xFEFF || codePoint == 0xFFFF) return kCodeUnconvertible;
-  const TableReader& t = tables.unicode;
+  const SectionReader& t = tables.unicode;
   uint16_t rangeCount, pairCount;
   if (!t.ReadU16(0, &rangeCount) || !t.ReadU16(2, &pairCount)) return kCodeUnconvertible;
   const uint32_t rangesAt = 4;

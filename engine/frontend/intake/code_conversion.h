@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "frontend/intake/table_reader.h"
+#include "core/section_reader.h"
 
 namespace kvo::frontend {
 
@@ -30,9 +30,9 @@ int GbkExtensionIndex(uint16_t raw);
 int Big5Index(uint16_t raw);
 
 struct ConversionTables {
-  TableReader gbk;      // section 4
-  TableReader big5;     // section 5
-  TableReader unicode;  // section 6
+  SectionReader gbk;      // section 4
+  SectionReader big5;     // section 5
+  SectionReader unicode;  // section 6
   uint16_t syllableCodeCount = 0;  // G: table values up to G are reading codes
 };
 

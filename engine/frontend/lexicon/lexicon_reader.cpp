@@ -4,13 +4,6 @@
 
 namespace {
 
-bool ReadMemory(void* user, uint32_t offset, uint8_t* dst, uint32_t n) {
-    const MemoryPayload* memory = static_cast<const MemoryPayload*>(user);
-    if (offset > memory->size || n > memory->size - offset) return false;
-    if (n > 0) std::memcpy(dst, memory->data + offset, n);
-    return true;
-}
-
 // Bytes of an entry before its readings: header, the characters after the
 // first, and two spare bytes for words of more than three characters.
 uint32_t EntryPrefixBytes(int length) {
@@ -18,29 +11,6 @@ uint32_t EntryPrefixBytes(int length) {
 }
 
 }  // namespace
-
-PayloadView MemoryPayload::View() {
-    return PayloadView{&ReadMemory, this, size};
-}
-
-bool PayloadReadU8(const PayloadView& view, uint32_t offset, uint8_t* out) {
-    return view.read != nullptr && view.read(view.user, offset, out, 1);
-}
-
-bool PayloadReadU16(const PayloadView& view, uint32_t offset, uint16_t* out) {
-    uint8_t b[2];
-    if (view.read == nullptr || !view.read(view.user, offset, b, 2)) return false;
-    *out = static_cast<uint16_t>(b[0] | (b[1] << 8));
-    return true;
-}
-
-bool PayloadReadU32(const PayloadView& view, uint32_t offset, uint32_t* out) {
-    uint8_t b[4];
-    if (view.read == nullptr || !view.read(view.user, offset, b, 4)) return false;
-    *out = static_cast<uint32_t>(b[0]) | (static_cast<uint32_t>(b[1]) << 8) |
-           (static_cast<uint32_t>(b[2]) << 16) | (static_cast<uint32_t>(b[3]) << 24);
-    return true;
-}
 
 int LexiconHanziIndex(uint16_t code) {
     const int lead = code & 0xFF;
@@ -66,9 +36,9 @@ LexiconEntryHeader DecodeLexiconEntryHeader(uint16_t header) {
     return LexiconEntryHeader{((header >> 4) & 0x0F) + 1, header >> 8};
 }
 
-bool LexiconReader::Open(const PayloadView& payload) {
-    open_ = payload.read != nullptr && payload.size >= kLexiconIndexBytes;
-    payload_ = open_ ? payload : PayloadView{nullptr, nullptr, 0};
+bool LexiconReader::Open(const SectionReader& payload) {
+    open_ = payload.present() && payload.size >= kLexiconIndexBytes;
+    payload_ = open_ ? payload : SectionReader{};
     return open_;
 }
 
@@ -77,15 +47,15 @@ LexiconStatus LexiconReader::LocateBlock(uint16_t first, Block* block) const {
     if (!open_ || k < 0) return LexiconStatus::kNotFound;
     uint32_t begin = 0;
     uint32_t end = payload_.size;
-    if (!PayloadReadU32(payload_, static_cast<uint32_t>(k) * 4, &begin)) return LexiconStatus::kCorrupt;
+    if (!payload_.ReadU32(static_cast<uint32_t>(k) * 4, &begin)) return LexiconStatus::kCorrupt;
     if (static_cast<uint32_t>(k) + 1 < kLexiconIndexEntries &&
-        !PayloadReadU32(payload_, static_cast<uint32_t>(k + 1) * 4, &end)) {
+        !payload_.ReadU32(static_cast<uint32_t>(k + 1) * 4, &end)) {
         return LexiconStatus::kCorrupt;
     }
     if (begin < kLexiconIndexBytes || begin > end || end > payload_.size) return LexiconStatus::kCorrupt;
     if (begin == end) return LexiconStatus::kNotFound;
     if (end - begin < 2) return LexiconStatus::kCorrupt;
-    if (!PayloadReadU16(payload_, begin, &block->default_code)) return LexiconStatus::kCorrupt;
+    if (!payload_.ReadU16(begin, &block->default_code)) return LexiconStatus::kCorrupt;
     block->begin = begin + 2;
     block->end = end;
     return LexiconStatus::kFound;
@@ -109,7 +79,7 @@ LexiconStatus LexiconReader::DecodeReadings(const Block& block, uint32_t entry_o
     entry->frequency_sum = 0;
     while (pos < end) {
         uint8_t head[2];
-        if (end - pos < 2 || !payload_.read(payload_.user, pos, head, 2)) return LexiconStatus::kCorrupt;
+        if (end - pos < 2 || !payload_.Read(pos, head, 2)) return LexiconStatus::kCorrupt;
         pos += 2;
         const bool own_pinyin = (head[0] & 0x80) != 0;
         const uint32_t codes_bytes = own_pinyin ? 2 * static_cast<uint32_t>(length) : 0;
@@ -122,7 +92,7 @@ LexiconStatus LexiconReader::DecodeReadings(const Block& block, uint32_t entry_o
             for (int i = 0; i < kLexiconMaxWordLength; ++i) r.pinyin[i] = kLexiconNoPinyin;
             if (own_pinyin) {
                 for (int i = 0; i < length; ++i) {
-                    if (!PayloadReadU16(payload_, pos + 2 * static_cast<uint32_t>(i), &r.pinyin[i])) {
+                    if (!payload_.ReadU16(pos + 2 * static_cast<uint32_t>(i), &r.pinyin[i])) {
                         return LexiconStatus::kCorrupt;
                     }
                 }
@@ -142,11 +112,11 @@ namespace {
 
 // Compares the stored characters after the first with chars[1 … length):
 // negative, zero or positive as the entry sorts before, equal or after.
-bool CompareStored(const PayloadView& payload, uint32_t entry_offset, const uint16_t* chars,
+bool CompareStored(const SectionReader& payload, uint32_t entry_offset, const uint16_t* chars,
                    int length, int* order) {
     for (int i = 1; i < length; ++i) {
         uint16_t stored = 0;
-        if (!PayloadReadU16(payload, entry_offset + 2 * static_cast<uint32_t>(i), &stored)) return false;
+        if (!payload.ReadU16(entry_offset + 2 * static_cast<uint32_t>(i), &stored)) return false;
         if (stored != chars[i]) {
             *order = stored < chars[i] ? -1 : 1;
             return true;
@@ -172,7 +142,7 @@ LexiconStatus LexiconReader::FindPrefixes(const uint16_t* chars, int available,
     uint32_t pos = block.begin;
     while (pos < block.end) {
         uint16_t raw = 0;
-        if (block.end - pos < 2 || !PayloadReadU16(payload_, pos, &raw)) return LexiconStatus::kCorrupt;
+        if (block.end - pos < 2 || !payload_.ReadU16(pos, &raw)) return LexiconStatus::kCorrupt;
         const LexiconEntryHeader header = DecodeLexiconEntryHeader(raw);
         const uint32_t size = static_cast<uint32_t>(header.size);
         if (size <= EntryPrefixBytes(header.length) || size > block.end - pos) return LexiconStatus::kCorrupt;
@@ -202,7 +172,7 @@ LexiconStatus LexiconReader::Find(const uint16_t* chars, int length, LexiconEntr
     uint32_t pos = block.begin;
     while (pos < block.end) {
         uint16_t raw = 0;
-        if (block.end - pos < 2 || !PayloadReadU16(payload_, pos, &raw)) return LexiconStatus::kCorrupt;
+        if (block.end - pos < 2 || !payload_.ReadU16(pos, &raw)) return LexiconStatus::kCorrupt;
         const LexiconEntryHeader header = DecodeLexiconEntryHeader(raw);
         const uint32_t size = static_cast<uint32_t>(header.size);
         if (size <= EntryPrefixBytes(header.length) || size > block.end - pos) return LexiconStatus::kCorrupt;

@@ -8,25 +8,7 @@
 
 #include <cstdint>
 
-// Read access to one section payload. read copies n bytes from offset into
-// dst and returns false (copying nothing) when they are not all inside it.
-struct PayloadView {
-    bool (*read)(void* user, uint32_t offset, uint8_t* dst, uint32_t n);
-    void* user;
-    uint32_t size;
-};
-
-// A view over bytes already in memory.
-struct MemoryPayload {
-    const uint8_t* data;
-    uint32_t size;
-    PayloadView View();
-};
-
-// Bounds-checked little-endian reads through a view.
-bool PayloadReadU8(const PayloadView& view, uint32_t offset, uint8_t* out);
-bool PayloadReadU16(const PayloadView& view, uint32_t offset, uint16_t* out);
-bool PayloadReadU32(const PayloadView& view, uint32_t offset, uint32_t* out);
+#include "core/section_reader.h"
 
 constexpr uint32_t kLexiconIndexEntries = 6768;
 constexpr uint32_t kLexiconIndexBytes = kLexiconIndexEntries * 4;
@@ -65,7 +47,7 @@ enum class LexiconStatus { kFound, kNotFound, kCorrupt };
 class LexiconReader {
 public:
     // False when the payload cannot hold the block index.
-    bool Open(const PayloadView& payload);
+    bool Open(const SectionReader& payload);
 
     // The default unit code of a first character's block; kNotFound when
     // the character is not a GB2312 hanzi or has an empty block.
@@ -92,7 +74,7 @@ private:
                                  const LexiconEntryHeader& header,
                                  LexiconEntry* entry) const;
 
-    PayloadView payload_{nullptr, nullptr, 0};
+    SectionReader payload_{};
     bool open_ = false;
 };
 

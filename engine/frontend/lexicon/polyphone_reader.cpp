@@ -8,13 +8,13 @@ constexpr uint32_t kPairBytes = 12;
 
 }  // namespace
 
-bool PolyphoneReader::Open(const PayloadView& payload) {
+bool PolyphoneReader::Open(const SectionReader& payload) {
     open_ = false;
     single_count_ = pair_count_ = 0;
     uint32_t singles = 0;
     uint32_t pairs = 0;
-    if (payload.read == nullptr || !PayloadReadU32(payload, 0, &singles) ||
-        !PayloadReadU32(payload, 4, &pairs)) {
+    if (!payload.present() || !payload.ReadU32(0, &singles) ||
+        !payload.ReadU32(4, &pairs)) {
         return false;
     }
     const uint64_t tables = kHeaderBytes + uint64_t{kSingleBytes} * singles + uint64_t{kPairBytes} * pairs;
@@ -30,8 +30,8 @@ PolyphoneStatus PolyphoneReader::ReadSingle(uint32_t index, PolyphoneEntry* entr
     const uint32_t at = kHeaderBytes + kSingleBytes * index;
     entry->pair = false;
     entry->chars[1] = 0;
-    if (!PayloadReadU16(payload_, at, &entry->chars[0]) || !PayloadReadU16(payload_, at + 2, &entry->rule_count) ||
-        !PayloadReadU32(payload_, at + 4, &entry->rule_offset)) {
+    if (!payload_.ReadU16(at, &entry->chars[0]) || !payload_.ReadU16(at + 2, &entry->rule_count) ||
+        !payload_.ReadU32(at + 4, &entry->rule_offset)) {
         return PolyphoneStatus::kCorrupt;
     }
     return PolyphoneStatus::kFound;
@@ -40,8 +40,8 @@ PolyphoneStatus PolyphoneReader::ReadSingle(uint32_t index, PolyphoneEntry* entr
 PolyphoneStatus PolyphoneReader::ReadPair(uint32_t index, PolyphoneEntry* entry) const {
     const uint32_t at = kHeaderBytes + kSingleBytes * single_count_ + kPairBytes * index;
     entry->pair = true;
-    if (!PayloadReadU16(payload_, at, &entry->chars[0]) || !PayloadReadU16(payload_, at + 2, &entry->chars[1]) ||
-        !PayloadReadU16(payload_, at + 4, &entry->rule_count) || !PayloadReadU32(payload_, at + 8, &entry->rule_offset)) {
+    if (!payload_.ReadU16(at, &entry->chars[0]) || !payload_.ReadU16(at + 2, &entry->chars[1]) ||
+        !payload_.ReadU16(at + 4, &entry->rule_count) || !payload_.ReadU32(at + 8, &entry->rule_offset)) {
         return PolyphoneStatus::kCorrupt;
     }
     return PolyphoneStatus::kFound;
@@ -88,10 +88,10 @@ PolyphoneStatus PolyphoneReader::ReadRule(uint32_t offset, bool pair, PolyphoneR
     const uint32_t codes = pair ? 4 : 2;
     uint8_t size = 0;
     rule->pinyin[1] = kLexiconNoPinyin;
-    if (!PayloadReadU16(payload_, offset, &rule->pinyin[0]) ||
-        (pair && !PayloadReadU16(payload_, offset + 2, &rule->pinyin[1])) ||
-        !PayloadReadU8(payload_, offset + codes, &size) ||
-        !PayloadReadU8(payload_, offset + codes + 1, &rule->limit_count)) {
+    if (!payload_.ReadU16(offset, &rule->pinyin[0]) ||
+        (pair && !payload_.ReadU16(offset + 2, &rule->pinyin[1])) ||
+        !payload_.ReadU8(offset + codes, &size) ||
+        !payload_.ReadU8(offset + codes + 1, &rule->limit_count)) {
         return PolyphoneStatus::kCorrupt;
     }
     if (size < codes + 2 || size > payload_.size - offset) return PolyphoneStatus::kCorrupt;
@@ -106,7 +106,7 @@ PolyphoneStatus PolyphoneReader::ReadLimit(const PolyphoneRule& rule, uint32_t o
     const uint32_t room = rule.end_offset - offset;
     uint8_t b[7] = {};
     const uint32_t fixed = room < 7 ? room : 7;
-    if (!payload_.read(payload_.user, offset, b, fixed)) return PolyphoneStatus::kCorrupt;
+    if (!payload_.Read(offset, b, fixed)) return PolyphoneStatus::kCorrupt;
 
     *limit = PolyphoneLimit{};
     limit->type = b[0];
@@ -120,7 +120,7 @@ PolyphoneStatus PolyphoneReader::ReadLimit(const PolyphoneRule& rule, uint32_t o
             limit->count = b[3] & 0x7F;
             if (room - 4 < 2u * limit->count) return PolyphoneStatus::kCorrupt;
             for (int i = 0; i < limit->count; ++i) {
-                if (!PayloadReadU16(payload_, offset + 4 + 2 * static_cast<uint32_t>(i), &limit->tags[i])) {
+                if (!payload_.ReadU16(offset + 4 + 2 * static_cast<uint32_t>(i), &limit->tags[i])) {
                     return PolyphoneStatus::kCorrupt;
                 }
             }
@@ -171,7 +171,7 @@ PolyphoneStatus PolyphoneReader::ReadPattern(const PolyphoneLimit& limit, int in
     uint32_t pos = limit.patterns_offset;
     for (int i = 0;; ++i) {
         uint16_t raw_length = 0;
-        if (limit.patterns_end - pos < 2 || !PayloadReadU16(payload_, pos, &raw_length)) return PolyphoneStatus::kCorrupt;
+        if (limit.patterns_end - pos < 2 || !payload_.ReadU16(pos, &raw_length)) return PolyphoneStatus::kCorrupt;
         pos += 2;
         const uint32_t bytes = 2u * raw_length;
         if (limit.patterns_end - pos < bytes) return PolyphoneStatus::kCorrupt;
@@ -182,7 +182,7 @@ PolyphoneStatus PolyphoneReader::ReadPattern(const PolyphoneLimit& limit, int in
         if (raw_length > kPolyphoneMaxPatternChars + 2) return PolyphoneStatus::kCorrupt;
         uint16_t chars[kPolyphoneMaxPatternChars + 2];
         for (int c = 0; c < raw_length; ++c) {
-            if (!PayloadReadU16(payload_, pos + 2 * static_cast<uint32_t>(c), &chars[c])) return PolyphoneStatus::kCorrupt;
+            if (!payload_.ReadU16(pos + 2 * static_cast<uint32_t>(c), &chars[c])) return PolyphoneStatus::kCorrupt;
         }
         int begin = 0;
         int end = raw_length;

@@ -65,7 +65,7 @@ struct PolyphonePattern {
 class PolyphoneReader {
 public:
     // False when the header or the entry tables do not fit the payload.
-    bool Open(const PayloadView& payload);
+    bool Open(const SectionReader& payload);
 
     uint32_t SingleCount() const { return single_count_; }
     uint32_t PairCount() const { return pair_count_; }
@@ -86,7 +86,7 @@ private:
     PolyphoneStatus ReadSingle(uint32_t index, PolyphoneEntry* entry) const;
     PolyphoneStatus ReadPair(uint32_t index, PolyphoneEntry* entry) const;
 
-    PayloadView payload_{nullptr, nullptr, 0};
+    SectionReader payload_{};
     uint32_t single_count_ = 0;
     uint32_t pair_count_ = 0;
     bool open_ = false;

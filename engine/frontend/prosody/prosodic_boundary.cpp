@@ -117,14 +117,14 @@ struct Layout {
   uint32_t entry_count;
 };
 
-BoundaryModelStatus ReadLayout(const PayloadView& payload, Layout* layout) {
+BoundaryModelStatus ReadLayout(const SectionReader& payload, Layout* layout) {
   layout->key_count = layout->entry_count = 0;
   if (payload.size == 0) return BoundaryModelStatus::kOk;
   uint32_t keys = 0, entries = 0;
-  if (!PayloadReadU32(payload, 0, &keys)) return BoundaryModelStatus::kCorrupt;
+  if (!payload.ReadU32(0, &keys)) return BoundaryModelStatus::kCorrupt;
   const uint64_t entries_at = 4 + static_cast<uint64_t>(keys) * kBoundaryWordKeyBytes;
   if (entries_at + 4 > payload.size) return BoundaryModelStatus::kCorrupt;
-  if (!PayloadReadU32(payload, static_cast<uint32_t>(entries_at), &entries))
+  if (!payload.ReadU32(static_cast<uint32_t>(entries_at), &entries))
     return BoundaryModelStatus::kCorrupt;
   if (entries_at + 4 + static_cast<uint64_t>(entries) * kBoundaryEntryBytes > payload.size)
     return BoundaryModelStatus::kCorrupt;
@@ -154,7 +154,7 @@ class FeatureList {
 
 }  // namespace
 
-BoundaryModelStatus BoundaryModelBytes(const PayloadView& payload, uint32_t* bytes) {
+BoundaryModelStatus BoundaryModelBytes(const SectionReader& payload, uint32_t* bytes) {
   Layout layout{};
   const BoundaryModelStatus status = ReadLayout(payload, &layout);
   *bytes = 0;
@@ -163,7 +163,7 @@ BoundaryModelStatus BoundaryModelBytes(const PayloadView& payload, uint32_t* byt
   return BoundaryModelStatus::kOk;
 }
 
-BoundaryModelStatus LoadBoundaryModel(const PayloadView& payload, uint8_t* dst,
+BoundaryModelStatus LoadBoundaryModel(const SectionReader& payload, uint8_t* dst,
                                       uint32_t capacity, BoundaryModel* model) {
   *model = BoundaryModel{};
   Layout layout{};
@@ -173,8 +173,8 @@ BoundaryModelStatus LoadBoundaryModel(const PayloadView& payload, uint8_t* dst,
   const uint32_t entry_bytes = layout.entry_count * kBoundaryEntryBytes;
   if (key_bytes + entry_bytes == 0) return BoundaryModelStatus::kOk;
   if (dst == nullptr || capacity < key_bytes + entry_bytes) return BoundaryModelStatus::kTooSmall;
-  if ((key_bytes > 0 && !payload.read(payload.user, 4, dst, key_bytes)) ||
-      (entry_bytes > 0 && !payload.read(payload.user, 4 + key_bytes + 4, dst + key_bytes,
+  if ((key_bytes > 0 && !payload.Read(4, dst, key_bytes)) ||
+      (entry_bytes > 0 && !payload.Read(4 + key_bytes + 4, dst + key_bytes,
                                         entry_bytes)))
     return BoundaryModelStatus::kCorrupt;
   BoundaryModel loaded{dst, layout.key_count, dst + key_bytes, layout.entry_count};
@@ -186,9 +186,9 @@ BoundaryModelStatus LoadBoundaryModel(const PayloadView& payload, uint8_t* dst,
 BoundaryModelStatus BoundaryModelInPlace(const uint8_t* data, uint32_t size,
                                          BoundaryModel* model) {
   *model = BoundaryModel{};
-  MemoryPayload memory{data, data == nullptr ? 0 : size};
+  const SectionReader memory = MemorySection(data, data == nullptr ? 0 : size);
   Layout layout{};
-  const BoundaryModelStatus status = ReadLayout(memory.View(), &layout);
+  const BoundaryModelStatus status = ReadLayout(memory, &layout);
   if (status != BoundaryModelStatus::kOk || layout.key_count + layout.entry_count == 0)
     return status;
   const uint32_t key_bytes = layout.key_count * kBoundaryWordKeyBytes;

@@ -8,7 +8,7 @@
 
 #include <cstdint>
 
-#include "frontend/lexicon/lexicon_reader.h"
+#include "core/section_reader.h"
 #include "frontend/analysis/word_record.h"
 
 namespace kvo::frontend {
@@ -38,12 +38,12 @@ enum class BoundaryModelStatus { kOk, kCorrupt, kTooSmall };
 
 // Bytes the arena copy of a model payload needs (keys and entries); kCorrupt
 // when the counts do not fit the payload or the arrays are not sorted.
-BoundaryModelStatus BoundaryModelBytes(const PayloadView& payload, uint32_t* bytes);
+BoundaryModelStatus BoundaryModelBytes(const SectionReader& payload, uint32_t* bytes);
 
 // Copies both arrays of a model payload into dst (capacity bytes, at least
 // what BoundaryModelBytes reported) and points model at the copy. An empty
 // payload (absent section) gives an empty model.
-BoundaryModelStatus LoadBoundaryModel(const PayloadView& payload, uint8_t* dst,
+BoundaryModelStatus LoadBoundaryModel(const SectionReader& payload, uint8_t* dst,
                                       uint32_t capacity, BoundaryModel* model);
 
 // Points model into a payload already in memory, after the same checks.

@@ -36,9 +36,8 @@ TEST(AcousticModelDescription, TextModelLoadsAndAnswersItsQuestion) {
   ASSERT_FALSE(payload.empty()) << error;
   std::vector<uint8_t> block(1 << 16);
   backend::ScratchArena arena(block.data(), block.size());
-  backend::MemoryModelSource memory;
   backend::ModelSource source =
-      backend::MakeMemorySource(&memory, payload.data(), static_cast<uint32_t>(payload.size()), position);
+      backend::MakeMemorySource(payload.data(), static_cast<uint32_t>(payload.size()), position);
   backend::VoiceModel model;
   ASSERT_EQ(backend::LoadVoiceModel(source, 3, 2, arena, &model), backend::AcousticStatus::kOk);
   int8_t label[64];

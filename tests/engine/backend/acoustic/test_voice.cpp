@@ -177,7 +177,7 @@ Voice::Voice(int windows, int sampleRate, Tweak tweak) {
   EXPECT_TRUE(backend::ParseUnitTable(chain[15].data, chain[15].size, chain[16].data, chain[16].size, &symbols.greek));
   const Section& model = chain[18];
   EXPECT_EQ(model.position, modelPosition);
-  backend::ModelSource source = backend::MakeMemorySource(&memory, model.data, model.size, model.position);
+  backend::ModelSource source = backend::MakeMemorySource(model.data, model.size, model.position);
   const int modelWindows = file[29] != 0 ? 2 : 3;
   EXPECT_EQ(backend::LoadVoiceModel(source, modelWindows, order, arena, &chinese), backend::AcousticStatus::kOk);
   EXPECT_EQ(backend::LoadVoiceModel(source, modelWindows, order, arena, &english), backend::AcousticStatus::kOk);

@@ -31,7 +31,6 @@ struct Voice {
   uint32_t modelPosition = 0;  // file position of the model payload
   std::vector<uint8_t> arenaBlock;
   backend::ScratchArena arena;
-  backend::MemoryModelSource memory;
   backend::VoiceSymbols symbols;
   backend::VoiceModel chinese;
   backend::VoiceModel english;

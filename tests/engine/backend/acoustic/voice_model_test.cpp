@@ -53,8 +53,7 @@ class AcousticCorruptModel : public ::testing::Test {
   // it. Returns the first failure; the arena must be back at its level.
   AcousticStatus LoadAndGenerate(const Payload& p, uint32_t size, int style = -1) {
     ScratchArena arena(block.data(), block.size());
-    MemoryModelSource memory;
-    ModelSource source = MakeMemorySource(&memory, p.bytes.data(), size, p.position);
+    ModelSource source = MakeMemorySource(p.bytes.data(), size, p.position);
     VoiceModel model;
     AcousticStatus status = LoadVoiceModel(source, 3, 20, arena, &model);
     if (status != AcousticStatus::kOk) {
@@ -167,8 +166,7 @@ TEST_F(AcousticCorruptModel, TruncatedPayloadsAreRefused) {
 
 TEST_F(AcousticCorruptModel, SmallArenaIsToldApartFromBadModel) {
   Payload p = Original();
-  MemoryModelSource memory;
-  ModelSource source = MakeMemorySource(&memory, p.bytes.data(), static_cast<uint32_t>(p.bytes.size()), p.position);
+  ModelSource source = MakeMemorySource(p.bytes.data(), static_cast<uint32_t>(p.bytes.size()), p.position);
   ScratchArena arena(block.data(), 100);  // the tables need about 290 bytes
   VoiceModel model;
   EXPECT_EQ(LoadVoiceModel(source, 3, 20, arena, &model), AcousticStatus::kOutOfScratch);

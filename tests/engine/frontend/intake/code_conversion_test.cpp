@@ -136,7 +136,7 @@ TEST(FrontendConversionTables, TableValuesUpToGAreReadingCodes) {
   gbk[2 * index] = 7;
   gbk[2 * index + 1] = 0;
   kvo::frontend::ConversionTables tables;
-  tables.gbk = kvo::frontend::MemoryTable(gbk.data(), gbk.size());
+  tables.gbk = MemorySection(gbk.data(), gbk.size());
   tables.syllableCodeCount = 2085;
   EXPECT_EQ(ConvertGbk(tables, GbkCode(0x81, 0x41)), 135);
   EXPECT_EQ(ConvertGbk(tables, GbkCode(0x81, 0x42)), kCodeUnconvertible);
@@ -149,7 +149,7 @@ TEST(FrontendConversionTables, TruncatedSectionsNeverReadOutside) {
                       t.unicode.size() - 1}) {
     std::vector<uint8_t> cut(t.unicode.begin(), t.unicode.begin() + static_cast<long>(keep));
     kvo::frontend::ConversionTables tables = t.tables;
-    tables.unicode = kvo::frontend::MemoryTable(cut.data(), cut.size());
+    tables.unicode = MemorySection(cut.data(), cut.size());
     for (uint16_t cp : {uint16_t{0x9FA5}, uint16_t{0x4E2D}, uint16_t{0xFF21}, uint16_t{0x00B7}}) {
       const uint16_t got = ConvertUnicode(tables, cp);
       if (keep < t.unicode.size() / 2) {
@@ -160,11 +160,11 @@ TEST(FrontendConversionTables, TruncatedSectionsNeverReadOutside) {
   // Counts claiming more ranges and pairs than the section holds.
   const uint8_t lying[] = {0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0x01};
   kvo::frontend::ConversionTables tables;
-  tables.unicode = kvo::frontend::MemoryTable(lying, sizeof lying);
+  tables.unicode = MemorySection(lying, sizeof lying);
   EXPECT_EQ(ConvertUnicode(tables, 0x00B7), kCodeUnconvertible);
   EXPECT_EQ(ConvertUnicode(tables, 0x4E2D), kCodeUnconvertible);
   std::vector<uint8_t> shortGbk(100, 0);
-  tables.gbk = kvo::frontend::MemoryTable(shortGbk.data(), shortGbk.size());
+  tables.gbk = MemorySection(shortGbk.data(), shortGbk.size());
   EXPECT_EQ(ConvertGbk(tables, GbkCode(0xFE, 0xA0)), kCodeUnconvertible);
 }
 
@@ -184,9 +184,9 @@ TEST(FrontendConversionTables, CallbackReaderMatchesMemory) {
   const auto& t = Tables();
   Source gbk{&t.gbk, false}, unicode{&t.unicode, false};
   kvo::frontend::ConversionTables tables = t.tables;
-  tables.gbk = kvo::frontend::TableReader{nullptr, static_cast<uint32_t>(t.gbk.size()), read, &gbk};
+  tables.gbk = SectionReader{nullptr, static_cast<uint32_t>(t.gbk.size()), read, &gbk};
   tables.unicode =
-      kvo::frontend::TableReader{nullptr, static_cast<uint32_t>(t.unicode.size()), read, &unicode};
+      SectionReader{nullptr, static_cast<uint32_t>(t.unicode.size()), read, &unicode};
   for (uint16_t cp : {uint16_t{0x4E2D}, uint16_t{0x9AEE}, uint16_t{0xFF21}, uint16_t{0x00B7}, uint16_t{0x3041}})
     EXPECT_EQ(ConvertUnicode(tables, cp), ConvertUnicode(t.tables, cp)) << std::hex << cp;
   EXPECT_EQ(ConvertGbk(tables, GbkCode(0xF3, 0x8C)), ConvertGbk(t.tables, GbkCode(0xF3, 0x8C)));

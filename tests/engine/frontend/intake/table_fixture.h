@@ -29,9 +29,9 @@ inline const BuiltTables& Tables() {
     b->gbk = b->builder->GbkSection();
     b->big5 = b->builder->Big5Section();
     b->unicode = b->builder->UnicodeSection();
-    b->tables.gbk = frontend::MemoryTable(b->gbk.data(), b->gbk.size());
-    b->tables.big5 = frontend::MemoryTable(b->big5.data(), b->big5.size());
-    b->tables.unicode = frontend::MemoryTable(b->unicode.data(), b->unicode.size());
+    b->tables.gbk = MemorySection(b->gbk.data(), b->gbk.size());
+    b->tables.big5 = MemorySection(b->big5.data(), b->big5.size());
+    b->tables.unicode = MemorySection(b->unicode.data(), b->unicode.size());
     b->tables.syllableCodeCount = static_cast<uint16_t>(5 * kvo::tables::kSyllableCount);
     return b;
   }();

@@ -114,7 +114,7 @@ TEST(FrontendTextIntake, StepStatuses) {
   EXPECT_EQ(IntakeNextSentence(&intake, &language), kFeChunkDone);
 
   TextIntakeConfig big5WithoutTable = Config(kCodePageBig5);
-  big5WithoutTable.tables.big5 = TableReader{};
+  big5WithoutTable.tables.big5 = SectionReader{};
   IntakeReset(&intake, big5WithoutTable);
   ASSERT_EQ(IntakeNewChunk(&intake, text, 4), kFeOk);
   EXPECT_EQ(IntakeNextSentence(&intake, &language), kFeNoConversion);

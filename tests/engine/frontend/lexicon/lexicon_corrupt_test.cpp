@@ -26,9 +26,9 @@ uint32_t IndexSlot(const char* ch) {
 // Looks the texts up in every way the reader offers and returns whether
 // any lookup reported corruption.
 bool AnyCorrupt(std::vector<uint8_t> bytes) {
-    MemoryPayload memory{bytes.data(), static_cast<uint32_t>(bytes.size())};
+    const SectionReader memory = MemorySection(bytes.data(), static_cast<uint32_t>(bytes.size()));
     LexiconReader reader;
-    if (!reader.Open(memory.View())) return true;
+    if (!reader.Open(memory)) return true;
     bool corrupt = false;
     for (const char* text : {"行长说", "行为", "一模一样", "一个", "长江大桥"}) {
         const std::vector<uint16_t> chars = Gbk(text);
@@ -114,8 +114,8 @@ TEST_F(LexiconCorrupt, DamagedIndexOrEntriesAreReported) {
 TEST_F(LexiconCorrupt, TruncatedPayloads) {
     LexiconReader reader;
     std::vector<uint8_t> index_only(good_.begin(), good_.begin() + kLexiconIndexBytes - 1);
-    MemoryPayload memory{index_only.data(), static_cast<uint32_t>(index_only.size())};
-    EXPECT_FALSE(reader.Open(memory.View()));
+    const SectionReader memory = MemorySection(index_only.data(), static_cast<uint32_t>(index_only.size()));
+    EXPECT_FALSE(reader.Open(memory));
     LexiconEntry entry;
     const std::vector<uint16_t> chars = Gbk("行为");
     EXPECT_EQ(reader.Find(chars.data(), 2, &entry), LexiconStatus::kNotFound);   // not open

@@ -17,8 +17,8 @@ class LexiconRoundTrip : public ::testing::Test {
 protected:
     void SetUp() override {
         bytes_ = LoadFixture("lexicon.bin");
-        memory_ = MemoryPayload{bytes_.data(), static_cast<uint32_t>(bytes_.size())};
-        ASSERT_TRUE(reader_.Open(memory_.View()));
+        memory_ = MemorySection(bytes_.data(), static_cast<uint32_t>(bytes_.size()));
+        ASSERT_TRUE(reader_.Open(memory_));
     }
 
     LexiconStatus Find(const std::string& word, LexiconEntry* entry) {
@@ -41,7 +41,7 @@ protected:
     }
 
     std::vector<uint8_t> bytes_;
-    MemoryPayload memory_{};
+    SectionReader memory_{};
     LexiconReader reader_;
 };
 

@@ -43,8 +43,8 @@ class PolyphoneFixture : public ::testing::Test {
 protected:
     void SetUp() override {
         bytes_ = LoadFixture("polyphone.bin");
-        memory_ = MemoryPayload{bytes_.data(), static_cast<uint32_t>(bytes_.size())};
-        ASSERT_TRUE(reader_.Open(memory_.View()));
+        memory_ = MemorySection(bytes_.data(), static_cast<uint32_t>(bytes_.size()));
+        ASSERT_TRUE(reader_.Open(memory_));
     }
 
     // One line of the rule source, as the reader decodes it.
@@ -107,7 +107,7 @@ protected:
     }
 
     std::vector<uint8_t> bytes_;
-    MemoryPayload memory_{};
+    SectionReader memory_{};
     PolyphoneReader reader_;
 };
 
@@ -157,9 +157,9 @@ TEST_F(PolyphoneFixture, UnknownLimitTypeIsReportedAndSkippable) {
     for (uint8_t type : {4, 5, 0x80, 0xFF}) {
         std::vector<uint8_t> bytes = bytes_;
         bytes[rule.limits_offset] = type;
-        MemoryPayload memory{bytes.data(), static_cast<uint32_t>(bytes.size())};
+        const SectionReader memory = MemorySection(bytes.data(), static_cast<uint32_t>(bytes.size()));
         PolyphoneReader reader;
-        ASSERT_TRUE(reader.Open(memory.View()));
+        ASSERT_TRUE(reader.Open(memory));
         PolyphoneRule first;
         ASSERT_EQ(reader.ReadRule(entry.rule_offset, false, &first), PolyphoneStatus::kFound);
         PolyphoneLimit limit;
@@ -182,13 +182,13 @@ TEST_F(PolyphoneFixture, DamagedPayloadsAreReported) {
         for (uint32_t field : {0u, 4u}) {
             std::vector<uint8_t> bytes = bytes_;
             put32(bytes, field, counts);
-            MemoryPayload memory{bytes.data(), static_cast<uint32_t>(bytes.size())};
-            EXPECT_FALSE(reader.Open(memory.View())) << counts << " at " << field;
+            const SectionReader memory = MemorySection(bytes.data(), static_cast<uint32_t>(bytes.size()));
+            EXPECT_FALSE(reader.Open(memory)) << counts << " at " << field;
         }
     }
     std::vector<uint8_t> tiny(bytes_.begin(), bytes_.begin() + 7);
-    MemoryPayload tiny_memory{tiny.data(), static_cast<uint32_t>(tiny.size())};
-    EXPECT_FALSE(reader.Open(tiny_memory.View()));
+    const SectionReader tiny_memory = MemorySection(tiny.data(), static_cast<uint32_t>(tiny.size()));
+    EXPECT_FALSE(reader.Open(tiny_memory));
 
     PolyphoneEntry entry;
     ASSERT_EQ(reader_.FindSingle(Gbk("行")[0], &entry), PolyphoneStatus::kFound);
@@ -210,9 +210,9 @@ TEST_F(PolyphoneFixture, DamagedPayloadsAreReported) {
     for (const Case& c : cases) {
         std::vector<uint8_t> bytes = bytes_;
         bytes[c.at] = c.value;
-        MemoryPayload memory{bytes.data(), static_cast<uint32_t>(bytes.size())};
+        const SectionReader memory = MemorySection(bytes.data(), static_cast<uint32_t>(bytes.size()));
         PolyphoneReader damaged;
-        ASSERT_TRUE(damaged.Open(memory.View()));
+        ASSERT_TRUE(damaged.Open(memory));
         PolyphoneRule r;
         PolyphoneStatus status = damaged.ReadRule(entry.rule_offset, false, &r);
         if (status == PolyphoneStatus::kFound) status = damaged.ReadLimit(r, r.limits_offset, &limit);
@@ -227,9 +227,9 @@ TEST_F(PolyphoneFixture, EveryByteDamagedInTurn) {
         for (uint8_t value : {0x00, 0x01, 0x7F, 0x80, 0xFF}) {
             std::vector<uint8_t> bytes = bytes_;
             bytes[p] = value;
-            MemoryPayload memory{bytes.data(), static_cast<uint32_t>(bytes.size())};
+            const SectionReader memory = MemorySection(bytes.data(), static_cast<uint32_t>(bytes.size()));
             PolyphoneReader reader;
-            if (!reader.Open(memory.View())) continue;
+            if (!reader.Open(memory)) continue;
             const std::vector<uint16_t> chars = Gbk("行长一");
             PolyphoneEntry entries[4];
             int n = 0;

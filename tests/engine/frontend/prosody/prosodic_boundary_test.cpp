@@ -132,9 +132,9 @@ TEST(BoundaryModel, PayloadChecks) {
     BoundaryModel model;
     EXPECT_EQ(BoundaryModelInPlace(c.bytes.data(), uint32_t(c.bytes.size()), &model), c.status)
         << c.what;
-    MemoryPayload payload{c.bytes.data(), uint32_t(c.bytes.size())};
+    const SectionReader payload = MemorySection(c.bytes.data(), uint32_t(c.bytes.size()));
     std::vector<uint8_t> arena(256);
-    EXPECT_EQ(LoadBoundaryModel(payload.View(), arena.data(), uint32_t(arena.size()), &model),
+    EXPECT_EQ(LoadBoundaryModel(payload, arena.data(), uint32_t(arena.size()), &model),
               c.status)
         << c.what;
     if (c.status != BoundaryModelStatus::kOk) {
@@ -146,15 +146,15 @@ TEST(BoundaryModel, PayloadChecks) {
 TEST(BoundaryModel, ArenaCopyAnswersLikeThePayload) {
   ModelFile file{{"北京", "我们"}, {{24, 2, 255, 1, 5}, {0, 0, 1, -3, 7}}};
   const std::vector<uint8_t> bytes = file.Bytes();
-  MemoryPayload payload{bytes.data(), uint32_t(bytes.size())};
+  const SectionReader payload = MemorySection(bytes.data(), uint32_t(bytes.size()));
   uint32_t need = 0;
-  ASSERT_EQ(BoundaryModelBytes(payload.View(), &need), BoundaryModelStatus::kOk);
+  ASSERT_EQ(BoundaryModelBytes(payload, &need), BoundaryModelStatus::kOk);
   EXPECT_EQ(need, 2u * 4 + 2u * 8);
   std::vector<uint8_t> arena(need);
   BoundaryModel model;
-  EXPECT_EQ(LoadBoundaryModel(payload.View(), arena.data(), need - 1, &model),
+  EXPECT_EQ(LoadBoundaryModel(payload, arena.data(), need - 1, &model),
             BoundaryModelStatus::kTooSmall);
-  ASSERT_EQ(LoadBoundaryModel(payload.View(), arena.data(), need, &model),
+  ASSERT_EQ(LoadBoundaryModel(payload, arena.data(), need, &model),
             BoundaryModelStatus::kOk);
   const BoundaryWeights hit = LookupBoundaryFeature(model, 0, 0, 1);
   EXPECT_EQ(hit.no_boundary, -3);

@@ -47,9 +47,9 @@ int main(int argc, char** argv) {
   std::ifstream file(argv[1], std::ios::binary);
   const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)),
                                    std::istreambuf_iterator<char>());
-  MemoryPayload payload{bytes.data(), static_cast<uint32_t>(bytes.size())};
+  const SectionReader payload = MemorySection(bytes.data(), static_cast<uint32_t>(bytes.size()));
   LexiconReader lexicon;
-  if (!lexicon.Open(payload.View())) {
+  if (!lexicon.Open(payload)) {
     std::fprintf(stderr, "%s: not a lexicon payload\n", argv[1]);
     return 1;
   }
