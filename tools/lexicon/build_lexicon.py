@@ -111,10 +111,7 @@ def main(argv=None):
     if added is None and args.sources:
         added = os.path.join(HERE, "added_words.tsv")
     if added:
-        extra, _ = lexicon_words.from_word_list(added, collections.Counter())
-        for text, word in extra.items():
-            stats["added words: replacing a source word" if text in words else "added words: new"] += 1
-            words[text] = word
+        lexicon_words.add_words(words, added, stats)
     blocks = code_blocks(words, defaults, syllables, stats)
     stats["GB2312 hanzi without any entry"] = enc.INDEX_ENTRIES - 5 - sum(1 for b in blocks.values() if b[1])
     lexicon, dropped = enc.encode_section(blocks)
