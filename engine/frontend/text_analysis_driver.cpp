@@ -39,6 +39,12 @@ SectionReader SectionTable(LibrarySection* s) {
   return r;
 }
 
+size_t FindWordCut(void* user, const uint16_t* codes, size_t available, size_t limit) {
+  ChineseFrontEnd* fe = static_cast<ChineseFrontEnd*>(user);
+  // The scratch is free: the previous sentence's analysis is finished.
+  return LastWordBoundary(fe->resources, codes, available, limit, &fe->scratch);
+}
+
 TextIntakeConfig IntakeConfig(ChineseFrontEnd* fe, const qvInstance* instance) {
   TextIntakeConfig config;
   config.codePage = instance->params.codepage;
@@ -50,6 +56,8 @@ TextIntakeConfig IntakeConfig(ChineseFrontEnd* fe, const qvInstance* instance) {
   // Chinese side, which reads letters as letter units.
   config.englishAvailable = false;
   config.englishMode = instance->params.eng_mode;
+  config.wordCut = FindWordCut;
+  config.wordCutUser = fe;
   return config;
 }
 

@@ -2,7 +2,7 @@
 """Builds the main lexicon and the polyphone model sections.
 
     build_lexicon.py --syllables FILE [--sources DIR | --words FILE]
-                     [--rules FILE] [--out DIR] [--tones 5]
+                     [--added FILE] [--rules FILE] [--out DIR] [--tones 5]
 
 Writes OUT/lexicon.bin (main lexicon payload), OUT/polyphone.bin
 (polyphone model payload) and OUT/lexicon-report.txt. Words are handled as
@@ -90,6 +90,8 @@ def main(argv=None):
     src.add_argument("--sources", help="folder with the unpacked npm packages")
     src.add_argument("--words", help="hand-made word list instead of the packages")
     ap.add_argument("--syllables", required=True, help="syllable list, one spelling per line")
+    ap.add_argument("--added", help="hand-made words added to (or replacing) the source words "
+                    "(default with --sources: added_words.tsv beside this script)")
     ap.add_argument("--rules", default=os.path.join(HERE, "polyphone_rules.txt"))
     ap.add_argument("--out", default="build/lexicon")
     ap.add_argument("--tones", type=int, default=5, choices=(5, 6))
@@ -105,6 +107,11 @@ def main(argv=None):
         words, defaults = lexicon_words.from_sources(args.sources, stats)
     else:
         words, defaults = lexicon_words.from_word_list(args.words, stats)
+    added = args.added
+    if added is None and args.sources:
+        added = os.path.join(HERE, "added_words.tsv")
+    if added:
+        lexicon_words.add_words(words, added, stats)
     blocks = code_blocks(words, defaults, syllables, stats)
     stats["GB2312 hanzi without any entry"] = enc.INDEX_ENTRIES - 5 - sum(1 for b in blocks.values() if b[1])
     lexicon, dropped = enc.encode_section(blocks)

@@ -131,3 +131,13 @@ def from_word_list(path, stats):
         if len(text) > 1:
             defaults.setdefault(text[0], word.readings[0][1][0])
     return words, defaults
+
+
+def add_words(words, path, stats):
+    """Adds the words of a hand-made list (from_word_list's format) to
+    words; an added word replaces a word of the same text with all its
+    readings. Characters' defaults stay those of the sources."""
+    added, _ = from_word_list(path, collections.Counter())
+    for text, word in added.items():
+        stats["added words: replacing a source word" if text in words else "added words: new"] += 1
+        words[text] = word

@@ -4,6 +4,7 @@
 // the item array; nothing is allocated.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "core/analysis_item.h"
@@ -47,6 +48,15 @@ struct ItemSettings {
 // positions count from startIndex. False only when the lexicon is corrupt.
 bool BuildWords(const AnalysisResources& res, const uint16_t* codes, int length, int32_t startIndex,
                 WordBuildScratch* scratch, WordList* words);
+
+// Where a sentence too long for its budget is best cut: the length of
+// codes[0 … limit) up to the last word boundary of the cheapest path of
+// codes[0 … available) (which shows the words crossing the limit). A cut
+// after a particle or before a conjunction or preposition is taken up to
+// ten codes earlier; one before a particle only when there is no other.
+// 0 without a lexicon or a boundary.
+size_t LastWordBoundary(const AnalysisResources& res, const uint16_t* codes, size_t available, size_t limit,
+                        WordBuildScratch* scratch);
 
 // Step 3: person names. Placeholder until the name model lands: no change.
 bool RecognisePersonNames(const AnalysisResources& res, WordList* words);

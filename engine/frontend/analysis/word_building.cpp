@@ -163,20 +163,17 @@ void TagPath(const Piece* pieces, int count, WordBuildScratch* s, int* choice) {
   }
 }
 
-}  // namespace
-
-bool BuildWords(const AnalysisResources& res, const uint16_t* codes, int length, int32_t startIndex,
-                WordBuildScratch* scratch, WordList* words) {
-  words->count = 0;
-  if (length > kSentenceCodes) length = kSentenceCodes;
-  Piece pieces[kMaxWordsPerSentence];
+// The path of codes[0 … length): lexicon words over the hanzi, runs of
+// everything else (at most kMaxWordsPerSentence pieces). -1 on a corrupt lexicon.
+int CutPieces(const AnalysisResources& res, const uint16_t* codes, int length, WordBuildScratch* scratch,
+              Piece* pieces) {
   int count = 0;
   const uint16_t g = res.syllableCodeCount;
   for (int i = 0; i < length && count < kMaxWordsPerSentence;) {
     if (IsHanzi(codes[i])) {
       int end = i;
       while (end < length && IsHanzi(codes[end])) ++end;
-      if (!CutHanzi(res, codes, i, end, scratch, pieces, &count)) return false;
+      if (!CutHanzi(res, codes, i, end, scratch, pieces, &count)) return -1;
       i = end;
       continue;
     }
@@ -186,6 +183,74 @@ bool BuildWords(const AnalysisResources& res, const uint16_t* codes, int length,
     pieces[count++] = {static_cast<int16_t>(i), static_cast<int16_t>(end - i), type == 2 ? kReadingRun : kRun};
     i = end;
   }
+  return count;
+}
+
+// How a sentence cut between two words sounds, by the words' default tags.
+enum class CutQuality { kPoor, kPlain, kGood };
+
+int DefaultTag(const AnalysisResources& res, const uint16_t* codes, const Piece& piece, LexiconEntry* entry) {
+  if (piece.kind != kLexiconWord) return kTagUnknown;
+  if (res.lexicon.Find(codes + piece.start, piece.length, entry) != LexiconStatus::kFound ||
+      entry->reading_count == 0)
+    return kTagUnknown;
+  return entry->readings[0].tag;
+}
+
+bool IsParticle(int tag) {
+  const char* name = TagName(tag);
+  return name != nullptr && (name[0] == 'u' || (name[0] == 'y' && name[1] == '\0'));
+}
+
+bool IsLinkWord(int tag) {  // conjunctions and prepositions open what follows
+  const char* name = TagName(tag);
+  return name != nullptr && (name[0] == 'c' || name[0] == 'p') && name[1] == '\0';
+}
+
+CutQuality QualityOfCut(int before, int after) {
+  if (IsParticle(after)) return CutQuality::kPoor;  // 的 了 吗 do not start a sentence
+  if (IsParticle(before) || IsLinkWord(after)) return CutQuality::kGood;
+  return CutQuality::kPlain;
+}
+
+// A good cut may fall this many codes before the limit rather than a plain one.
+constexpr int kGoodCutReach = 10;
+
+}  // namespace
+
+size_t LastWordBoundary(const AnalysisResources& res, const uint16_t* codes, size_t available, size_t limit,
+                        WordBuildScratch* scratch) {
+  if (!res.hasLexicon || limit == 0 || available <= limit) return 0;
+  const int length = available > kSentenceCodes ? kSentenceCodes : static_cast<int>(available);
+  Piece pieces[kMaxWordsPerSentence];
+  const int count = CutPieces(res, codes, length, scratch, pieces);
+  if (count <= 0) return 0;
+  const int lim = static_cast<int>(limit);
+  int last = 0, plain = 0, good = 0;
+  int before = kTagUnknown;
+  for (int k = 0; k < count && pieces[k].start <= lim; ++k) {
+    const int after = DefaultTag(res, codes, pieces[k], &scratch->entries[0]);
+    const int b = pieces[k].start;
+    if (b > 0) {
+      last = b;
+      const CutQuality q = QualityOfCut(before, after);
+      if (q != CutQuality::kPoor) plain = b;
+      if (q == CutQuality::kGood) good = b;
+    }
+    before = after;
+  }
+  if (good > 0 && lim - good <= kGoodCutReach) return static_cast<size_t>(good);
+  return static_cast<size_t>(plain > 0 ? plain : last);
+}
+
+bool BuildWords(const AnalysisResources& res, const uint16_t* codes, int length, int32_t startIndex,
+                WordBuildScratch* scratch, WordList* words) {
+  words->count = 0;
+  if (length > kSentenceCodes) length = kSentenceCodes;
+  Piece pieces[kMaxWordsPerSentence];
+  const int count = CutPieces(res, codes, length, scratch, pieces);
+  if (count < 0) return false;
+  const uint16_t g = res.syllableCodeCount;
   for (int w = 0; w < count; ++w) {
     LexiconEntry& entry = scratch->entries[w];
     entry.reading_count = 0;

@@ -150,10 +150,20 @@ SplitStatus SplitSentence(const uint16_t* codes, size_t count, size_t start,
                        : language == kLangEnglish ? kBudgetEnglish : kBudgetUndecided;
     const int cost = CostOf(c);
     if (used + cost > budget && i > start) {
-      if (chineseBudget)
+      if (chineseBudget && lastSpace <= start && options.wordCut != nullptr) {
+        // A cut inside a word would split it with a pause: cut at the last
+        // word boundary, with the words that cross the limit in view.
+        if (count - i < kWordCutLookahead && !options.endOfInput && count - start < options.bufferCapacity)
+          return SplitStatus::kNeedMore;
+        const size_t limit = i - start;
+        const size_t shown = count - start < limit + kWordCutLookahead ? count - start : limit + kWordCutLookahead;
+        const size_t cut = options.wordCut(options.wordCutUser, codes + start, shown, limit);
+        end = cut > 0 && cut <= limit ? start + cut : i;
+      } else if (chineseBudget) {
         end = lastSpace > start ? lastSpace : i;
-      else
+      } else {
         end = lastBreak > start ? lastBreak : i;
+      }
       found = true;
       break;
     }

@@ -12,12 +12,24 @@ constexpr int kBudgetUndecided = 512;
 constexpr int kBudgetEnglish = 511;
 constexpr int kBudgetChinese = 49;
 
+// Where a Chinese sentence that outgrows its budget without a space to cut
+// at is cut. codes[0 … available) run from the sentence start; the budget
+// allows codes[0 … limit). Returns the length of the sentence, the last
+// word boundary in 1 … limit, or 0 when it knows none (then the sentence is
+// cut at limit).
+using WordCutFinder = size_t (*)(void* user, const uint16_t* codes, size_t available, size_t limit);
+// Codes past the limit a finder is shown, when the input has them: enough
+// for the longest lexicon word to cross the limit.
+constexpr size_t kWordCutLookahead = 16;
+
 struct SplitOptions {
   uint16_t syllableCodeCount = 0;  // G
   bool englishAvailable = false;   // an English library is open
   int englishMode = 0;             // 0 automatic, 1 letters stay Chinese, 2 English
   bool endOfInput = false;         // no codes follow the buffered ones
   size_t bufferCapacity = 512;     // a sentence filling the buffer is cut
+  WordCutFinder wordCut = nullptr;  // none: a long Chinese sentence is cut at its limit
+  void* wordCutUser = nullptr;
 };
 
 enum class SplitStatus {

@@ -90,6 +90,8 @@ int IntakeNextSentence(TextIntake* intake, int* languageStatus) {
     options.endOfInput =
         intake->endOfInput && ChunkUsedUp(intake) && intake->decoder.pendingCount == 0;
     options.bufferCapacity = kTextBufferCodes;
+    options.wordCut = intake->config.wordCut;
+    options.wordCutUser = intake->config.wordCutUser;
     SentenceSpan span;
     const SplitStatus status =
         SplitSentence(intake->codes, intake->count, intake->position, options, &span);

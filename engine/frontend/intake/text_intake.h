@@ -19,6 +19,8 @@ struct TextIntakeConfig {
   ConversionTables tables;
   bool englishAvailable = false;
   int englishMode = 0;
+  WordCutFinder wordCut = nullptr;  // where a long Chinese sentence is cut
+  void* wordCutUser = nullptr;
 };
 
 struct Sentence {

@@ -167,6 +167,18 @@ class Sources(unittest.TestCase):
         self.assertGreaterEqual(sum(freqs), 1000)
         self.assertGreater(freqs[1], 1)   # 行 is hang2 in 银行 and 行行
 
+    def test_added_words_join_or_replace_source_words(self):
+        path = os.path.join(self.dir.name, "added.tsv")
+        with open(path, "w", encoding="utf-8") as f:
+            f.write("# comment\n银行\tn\tyin2 hang2\t999\n一行行\tl\tyi2 hang2 hang2\t50\n")
+        lexicon_words.add_words(self.words, path, self.stats)
+        self.assertEqual([(TAG_NAMES[t], " ".join(s), f) for t, s, f in self.words["银行"].readings],
+                         [("n", "yin2 hang2", 999)])                 # replaced, not merged
+        self.assertEqual(self.readings("一行行"), [("l", "yi1 hang2 hang2")])  # citation tones
+        self.assertEqual(self.stats["added words: replacing a source word"], 1)
+        self.assertEqual(self.stats["added words: new"], 1)
+        self.assertEqual(self.readings("行")[0], ("d", "xing2"))    # characters untouched
+
     def test_split_frequency_bounds(self):
         for total in (0, 1, 7, 1000, 500000):
             default, others = lexicon_words.split_frequency(total, ["a", "b"], {"a": 0.9, "b": 0.0})

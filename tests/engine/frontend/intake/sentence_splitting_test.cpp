@@ -25,6 +25,8 @@ struct IntakeSetup {
   bool english = true;
   int mode = 0;
   int codePage = kvo::frontend::kCodePageUtf8;
+  kvo::frontend::WordCutFinder wordCut = nullptr;
+  void* wordCutUser = nullptr;
 };
 
 SplitRun Split(const std::string& text, IntakeSetup setup = {}, size_t chunkSize = 1024) {
@@ -34,6 +36,8 @@ SplitRun Split(const std::string& text, IntakeSetup setup = {}, size_t chunkSize
   config.tables = kvo::testing::Tables().tables;
   config.englishAvailable = setup.english;
   config.englishMode = setup.mode;
+  config.wordCut = setup.wordCut;
+  config.wordCutUser = setup.wordCutUser;
   struct Sink {
     const std::string* text;
     SplitRun* run;
@@ -133,6 +137,76 @@ TEST(FrontendSentenceSplitting, ChineseSentencesAreCutAfter49Characters) {
   run = Split(Repeat("7", 30), {false, 0});
   ASSERT_EQ(run.sentences.size(), 2u);
   EXPECT_EQ(run.sentences[0], Repeat("7", 24));
+}
+
+// A stand-in for the lexicon: words end after every "的", and the finder
+// answers what the test sets; it records what it was shown.
+struct FakeWords {
+  enum Answer { kLastWordEnd, kNone, kPastTheLimit } answer = kLastWordEnd;
+  size_t firstAvailable = 0;  // what the first call was shown
+  size_t firstLimit = 0;
+  int calls = 0;
+};
+
+size_t FakeWordCut(void* user, const uint16_t* codes, size_t available, size_t limit) {
+  auto* f = static_cast<FakeWords*>(user);
+  if (f->calls++ == 0) {
+    f->firstAvailable = available;
+    f->firstLimit = limit;
+  }
+  if (f->answer == FakeWords::kNone) return 0;
+  if (f->answer == FakeWords::kPastTheLimit) return limit + 1;
+  const uint16_t de = kvo::frontend::GbkCode(0xB5, 0xC4);  // 的
+  for (size_t k = limit; k > 0; --k)
+    if (codes[k - 1] == de) return k;
+  return 0;
+}
+
+TEST(FrontendSentenceSplitting, LongChineseSentencesAreCutWhereTheFinderSays) {
+  const std::string han = "字";
+  const std::string text = Repeat(han, 30) + "的" + Repeat(han, 40);  // 71 codes
+  struct CutCase {
+    FakeWords::Answer answer;
+    std::string first;
+  };
+  const CutCase cases[] = {
+      {FakeWords::kLastWordEnd, Repeat(han, 30) + "的"},
+      {FakeWords::kNone, Repeat(han, 30) + "的" + Repeat(han, 18)},          // at the limit
+      {FakeWords::kPastTheLimit, Repeat(han, 30) + "的" + Repeat(han, 18)},  // ignored
+  };
+  for (const CutCase& c : cases) {
+    for (size_t chunk : {1u, 3u, 7u, 1024u}) {
+      FakeWords words;
+      words.answer = c.answer;
+      IntakeSetup setup;
+      setup.wordCut = FakeWordCut;
+      setup.wordCutUser = &words;
+      const SplitRun run = Split(text, setup, chunk);
+      ASSERT_GE(run.sentences.size(), 2u) << chunk;
+      EXPECT_EQ(run.sentences[0], c.first) << chunk;
+      std::string joined;
+      for (const std::string& s : run.sentences) joined += s;
+      EXPECT_EQ(joined, text);
+      // Whatever the chunks, the first cut saw the words crossing the limit.
+      EXPECT_EQ(words.firstAvailable, 49u + kvo::frontend::kWordCutLookahead) << chunk;
+    }
+  }
+
+  // At the end of the input the finder sees what is left.
+  FakeWords words;
+  IntakeSetup setup;
+  setup.wordCut = FakeWordCut;
+  setup.wordCutUser = &words;
+  Split(Repeat(han, 60), setup, 5);
+  EXPECT_EQ(words.firstLimit, 49u);
+  EXPECT_EQ(words.firstAvailable, 60u);
+
+  // A space before the limit still wins; the finder is not asked.
+  words = FakeWords{};
+  const SplitRun spaced = Split(Repeat(han, 30) + " " + Repeat(han, 30), setup);
+  ASSERT_EQ(spaced.sentences.size(), 2u);
+  EXPECT_EQ(spaced.sentences[0], Repeat(han, 30) + " ");
+  EXPECT_EQ(words.calls, 0);
 }
 
 TEST(FrontendSentenceSplitting, LongEnglishSentencesAreCutAtAWordBreak) {
