@@ -28,6 +28,8 @@ bool PayloadReadU8(const PayloadView& view, uint32_t offset, uint8_t* out);
 bool PayloadReadU16(const PayloadView& view, uint32_t offset, uint16_t* out);
 bool PayloadReadU32(const PayloadView& view, uint32_t offset, uint32_t* out);
 
+// The numbers of the lexicon layout are those of lexicon_layout.txt, which
+// the builder reads (a test compares them).
 constexpr uint32_t kLexiconIndexEntries = 6768;
 constexpr uint32_t kLexiconIndexBytes = kLexiconIndexEntries * 4;
 constexpr int kLexiconMaxWordLength = 16;
