@@ -26,7 +26,7 @@ using namespace kvo::backend;
 constexpr int32_t kMaxWorkAreaBytes = 512 * 1024;
 // What the loop still needs behind the work area: the waveform state.
 constexpr int32_t kWorkAreaReserve = 1024;
-constexpr int32_t kWindowsOffset = 1;  // header byte 29 within the voice bytes
+constexpr int32_t kWindowsOffset = kvo_library::kWindowsOffset - kvo_library::kVoiceBytesOffset;
 constexpr int32_t kVoiceInfoWidthOffset = kvo_library::kVoiceInfoRecordBytes + 14;
 
 struct BackEndStage {

@@ -18,6 +18,7 @@ constexpr int32_t kVoiceWord2Offset = 26;  // int16
 constexpr int32_t kVoiceBytesOffset = 28;  // five bytes, 28..32
 constexpr int32_t kVoiceByteCount = 5;
 constexpr int32_t kLanguageOffset = 28;    // 0 for a Chinese library
+constexpr int32_t kWindowsOffset = 29;     // nonzero: two windows (no delta-delta)
 constexpr int32_t kVoiceKindOffset = 31;   // 1: six tones per syllable
 constexpr uint8_t kLanguageChinese = 0;
 constexpr uint8_t kLanguageEnglish = 1;    // written by the writer, never checked

@@ -23,7 +23,6 @@ import boundary_model as bm  # noqa: E402
 import heuristic_labels as hl  # noqa: E402
 from segmenter import Segmenter  # noqa: E402
 
-MAX_WORDS = 50           # words of one sentence in the engine's word list
 WEIGHT_SCALE = 1000      # largest |weight| after quantisation
 
 
@@ -39,11 +38,11 @@ def load_sentences(path, segmenter):
     with open(path, encoding="utf-8") as f:
         for line in f:
             text = line.rstrip("\n").split("\t")[-1]
-            words = segmenter.cut(text)[:MAX_WORDS]
+            words = segmenter.cut(text)[:bm.MAX_WORDS]
             if len(words) < 2:
                 continue
             try:
-                fwords = [bm.FeatureWord(w.text[:24], w.tag, w.is_mark) for w in words]
+                fwords = [bm.FeatureWord(w.text[:bm.MAX_WORD_CHARS], w.tag, w.is_mark) for w in words]
             except UnicodeEncodeError:
                 continue
             pw, ph = hl.label(words)
@@ -117,10 +116,6 @@ def vote(weights, feats):
     return for_ >= against
 
 
-BUILDING_WORDS = [bm.internal_codes(c) for c in "栋楼门座"]
-TAG_W = 88
-
-
 def predict_sentence(s, keys, pw_weights, ph_weights):
     """The engine's decisions for one sentence; word 0 is reported as the
     engine leaves it (the item builder starts both there anyway)."""
@@ -134,9 +129,9 @@ def predict_sentence(s, keys, pw_weights, ph_weights):
             ph[k] = True
             pw[k] = True
             start = k
-        elif w.codes in BUILDING_WORDS:
+        elif len(w.codes) == 1 and w.codes[0] in bm.BUILDING_CODES:
             prev, nxt = bm.neighbours(s.words, k, True)
-            if prev and nxt and s.words[prev[0]].tag == TAG_W:
+            if prev and nxt and s.words[prev[0]].tag == bm.UNKNOWN_RUN_TAG:
                 ph[nxt[0]] = pw[nxt[0]] = True
     return pw, ph
 
@@ -150,7 +145,7 @@ def write_check(path, sentences, keys, pw_weights, ph_weights):
             pw, ph = predict_sentence(s, keys, pw_weights, ph_weights)
             f.write(" ".join("%s:%d:%d" % (".".join("%04x" % c for c in w.codes), w.tag, w.word_class)
                              for w in s.words) + "\n")
-            f.write(" ".join("%x" % ((0x1000 if a else 0) | (0x2000 if b else 0)) for a, b in zip(pw, ph)) + "\n")
+            f.write(" ".join("%x" % ((bm.STARTS_PROSODIC_WORD if a else 0) | (bm.STARTS_PHRASE if b else 0)) for a, b in zip(pw, ph)) + "\n")
 
 
 class Agreement:
@@ -246,9 +241,9 @@ def main():
         "boundary models: %d sentences (%d train, %d held out), %d word keys, %d epochs"
         % (len(sentences), len(train_set), len(held), len(keys.keys), args.epochs),
         "section 2 (prosodic words): %d entries, payload %d bytes, arena copy %d bytes"
-        % (len(pw_weights), pw_bytes, pw_bytes - 8),
+        % (len(pw_weights), pw_bytes, pw_bytes - 2 * bm.COUNT.size),
         "section 3 (phrases):        %d entries, payload %d bytes, arena copy %d bytes"
-        % (len(ph_weights), ph_bytes, ph_bytes - 8),
+        % (len(ph_weights), ph_bytes, ph_bytes - 2 * bm.COUNT.size),
         "held-out agreement with the heuristic (first words left out):",
         "  " + pw_agree.line("prosodic words"),
         "  " + ph_agree.line("phrases"),

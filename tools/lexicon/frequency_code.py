@@ -1,26 +1,20 @@
-"""The one-byte frequency code of a lexicon reading."""
+"""The one-byte frequency code of a lexicon reading (its steps are in
+engine/frontend/lexicon/lexicon_layout.txt)."""
 
 import bisect
 
+from layout_description import Layout
+
+_LAYOUT = Layout.load("engine/frontend/lexicon/lexicon_layout.txt")
+_STEPS = _LAYOUT.rows("lexicon.frequency_step")   # [limit, multiplier, offset]
+_MAX = _LAYOUT.value("lexicon.max_frequency")
+
 
 def decode(code):
-    if code < 50:
-        return code
-    if code < 75:
-        return 2 * code - 49
-    if code < 100:
-        return 4 * code - 198
-    if code < 130:
-        return 10 * code - 795
-    if code < 140:
-        return 50 * code - 5975
-    if code < 180:
-        return 100 * code - 12950
-    if code < 205:
-        return 200 * code - 30900
-    if code < 255:
-        return 1000 * code - 194500
-    return 60000
+    for limit, multiplier, offset in _STEPS:
+        if code < limit:
+            return multiplier * code + offset
+    return _MAX
 
 
 _VALUES = [decode(c) for c in range(256)]

@@ -3,6 +3,7 @@ tone-numbered pinyin until the final coding step."""
 
 import collections
 
+from lexicon_encoder import hanzi_index
 from lexicon_sources import read_jieba, read_word_readings, read_char_readings
 from pinyin_numbers import citation_tones
 from tag_names import TAG_NUMBER, jieba_tag_number
@@ -13,7 +14,7 @@ def is_gb2312_hanzi(ch):
         b = ch.encode("gb2312")
     except UnicodeEncodeError:
         return False
-    return len(b) == 2 and 0xB0 <= b[0] <= 0xF7 and 0xA1 <= b[1] <= 0xFE
+    return len(b) == 2 and hanzi_index(b[0] | (b[1] << 8)) is not None
 
 # Tag of hanzi that the word list does not hold as words of their own.
 BOUND_CHARACTER_TAG = TAG_NUMBER["ng"]

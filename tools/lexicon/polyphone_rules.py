@@ -16,16 +16,37 @@ entry) and, after "if", limits joined by "&":
     attr(P,C) has MASK / lacks MASK  character C of the word at P has every
                                      bit of MASK in its attribute word
 (P) is short for (P..P); offsets are words relative to the entry's word.
+
+The compiled form follows engine/frontend/lexicon/lexicon_layout.txt.
 """
 
 import re
-import struct
 
+from layout_description import Layout
 from tag_names import TAG_NUMBER
 
-LIMIT_POS, LIMIT_WORDS, LIMIT_LENGTH, LIMIT_ATTRIBUTE = 0, 1, 2, 3
-WILDCARD = 0x2A
-MAX_PATTERN_CHARS = 24
+_LAYOUT = Layout.load("engine/frontend/lexicon/lexicon_layout.txt")
+_TYPES = _LAYOUT.group("polyphone.limit.")
+LIMIT_POS = _TYPES["part_of_speech"]
+LIMIT_WORDS = _TYPES["words"]
+LIMIT_LENGTH = _TYPES["character_number"]
+LIMIT_ATTRIBUTE = _TYPES["character_attribute"]
+WILDCARD = _LAYOUT.value("polyphone.wildcard")
+MAX_PATTERN_CHARS = _LAYOUT.value("polyphone.max_pattern_chars")
+MAX_LIST_ITEMS = _LAYOUT.value("polyphone.max_list_items")
+MAX_RULE_BYTES = _LAYOUT.value("polyphone.max_rule_bytes")
+COUNT_NEGATED = _LAYOUT.value("polyphone.count_negated_flag")
+FEWER_THAN = _LAYOUT.value("polyphone.fewer_than_flag")
+MASK_NEGATED = _LAYOUT.value("polyphone.mask_negated_flag")
+CODE = _LAYOUT.record("lexicon.code")
+HEADER = _LAYOUT.record("polyphone.header")
+SINGLE = _LAYOUT.record("polyphone.single")
+PAIR = _LAYOUT.record("polyphone.pair")
+RULE_HEAD = _LAYOUT.record("polyphone.rule_head")
+POS_LIMIT = _LAYOUT.record("polyphone.limit_part_of_speech")
+WORDS_LIMIT = _LAYOUT.record("polyphone.limit_words")
+LENGTH_LIMIT = _LAYOUT.record("polyphone.limit_character_number")
+ATTRIBUTE_LIMIT = _LAYOUT.record("polyphone.limit_character_attribute")
 
 
 class RuleError(ValueError):
@@ -73,8 +94,8 @@ def _parse_limit(text, where):
         begin = _offset(begin, where)
         end = begin if end is None else _offset(end, where)
         values = [v.strip() for v in items.split(",") if v.strip()]
-        if not values or len(values) > 127:
-            raise RuleError("%s: a list needs 1 to 127 items" % where)
+        if not values or len(values) > MAX_LIST_ITEMS:
+            raise RuleError("%s: a list needs 1 to %d items" % (where, MAX_LIST_ITEMS))
         negated = op != "in"
         if feature == "pos":
             for v in values:
@@ -88,15 +109,15 @@ def _parse_limit(text, where):
     m = _LEN_LIMIT.match(text)
     if m:
         n = int(m.group(3))
-        if n > 127:
-            raise RuleError("%s: length %d above 127" % (where, n))
+        if n >= FEWER_THAN:
+            raise RuleError("%s: length %d above %d" % (where, n, FEWER_THAN - 1))
         return Limit(LIMIT_LENGTH, position=_offset(m.group(1), where),
                      length=n, fewer=m.group(2) == "<")
     m = _ATTR_LIMIT.match(text)
     if m:
         mask = int(m.group(4), 0)
-        if not 0 < mask < (1 << 31):
-            raise RuleError("%s: mask must be 1..0x7fffffff" % where)
+        if not 0 < mask < MASK_NEGATED:
+            raise RuleError("%s: mask must be 1..0x%x" % (where, MASK_NEGATED - 1))
         return Limit(LIMIT_ATTRIBUTE, position=_offset(m.group(1), where),
                      char=_offset(m.group(2), where), mask=mask,
                      negated=m.group(3) == "lacks")
@@ -138,27 +159,28 @@ def parse(text, name="<rules>"):
 
 def _encode_limit(limit, char_code):
     if limit.kind == LIMIT_POS:
-        out = struct.pack("<BbbB", LIMIT_POS, limit.begin, limit.end,
-                          len(limit.tags) | (0x80 if limit.negated else 0))
-        return out + b"".join(struct.pack("<H", TAG_NUMBER[t]) for t in limit.tags)
+        out = POS_LIMIT.pack(LIMIT_POS, limit.begin, limit.end,
+                             len(limit.tags) | (COUNT_NEGATED if limit.negated else 0))
+        return out + b"".join(CODE.pack(TAG_NUMBER[t]) for t in limit.tags)
     if limit.kind == LIMIT_WORDS:
         data = b""
         for p in limit.patterns:
             codes = [char_code(ch) for ch in p]
-            data += struct.pack("<H", len(codes)) + b"".join(struct.pack("<H", c) for c in codes)
-        return struct.pack("<BbbBH", LIMIT_WORDS, limit.begin, limit.end,
-                           len(limit.patterns) | (0x80 if limit.negated else 0), len(data)) + data
+            data += CODE.pack(len(codes)) + b"".join(CODE.pack(c) for c in codes)
+        return WORDS_LIMIT.pack(LIMIT_WORDS, limit.begin, limit.end,
+                                len(limit.patterns) | (COUNT_NEGATED if limit.negated else 0),
+                                len(data)) + data
     if limit.kind == LIMIT_LENGTH:
-        return struct.pack("<BbBB", LIMIT_LENGTH, limit.position,
-                           limit.length | (0x80 if limit.fewer else 0), 0)
-    return struct.pack("<BbbI", LIMIT_ATTRIBUTE, limit.position, limit.char,
-                       limit.mask | ((1 << 31) if limit.negated else 0))
+        return LENGTH_LIMIT.pack(LIMIT_LENGTH, limit.position,
+                                 limit.length | (FEWER_THAN if limit.fewer else 0), 0)
+    return ATTRIBUTE_LIMIT.pack(LIMIT_ATTRIBUTE, limit.position, limit.char,
+                                limit.mask | (MASK_NEGATED if limit.negated else 0))
 
 
 def compile_section(entries, syllables, char_code):
-    """Section payload: uint32 single count, uint32 pair count, the 8-byte
-    single entries and the 12-byte pair entries (each sorted by their
-    character codes), then the rules. syllables maps a numbered syllable to
+    """Section payload: the header (single and pair counts), the single
+    entries and the pair entries (each sorted by their character codes),
+    then the rules. syllables maps a numbered syllable to
     its unit code (None when unknown); char_code a character to its
     internal code (None when it has none)."""
 
@@ -179,24 +201,24 @@ def compile_section(entries, syllables, char_code):
             limits = b"".join(_encode_limit(l, code_of) for l in r.limits)
             if len(r.limits) > 255:
                 raise RuleError("line %d: too many limits" % r.line)
-            head = b"".join(struct.pack("<H", c) for c in codes)
-            size = len(head) + 2 + len(limits)
-            if size > 255:
-                raise RuleError("line %d: rule takes %d bytes, at most 255" % (r.line, size))
-            rules += head + struct.pack("<BB", size, len(r.limits)) + limits
+            head = b"".join(CODE.pack(c) for c in codes)
+            size = len(head) + RULE_HEAD.size + len(limits)
+            if size > MAX_RULE_BYTES:
+                raise RuleError("line %d: rule takes %d bytes, at most %d" % (r.line, size, MAX_RULE_BYTES))
+            rules += head + RULE_HEAD.pack(size, len(r.limits)) + limits
         compiled.append((chars, len(e.rules), rules))
 
     singles = sorted((c for c in compiled if len(c[0]) == 1), key=lambda c: c[0])
     pairs = sorted((c for c in compiled if len(c[0]) == 2), key=lambda c: c[0])
-    offset = 8 + 8 * len(singles) + 12 * len(pairs)
-    table = struct.pack("<II", len(singles), len(pairs))
+    offset = HEADER.size + SINGLE.size * len(singles) + PAIR.size * len(pairs)
+    table = HEADER.pack(len(singles), len(pairs))
     body = b""
     for chars, count, rules in singles + pairs:
         if count > 0xFFFF:
             raise RuleError("too many rules for one entry")
         if len(chars) == 1:
-            table += struct.pack("<HHI", chars[0], count, offset + len(body))
+            table += SINGLE.pack(chars[0], count, offset + len(body))
         else:
-            table += struct.pack("<HHHHI", chars[0], chars[1], count, 0, offset + len(body))
+            table += PAIR.pack(chars[0], chars[1], count, 0, offset + len(body))
         body += rules
     return table + body

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "backend/acoustic/voice_model_layout.h"
+#include "core/library_format.h"
 
 namespace kvo {
 namespace modelwriter {
@@ -236,25 +237,25 @@ void WriteUnitTable(const std::vector<std::vector<PhoneContext>>& units, std::ve
 std::vector<uint8_t> WriteLibrary(const LibraryHeader& header, const std::vector<std::vector<uint8_t>>& sections,
                                   const VoiceModelDescription& model, uint32_t* modelPayloadPosition,
                                   std::string* error) {
-  std::vector<uint8_t> file(64, 0);
-  const char magic[] = "eToskv6.0";
-  std::memcpy(file.data(), magic, sizeof(magic));
+  namespace lf = kvo_library;
+  std::vector<uint8_t> file(lf::kHeaderBytes, 0);
+  std::memcpy(file.data(), lf::kMagic, lf::kMagicBytes);
   Bytes out(&file);
-  out.PutI32(20, header.sampleRate);
-  file[29] = header.twoWindows;
-  file[31] = header.voiceKind;
+  out.PutI32(lf::kSampleRateOffset, header.sampleRate);
+  file[lf::kWindowsOffset] = header.twoWindows;
+  file[lf::kVoiceKindOffset] = header.voiceKind;
   for (const auto& payload : sections) {
     size_t at = file.size();
     out.I32(static_cast<int64_t>(at));
-    out.I32(static_cast<int64_t>(payload.size() + 8));
+    out.I32(static_cast<int64_t>(payload.size() + lf::kSectionHeaderBytes));
     file.insert(file.end(), payload.begin(), payload.end());
   }
   size_t at = file.size();
-  uint32_t payloadPosition = static_cast<uint32_t>(at + 8);
+  uint32_t payloadPosition = static_cast<uint32_t>(at + lf::kSectionHeaderBytes);
   std::vector<uint8_t> payload = WriteVoiceModel(model, payloadPosition, error);
   if (payload.empty()) return {};
   out.I32(static_cast<int64_t>(at));
-  out.I32(static_cast<int64_t>(payload.size() + 8));
+  out.I32(static_cast<int64_t>(payload.size() + lf::kSectionHeaderBytes));
   file.insert(file.end(), payload.begin(), payload.end());
   if (modelPayloadPosition != nullptr) *modelPayloadPosition = payloadPosition;
   return file;

@@ -9,11 +9,13 @@
 #include <string>
 #include <vector>
 
+#include "backend/acoustic/voice_model_layout.h"
+
 namespace kvo {
 namespace modelwriter {
 
-constexpr int kStates = 5;
-constexpr int kStreams = 7;
+constexpr int kStates = backend::model_layout::kStateCount;
+constexpr int kStreams = backend::model_layout::kStreamCount;
 
 struct Question {
   int test = 3;             // 0 member of values, 1 <=, 2 >=, 3 ==

@@ -10,6 +10,8 @@
 
 #include "core/section_reader.h"
 
+// The numbers of the lexicon layout are those of lexicon_layout.txt, which
+// the builder reads (a test compares them).
 constexpr uint32_t kLexiconIndexEntries = 6768;
 constexpr uint32_t kLexiconIndexBytes = kLexiconIndexEntries * 4;
 constexpr int kLexiconMaxWordLength = 16;

@@ -2,9 +2,9 @@
 
 namespace {
 
-constexpr uint32_t kHeaderBytes = 8;
-constexpr uint32_t kSingleBytes = 8;
-constexpr uint32_t kPairBytes = 12;
+constexpr uint32_t kHeaderBytes = kPolyphoneHeaderBytes;
+constexpr uint32_t kSingleBytes = kPolyphoneSingleBytes;
+constexpr uint32_t kPairBytes = kPolyphonePairBytes;
 
 }  // namespace
 

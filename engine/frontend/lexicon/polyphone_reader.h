@@ -18,6 +18,12 @@ enum PolyphoneLimitType : uint8_t {
     kPolyphoneLimitCharacterAttribute = 3,
 };
 
+// Fixed parts of the payload: the two counts, a single entry, a pair entry.
+// The numbers are those of lexicon_layout.txt (a test compares them).
+constexpr uint32_t kPolyphoneHeaderBytes = 8;
+constexpr uint32_t kPolyphoneSingleBytes = 8;
+constexpr uint32_t kPolyphonePairBytes = 12;
+
 constexpr int kPolyphoneMaxTags = 127;
 constexpr int kPolyphoneMaxPatternChars = 24;
 constexpr uint16_t kPolyphoneWildcard = 0x2A;   // '*'

@@ -13,6 +13,8 @@
 
 namespace kvo::frontend {
 
+// The numbers of the payload and the features are those of
+// boundary_layout.txt, which the builder reads (tests compare them).
 constexpr uint32_t kBoundaryWordKeyBytes = 4;
 constexpr uint32_t kBoundaryEntryBytes = 8;
 // Lexical features carry the word index in one byte; 255 marks "no

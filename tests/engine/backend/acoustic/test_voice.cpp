@@ -8,6 +8,7 @@
 #include "backend/labels/context_label.h"
 #include "backend/labels/phone_list.h"
 #include "backend/acoustic/voice_model.h"
+#include "core/library_format.h"
 
 namespace kvo {
 namespace testvoice {
@@ -178,7 +179,7 @@ Voice::Voice(int windows, int sampleRate, Tweak tweak) {
   const Section& model = chain[18];
   EXPECT_EQ(model.position, modelPosition);
   backend::ModelSource source = backend::MakeMemorySource(model.data, model.size, model.position);
-  const int modelWindows = file[29] != 0 ? 2 : 3;
+  const int modelWindows = file[kvo_library::kWindowsOffset] != 0 ? 2 : 3;
   EXPECT_EQ(backend::LoadVoiceModel(source, modelWindows, order, arena, &chinese), backend::AcousticStatus::kOk);
   EXPECT_EQ(backend::LoadVoiceModel(source, modelWindows, order, arena, &english), backend::AcousticStatus::kOk);
   voice.symbols = &symbols;

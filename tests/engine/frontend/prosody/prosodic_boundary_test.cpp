@@ -16,6 +16,7 @@
 #include <tuple>
 #include <vector>
 
+#include "layout_description.h"
 #include "test_batch.h"
 
 namespace {
@@ -390,6 +391,118 @@ TEST(BoundaryModel, EngineAgreesWithTheBuilder) {
     ++sentences;
   }
   EXPECT_GT(sentences, 10);
+}
+
+// The constants against boundary_layout.txt, the description the builder
+// writes the models from. The numbers private to the extractor (feature
+// numbers, quote and building words) are held by BoundaryCases below.
+TEST(BoundaryLayout, ConstantsMatchTheDescription) {
+  const layout_test::LayoutDescription layout("engine/frontend/prosody/boundary_layout.txt");
+  EXPECT_EQ(layout.RecordBytes("boundary.count"), 4u);
+  EXPECT_EQ(layout.RecordBytes("boundary.word_key"), kBoundaryWordKeyBytes);
+  EXPECT_EQ(layout.RecordBytes("boundary.entry"), kBoundaryEntryBytes);
+  EXPECT_EQ(layout.Value("boundary.max_word_keys"), kBoundaryMaxWordKeys);
+  EXPECT_EQ(layout.Value("boundary.plain_sub_value"), kBoundaryPlainSubValue);
+  EXPECT_EQ(layout.Value("boundary.pos_none"), kBoundaryPosNone);
+  EXPECT_EQ(layout.Value("boundary.pos_absent"), kBoundaryPosAbsent);
+  EXPECT_EQ(layout.Value("boundary.max_words"), kMaxWordsPerSentence);
+  EXPECT_EQ(layout.Value("boundary.max_word_chars"), kMaxWordChars);
+  EXPECT_EQ(layout.Value("boundary.max_features"), kMaxBoundaryFeatures);
+  EXPECT_EQ(layout.Value("boundary.starts_prosodic_word"), kStartsProsodicWord);
+  EXPECT_EQ(layout.Value("boundary.starts_phrase"), kStartsPhrase);
+}
+
+// tests/engine/frontend/prosody/boundary_cases.txt: word lists with the
+// features and decisions that this extractor and the builder's must give
+// (the builder's side: tests/tools/boundaries/boundary_features_test.py).
+std::string FeatureText(const std::set<Key>& keys) {
+  std::string out;
+  for (const auto& [f, v, s] : keys)
+    out += (out.empty() ? "" : " ") + std::to_string(f) + "." + std::to_string(v) + "." +
+           std::to_string(s);
+  return out;
+}
+
+Key ParseKey(const std::string& text) {
+  int f = 0, v = 0, s = 0;
+  if (std::sscanf(text.c_str(), "%d.%d.%d", &f, &v, &s) != 3) ADD_FAILURE() << "bad key " << text;
+  return {f, v, s};
+}
+
+WordList CaseWords(std::istringstream& tokens) {
+  WordList list{};
+  for (std::string tok; tokens >> tok && list.count < kMaxWordsPerSentence;) {
+    const size_t a = tok.find('/', 1), b = tok.find('/', a + 1);
+    std::string text = tok.substr(0, a);
+    if (text == "\\r") text = "\r";
+    if (text == "\\n") text = "\n";
+    WordRecord& w = list.words[list.count++];
+    for (uint16_t c : sandhi_test::InternalCodes(text))
+      if (w.length < kMaxWordChars) w.chars[w.length++] = c;
+    w.pos = int16_t(std::stoi(tok.substr(a + 1, b == std::string::npos ? b : b - a - 1)));
+    w.word_class = int16_t(b == std::string::npos ? 3 : std::stoi(tok.substr(b + 1)));
+  }
+  return list;
+}
+
+TEST(BoundaryCases, EngineGivesTheSharedTablesFeaturesAndFlags) {
+  std::ifstream in(std::string(KVO_TEST_SOURCE_DIR) +
+                   "/tests/engine/frontend/prosody/boundary_cases.txt");
+  ASSERT_TRUE(in);
+  ModelFile word_model, phrase_model;
+  WordList words{};
+  int checked = 0, lineno = 0;
+  for (std::string line; std::getline(in, line);) {
+    ++lineno;
+    std::istringstream tokens(line.substr(0, line.find('#')));
+    std::string kind;
+    if (!(tokens >> kind)) continue;
+    if (kind == "model") {
+      word_model = ModelFile{};
+      for (std::string w; tokens >> w;) word_model.words.push_back(w);
+      phrase_model = word_model;
+    } else if (kind == "weights") {
+      std::string which;
+      tokens >> which;
+      ModelFile& m = which == "phrase" ? phrase_model : word_model;
+      for (std::string item; tokens >> item;) {
+        const auto [f, v, s] = ParseKey(item.substr(0, item.find('=')));
+        int against = 0, for_boundary = 0;
+        std::sscanf(item.c_str() + item.find('=') + 1, "%d,%d", &against, &for_boundary);
+        m.entries.push_back({f, v, s, against, for_boundary});
+      }
+    } else if (kind == "sentence") {
+      words = CaseWords(tokens);
+    } else if (kind == "word" || kind == "phrase") {
+      const bool phrase = kind == "phrase";
+      int index = 0, start = 0;
+      tokens >> index;
+      if (phrase) tokens >> start;
+      std::string equals;
+      tokens >> equals;
+      std::set<Key> expected;
+      for (std::string k; tokens >> k;) expected.insert(ParseKey(k));
+      const LoadedModel m(phrase ? phrase_model : word_model);
+      EXPECT_EQ(FeatureText(Features(words, index, m.model,
+                                     phrase ? BoundaryModelKind::kPhrase
+                                            : BoundaryModelKind::kProsodicWord,
+                                     start)),
+                FeatureText(expected))
+          << "boundary_cases.txt:" << lineno;
+      ++checked;
+    } else if (kind == "flags") {
+      std::vector<int> expected;
+      for (std::string f; tokens >> f;) expected.push_back(int(std::stoul(f, nullptr, 16)));
+      const LoadedModel pw(word_model), ph(phrase_model);
+      WordList decided = words;
+      PredictBoundaries(decided, pw.model, ph.model);
+      EXPECT_EQ(Flags(decided), expected) << "boundary_cases.txt:" << lineno;
+      ++checked;
+    } else {
+      ADD_FAILURE() << "boundary_cases.txt:" << lineno << ": unknown line " << kind;
+    }
+  }
+  EXPECT_GT(checked, 10);
 }
 
 }  // namespace
