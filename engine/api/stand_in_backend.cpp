@@ -105,6 +105,10 @@ void qvBackEnd_FrameDelivered(qvInstance* instance, void*) {
 
 void qvBackEnd_EndWaveform(qvInstance*, void*) {}
 
+// The stand-in has no sound effects, so nothing rings out.
+void qvBackEnd_BeginEffectTail(qvInstance*, void*) {}
+bool qvBackEnd_NextEffectTailFrame(qvInstance*, void*, const uint8_t**, int32_t*) { return false; }
+
 bool qvBackEnd_Advance(qvInstance* instance) {
     qvBackEndState* state = &instance->back_end;
     return state->next_item >= state->item_count;
