@@ -13,6 +13,7 @@
 #include "core/library_format.h"
 #include "backend/acoustic/param_generator.h"
 #include "core/resource_library.h"
+#include "core/saturate.h"
 #include "backend/audio/sound_effect.h"
 #include "backend/waveform/syllable_report.h"
 #include "backend/vocoder/vocoder.h"
@@ -48,6 +49,7 @@ struct BackEndStage {
   int32_t workBytes;  // size of the label area the loop takes for a batch
   VocoderTail* tail;
   SoundEffectState effect;
+  int32_t effectTailSamples;  // still to ring out after the end of the text
 };
 
 BackEndStage* Stage(const qvInstance* instance) { return static_cast<BackEndStage*>(instance->back_end.stage); }
@@ -123,17 +125,27 @@ int32_t BackgroundRead(void* user, int32_t offset, uint8_t* dst, int32_t n) {
   return qvLibrary_Read(&view, 1, offset, dst, n) ? n : 0;
 }
 
-// Effects and background treat the block as 16-bit samples at the voice
-// rate, so they only apply to output in exactly that format.
-bool BlockIsVoicePcm(const WaveformState* w) {
-  const int32_t code = w->setup.formatCode;
-  return w->outWidth == 16 && w->outRate == w->setup.libraryRate && code <= kAudioFormatPcm44k16bit;
+// Gain factor of the n6 engine in halves: 2 (and an unset 0) leave the
+// level alone, 8 makes it four times as loud.
+constexpr int32_t kUnityGainFactor = 2;
+
+bool GainFactorActive(const qvInstance* in) { return in->params.gain_factor > kUnityGainFactor; }
+
+bool EffectActive(const qvInstance* in) { return in->effect.kind != kEffectNone; }
+
+void ApplyGainFactor(int16_t* samples, int32_t count, int32_t factor) {
+  for (int32_t i = 0; i < count; ++i)
+    samples[i] = SaturateToInt16(static_cast<int32_t>(samples[i]) * factor / kUnityGainFactor);
 }
 
-void FinishBlock(qvInstance* in, BackEndStage* st, WaveformState* w) {
-  if (!BlockIsVoicePcm(w) || w->blockBytes < 2) return;
-  int16_t* samples = reinterpret_cast<int16_t*>(w->block);
-  const int32_t count = w->blockBytes / 2;
+// Every rendered piece of 16-bit samples at the voice rate, before the
+// format conversion, so that gain, effect and background sound the same
+// in every output format.
+void FinishPiece(void* user, int16_t* samples, int32_t count) {
+  qvInstance* in = static_cast<qvInstance*>(user);
+  BackEndStage* st = Stage(in);
+  if (count <= 0 || st == nullptr) return;
+  if (GainFactorActive(in)) ApplyGainFactor(samples, count, in->params.gain_factor);
   // The parameters clear the engine's effect record (history position 0);
   // the history itself is kept here, where it has room for long echoes.
   if (in->effect.history_position == 0) {
@@ -142,7 +154,7 @@ void FinishBlock(qvInstance* in, BackEndStage* st, WaveformState* w) {
   }
   st->effect.kind = static_cast<int16_t>(in->effect.kind);
   st->effect.level = static_cast<int16_t>(in->effect.level);
-  ApplyEffect(&st->effect, samples, count, w->setup.libraryRate);
+  ApplyEffect(&st->effect, samples, count, in->params.sample_rate);
 
   qvBackgroundSound& bg = in->background;
   if (bg.file != nullptr) {
@@ -153,9 +165,28 @@ void FinishBlock(qvInstance* in, BackEndStage* st, WaveformState* w) {
     mix.level = bg.volume;
     mix.endPosition = bg.length;
     mix.readPosition = bg.position;
-    MixBackground(&mix, samples, w->blockBytes);
+    MixBackground(&mix, samples, count * 2);
     bg.position = mix.readPosition;
   }
+}
+
+WaveformSetup SetupFor(const qvInstance* in, const BackEndStage* st) {
+  WaveformSetup setup;
+  setup.libraryRate = in->params.sample_rate;
+  setup.libraryWidth = st->libraryWidth;
+  setup.formatCode = in->params.audio_format;
+  setup.unitBase = static_cast<uint32_t>(in->tables.unit_base);
+  setup.doubleSpeed = in->params.speed_mode == 3;
+  setup.languageLoaded = true;
+  setup.englishLoaded = qvLibrary_IsOpen(&in->english);
+  setup.speedup = in->params.speedup;
+  // Symbol filter off: pause items sound as silence after speech too.
+  setup.pauseAfterSpeech = in->params.symbol_filter == 1;
+  if (GainFactorActive(in) || EffectActive(in) || in->background.file != nullptr) {
+    setup.finishPiece = FinishPiece;
+    setup.finishUser = const_cast<qvInstance*>(in);
+  }
+  return setup;
 }
 
 void ReportItem(void* user, const SpeechItem& item) {
@@ -274,23 +305,15 @@ int qvBackEnd_PlanBatch(qvInstance* in, const qvAnalysisItem* items, int32_t ite
 void qvBackEnd_BeginWaveform(qvInstance* in, void* waveform_state) {
   BackEndStage* st = Stage(in);
   WaveformState* w = static_cast<WaveformState*>(waveform_state);
-  WaveformSetup setup;
-  setup.libraryRate = in->params.sample_rate;
-  setup.libraryWidth = st->libraryWidth;
-  setup.formatCode = in->params.audio_format;
-  setup.unitBase = static_cast<uint32_t>(in->tables.unit_base);
-  setup.doubleSpeed = in->params.speed_mode == 3;
-  setup.languageLoaded = true;
-  setup.englishLoaded = qvLibrary_IsOpen(&in->english);
   const int32_t size = st->batchDone ? 0 : st->group.taken;
-  WaveformBegin(w, setup, st->speech + st->group.first, size, st->tail);
+  WaveformBegin(w, SetupFor(in, st), st->speech + st->group.first, size, st->tail);
   st->reported = -1;
 }
 
 bool qvBackEnd_NextFrame(qvInstance* in, void* waveform_state, const uint8_t** data, int32_t* bytes) {
   WaveformState* w = static_cast<WaveformState*>(waveform_state);
+  (void)in;
   if (RenderBlock(w) == 0) return false;
-  FinishBlock(in, Stage(in), w);
   *data = w->block;
   *bytes = w->blockBytes;
   return true;
@@ -318,4 +341,25 @@ bool qvBackEnd_Advance(qvInstance* in) {
     st->batchDone = true;
   }
   return st->batchDone;
+}
+
+void qvBackEnd_BeginEffectTail(qvInstance* in, void* waveform_state) {
+  BackEndStage* st = Stage(in);
+  WaveformState* w = static_cast<WaveformState*>(waveform_state);
+  WaveformBegin(w, SetupFor(in, st), nullptr, 0, st->tail);
+  st->effectTailSamples = EffectTailSamples(&st->effect, in->params.sample_rate);
+  if (!EffectActive(in) || in->effect.history_position == 0) st->effectTailSamples = 0;
+}
+
+bool qvBackEnd_NextEffectTailFrame(qvInstance* in, void* waveform_state, const uint8_t** data, int32_t* bytes) {
+  BackEndStage* st = Stage(in);
+  WaveformState* w = static_cast<WaveformState*>(waveform_state);
+  if (st->effectTailSamples <= 0 || w->setup.finishPiece == nullptr) return false;
+  // Silence through the effect: what it still holds rings out.
+  w->blockBytes = 0;
+  const bool complete = WriteSilence(w, st->effectTailSamples * (w->setup.libraryWidth / 8), -1, 0);
+  if (complete || w->blockBytes == 0) st->effectTailSamples = 0;
+  *data = w->block;
+  *bytes = w->blockBytes;
+  return w->blockBytes > 0;
 }

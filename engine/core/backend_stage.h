@@ -45,5 +45,11 @@ void qvBackEnd_FrameDelivered(qvInstance* instance, void* waveform_state);
 void qvBackEnd_EndWaveform(qvInstance* instance, void* waveform_state);
 // True once every planned unit of the batch has been rendered.
 bool qvBackEnd_Advance(qvInstance* instance);
+// At the end of a text read to its end: prepares a waveform pass that lets
+// the sound effect ring out (an echo's or reverb's tail), in the output
+// format; its frames come from qvBackEnd_NextEffectTailFrame until false.
+void qvBackEnd_BeginEffectTail(qvInstance* instance, void* waveform_state);
+bool qvBackEnd_NextEffectTailFrame(qvInstance* instance, void* waveform_state, const uint8_t** data,
+                                   int32_t* bytes);
 
 #endif

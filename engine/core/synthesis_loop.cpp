@@ -117,6 +117,23 @@ int RunChunk(qvInstance* instance, const uint8_t* chunk, int32_t chunk_length) {
     return result;
 }
 
+// After the last text: what the sound effect still holds rings out.
+void RingOutEffect(qvInstance* instance) {
+    const int32_t wave_bytes = qvBackEnd_WaveformStateBytes(instance);
+    void* wave = qvArena_TakeAligned(instance, wave_bytes);
+    if (wave == nullptr) {
+        instance->arena_exhausted = 0;
+        return;
+    }
+    qvBackEnd_BeginEffectTail(instance, wave);
+    const uint8_t* frame = nullptr;
+    int32_t frame_bytes = 0;
+    while (!qvStopRequested(instance) && qvBackEnd_NextEffectTailFrame(instance, wave, &frame, &frame_bytes)) {
+        Deliver(instance, frame, frame_bytes);
+    }
+    qvArena_GiveAligned(instance, wave, wave_bytes);
+}
+
 int RunInputLoop(qvInstance* instance) {
     while (!qvStopRequested(instance)) {
         instance->previous_chunk_length = instance->chunk_length;
@@ -178,6 +195,9 @@ extern "C" int qvTTS_SynthesizeText(qvTTS_HANDLE handle) {
         ++instance->arena_discipline_faults;
         instance->arena_free += instance->arena_used - arena_mark;
         instance->arena_used = arena_mark;
+    }
+    if (result == QVTTS_ERR_OK && !stopped && instance->front_end.end_of_input && instance->effect.kind != 0) {
+        RingOutEffect(instance);
     }
     instance->params.output_proc(instance->params.user_data, 0, nullptr, 0);
     if (instance->effect.kind != 0 && (stopped || instance->front_end.end_of_input)) {

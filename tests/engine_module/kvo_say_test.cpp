@@ -148,6 +148,8 @@ INSTANTIATE_TEST_SUITE_P(
                       FailureCase{"-c tts.local.nosuchvoice -o '%s/out.wav' 你好", "kvo_tts_session_start failed", 1},
                       FailureCase{"--config soundeffect=Echo -o '%s/out.wav' 你好", "kvo_tts_session_start failed", 1},
                       FailureCase{"--config audioformat=pcm44k -o '%s/out.wav' 你好", "unknown audioformat", 2},
+                      // The modules' audioformat rule names no VOX format.
+                      FailureCase{"--config audioformat=vox8k4bit -o '%s/out.wav' 你好", "unknown audioformat", 2},
                       FailureCase{"--codepage utf16le -o '%s/out.wav' 你好", "unknown code page", 2},
                       FailureCase{"-o '%s/out.wav' ''", "kvo_tts_synth failed", 1},
                       FailureCase{"你好", "no output", 2}));

@@ -34,11 +34,12 @@ bool FindAudioFormat(const std::string& name, int voice_rate, int voice_bits, Au
         int rate;
         Coding coding;
     };
+    // What the engine modules' audioformat rule accepts (besides "auto"):
+    // the engine's VOX codes have no name there.
     static const Entry kFormats[] = {
         {"pcm8k8bit", 8000, Coding::kPcm8},     {"pcm8k16bit", 8000, Coding::kPcm16},
         {"pcm16k8bit", 16000, Coding::kPcm8},   {"pcm16k16bit", 16000, Coding::kPcm16},
         {"pcm11k8bit", 11025, Coding::kPcm8},   {"pcm11k16bit", 11025, Coding::kPcm16},
-        {"vox6k4bit", 6000, Coding::kVox},      {"vox8k4bit", 8000, Coding::kVox},
         {"alaw8k8bit", 8000, Coding::kALaw},    {"ulaw8k8bit", 8000, Coding::kMuLaw},
     };
     out = AudioFormat();

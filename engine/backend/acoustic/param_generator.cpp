@@ -35,6 +35,9 @@ AcousticStatus Generate(const AcousticVoice& voice, const AcousticSettings& sett
   DurationSettings ds;
   ds.voiceStyle = settings.voiceStyle;
   ds.silenceMode = settings.silenceMode != 0;
+  // Silence mode shortens the voice's own pause phone, whatever its id.
+  const uint8_t pau = ds.silenceMode ? PhoneId(*voice.symbols, "pau") : kNoPhone;
+  if (pau != kNoPhone) ds.silencePhoneId = pau;
   ds.modelChanged = modelChanged;
   GroupFrames group;
   group.phones = phones;

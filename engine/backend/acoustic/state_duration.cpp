@@ -57,7 +57,7 @@ AcousticStatus ComputeStateDurations(const VoiceModel& model, const int8_t* labe
       phoneVar = static_cast<int64_t>(ReadI16(rec + 2)) * (int64_t{1} << (d - pv));
     }
     const bool edge = settings.modelChanged && (p == 0 || p == phones - 1);
-    const bool silence = settings.silenceMode && static_cast<uint8_t>(label[2]) == kSilencePhoneId;
+    const bool silence = settings.silenceMode && static_cast<uint8_t>(label[2]) == settings.silencePhoneId;
     for (int s = 0; s < ml::kStateCount; ++s) {
       if (edge || silence) m[s] /= 4;
       sumM += m[s];

@@ -12,14 +12,16 @@ namespace backend {
 // model says, so that a bad model cannot exhaust the arena.
 constexpr int kMaxStateFrames = 2000;
 
+// Phone id whose states are quartered in silence mode when the voice's
+// phone table has no "pau".
+constexpr int kSilencePhoneId = 94;
+
 struct DurationSettings {
   int voiceStyle = -1;     // -1, or 0 ... 2 to stretch towards the phone duration
   bool silenceMode = false;
   bool modelChanged = false;
+  int silencePhoneId = kSilencePhoneId;  // the voice's pause phone
 };
-
-// Phone id whose states are quartered in silence mode.
-constexpr int kSilencePhoneId = 94;
 
 // Writes 5 frame counts per phone into `stateFrames`; *totalFrames is
 // their sum. kBadModel when a tree or table read fails.

@@ -29,9 +29,10 @@ inline int32_t InputAt(const FormatConverterState* s, const int16_t* in, int64_t
   return m >= 0 ? in[m] : s->history[kAntiAliasHistory + m];
 }
 
-// Anti-aliased value at input index k (causal 41-tap FIR), or the raw input without a filter.
+// Anti-aliased value at input index k (causal 41-tap FIR), or the raw input
+// without a filter; k may be -1 (the sample before the piece).
 int32_t FilteredAt(const FormatConverterState* s, const int16_t* in, int64_t k) {
-  if (s->filter < 0) return in[k];
+  if (s->filter < 0) return InputAt(s, in, k);
   const int16_t* h = kAntiAliasFilters + s->filter * kAntiAliasTaps;
   int64_t acc = 0;
   for (int j = 0; j < kAntiAliasTaps; ++j) acc += static_cast<int64_t>(h[j]) * InputAt(s, in, k - j);
@@ -57,17 +58,26 @@ int32_t PcmWidth(const FormatConverterState* s) {
   return width;
 }
 
-// Output samples of a picking resampler: every i with floor(i*in/out) < count.
-int64_t PickedCount(int64_t count, int32_t inRate, int32_t outRate) {
-  return (count * outRate + inRate - 1) / inRate;
+// Output samples of a piece of `count` inputs: every output whose position
+// lies inside the piece. The phase carries over, so the total for a group
+// only depends on its total input.
+int64_t OutputCount(const FormatConverterState* s, int64_t count) {
+  const int64_t end = count * s->outRate;
+  if (s->nextPosition >= end) return 0;
+  return (end - s->nextPosition + s->inRate - 1) / s->inRate;
+}
+
+// Moves the phase on past a piece of `count` inputs that gave `outputs` samples.
+void AdvancePhase(FormatConverterState* s, int64_t count, int64_t outputs) {
+  s->nextPosition += outputs * s->inRate - count * s->outRate;
 }
 
 int32_t ConvertPcm(FormatConverterState* s, const int16_t* in, int32_t count, uint8_t* out) {
   const bool eightBit = PcmWidth(s) == 8;
-  const int64_t n = PickedCount(count, s->inRate, s->outRate);
+  const int64_t n = OutputCount(s, count);
   uint8_t* p = out;
   for (int64_t i = 0; i < n; ++i) {
-    int64_t k = i * s->inRate / s->outRate;
+    int64_t k = (s->nextPosition + i * s->inRate) / s->outRate;
     int32_t v = FilteredAt(s, in, k);
     if (eightBit) {
       *p++ = static_cast<uint8_t>((v >> 8) + 128);
@@ -77,27 +87,33 @@ int32_t ConvertPcm(FormatConverterState* s, const int16_t* in, int32_t count, ui
       *p++ = static_cast<uint8_t>(u >> 8);
     }
   }
+  AdvancePhase(s, count, n);
   return static_cast<int32_t>(p - out);
 }
 
+// Outputs fall on the same positions as PCM picking at 8000 Hz, so both
+// give the same sample count. From a rate that is not a multiple of 8000
+// the value is interpolated between the input at that position and the one
+// before it (a fixed delay of one input sample), which never waits for an
+// input of the next piece.
 int32_t ConvertG711(FormatConverterState* s, const int16_t* in, int32_t count, uint8_t* out) {
   const bool alaw = s->formatCode == kAudioFormatAlaw8k8bit;
-  int32_t written = 0;
-  for (int64_t i = 0;; ++i) {
-    int64_t pos = i * s->inRate;  // in 1/8000 of an input sample
-    int64_t k = pos / 8000;
-    int64_t rem = pos - k * 8000;
-    // An output exactly on an input sample needs no right neighbour.
-    if (k >= count || (rem != 0 && k + 1 >= count)) break;
+  const bool interpolate = s->inRate % 8000 != 0;
+  const int64_t n = OutputCount(s, count);
+  for (int64_t i = 0; i < n; ++i) {
+    const int64_t pos = s->nextPosition + i * s->inRate;  // in 1/8000 of an input sample
+    const int64_t k = pos / 8000;
+    const int64_t rem = pos - k * 8000;
     int32_t v = FilteredAt(s, in, k);
-    if (rem != 0) {
-      int32_t next = FilteredAt(s, in, k + 1);
-      v = static_cast<int32_t>(next + static_cast<int64_t>(v - next) * (8000 - rem) / 8000);
+    if (interpolate) {
+      const int32_t before = FilteredAt(s, in, k - 1);
+      v = static_cast<int32_t>(before + static_cast<int64_t>(v - before) * rem / 8000);
     }
-    int16_t x = SaturateToInt16(v);
-    out[written++] = alaw ? LinearToAlaw(x) : LinearToUlaw(x);
+    const int16_t x = SaturateToInt16(v);
+    out[i] = alaw ? LinearToAlaw(x) : LinearToUlaw(x);
   }
-  return written;
+  AdvancePhase(s, count, n);
+  return static_cast<int32_t>(n);
 }
 
 int32_t VoxTailBytes(const FormatConverterState* s, int32_t count) {
@@ -174,9 +190,9 @@ int32_t ConvertedBytesMax(const FormatConverterState* s, int32_t count) {
     int64_t n = static_cast<int64_t>(s->outRate) * count / s->inRate;
     bytes = (n + 1) / 2 + VoxTailBytes(s, count);
   } else if (IsG711(code)) {
-    bytes = PickedCount(count, s->inRate, 8000);
+    bytes = OutputCount(s, count);
   } else if (IsPcm(code)) {
-    bytes = PickedCount(count, s->inRate, s->outRate) * (PcmWidth(s) / 8);
+    bytes = OutputCount(s, count) * (PcmWidth(s) / 8);
   } else {
     return -1;
   }

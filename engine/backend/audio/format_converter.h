@@ -3,9 +3,11 @@
 // picking), G.711 A-law/mu-law (filter, linear interpolation to 8 kHz),
 // Dialogic VOX ADPCM and IMA ADPCM blocks.
 //
-// One state per group of speech items; the filter history and the pending
-// IMA samples carry over between pieces. No heap, no temporaries: the state
-// is embedded by the caller.
+// One state per group of speech items; the filter history, the resampling
+// phase and the pending IMA samples carry over between pieces, so the
+// output of a group does not depend on how it was cut into pieces: every
+// PCM and G.711 format of one rate gives the same number of samples. No
+// heap, no temporaries: the state is embedded by the caller.
 #pragma once
 
 #include <cstdint>
@@ -14,7 +16,10 @@
 
 namespace kvo::backend {
 
-constexpr int kAntiAliasHistory = 40;  // input samples before the piece the filter sees
+// Input samples before the piece the filter sees: 40 taps behind the
+// current sample, plus the one before the piece's first sample that the
+// interpolating G.711 converter reads.
+constexpr int kAntiAliasHistory = 41;
 
 struct FormatConverterState {
   int32_t formatCode;
@@ -23,6 +28,9 @@ struct FormatConverterState {
   int32_t outRate;
   int32_t filter;  // anti-alias filter index, -1 for none
   int16_t history[kAntiAliasHistory];  // last inputs, oldest first
+  // Position of the next output sample after the inputs seen so far, in
+  // 1/outRate of an input sample, counted from the next piece's first input.
+  int64_t nextPosition;
   int32_t imaStepIndex;
   int32_t imaPendingCount;
   int16_t imaPending[kImaBlockSamples];

@@ -133,6 +133,17 @@ void ApplyEffect(SoundEffectState* s, int16_t* samples, int32_t count, int32_t v
   }
 }
 
+int32_t EffectTailSamples(const SoundEffectState* s, int32_t voiceRate) {
+  const int32_t r = voiceRate / 1000;
+  if (!s || r <= 0) return 0;
+  switch (s->kind) {
+    case kEffectReverb: return 64 * r <= kEffectHistorySamples ? 8 * 64 * r : 0;  // 4^-8 < 2^-15
+    case kEffectEcho: return 4 * EchoDelaySamples(s->level, voiceRate);
+    case kEffectChorus: return kChorusHistorySamples;
+    default: return 0;
+  }
+}
+
 void ClearEffectHistory(SoundEffectState* s) {
   if (!s) return;
   s->position = 0;

@@ -46,6 +46,11 @@ int32_t EchoDelaySamples(int32_t level, int32_t voiceRate);
 // missing state or a voice rate below 1000 Hz. Results saturate to 16 bits.
 void ApplyEffect(SoundEffectState* state, int16_t* samples, int32_t count, int32_t voiceRate);
 
+// Samples after the last input until the effect's output has died away:
+// an echo's four taps, a reverb's decay below one step of 16 bits, the
+// chorus's longest delay; 0 for the effects without memory.
+int32_t EffectTailSamples(const SoundEffectState* state, int32_t voiceRate);
+
 // Zeroes the write position, the counters and the history.
 void ClearEffectHistory(SoundEffectState* state);
 

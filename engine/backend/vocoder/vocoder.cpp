@@ -89,6 +89,8 @@ int32_t VocoderScaledF0(int32_t f0, int32_t pitchFactor) {
   return static_cast<int32_t>(v);
 }
 
+int32_t VocoderExtraPulseReuse(int32_t speedup) { return speedup >= 2 && speedup <= 3 ? speedup - 1 : 0; }
+
 int VocoderStart(VocoderState* s, VocoderTail* tail, int32_t rate, const int16_t* frames,
                  int32_t frameBytes, int32_t speedFactor, int32_t pitchFactor) {
   int32_t order = 0, n = 0;
@@ -141,7 +143,7 @@ bool VocoderRun(VocoderState* s, int16_t* out, int32_t capacity, int32_t* comple
     }
     if (voiced) {
       if (s->countdown <= 0) {
-        s->countdown = 1;  // the pulse serves two periods
+        s->countdown = 1 + s->extraPulseReuse;  // the pulse serves two periods, or more with speed-up
         LsfToLpc(frame, s->order, s->lpc);
         s->filterVoiced = 1;
         BuildVoiced(s, gain);

@@ -47,6 +47,7 @@ struct VocoderState {
   int32_t done;
   uint32_t seed;
   int32_t countdown;       // periods left to reuse the voiced pulse
+  int32_t extraPulseReuse;  // further periods per voiced pulse (speed-up), 0 by default
   int32_t filterFrame;     // frame of the last unvoiced filter, -1 none
   int32_t filterVoiced;    // last filter computed for a voiced pulse
   int32_t lpc[kMaxLpcOrder];
@@ -70,6 +71,11 @@ int VocoderStart(VocoderState* state, VocoderTail* tail, int32_t rate, const int
 // (call again with a fresh buffer). *completed receives the finished
 // samples at the start of out; the rest of out is scratch.
 bool VocoderRun(VocoderState* state, int16_t* out, int32_t capacity, int32_t* completed);
+
+// Further periods a voiced pulse serves at a speed-up setting: 0 and 1
+// prepare the filter as usual (every second period), 2 and 3 reuse it for
+// one or two more periods. The output length does not change.
+int32_t VocoderExtraPulseReuse(int32_t speedup);
 
 // F0 after the pitch factor, rounded and limited to 85..1000 Hz.
 int32_t VocoderScaledF0(int32_t f0, int32_t pitchFactor);

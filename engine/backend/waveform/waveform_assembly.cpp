@@ -43,7 +43,8 @@ int32_t SamplesFitting(const WaveformState* s, int32_t free) {
 }
 
 // Converts samples into the block; false when the converter refused them.
-bool Append(WaveformState* s, const int16_t* samples, int32_t count) {
+bool Append(WaveformState* s, int16_t* samples, int32_t count) {
+  if (s->setup.finishPiece != nullptr) s->setup.finishPiece(s->setup.finishUser, samples, count);
   const int32_t n = ConvertSamples(&s->converter, samples, count, s->block + s->blockBytes, FreeBytes(s));
   if (n < 0) return false;
   s->blockBytes += n;
@@ -64,6 +65,7 @@ bool RenderGenerated(WaveformState* s, const SpeechItem& item) {
     if (VocoderStart(&s->vocoder, s->tail, s->setup.libraryRate, item.frames, item.frameBytes, speed, pitch) !=
         kBackendOk)
       return true;  // nothing can be rendered for it
+    s->vocoder.extraPulseReuse = VocoderExtraPulseReuse(s->setup.speedup);
     s->itemDone = item.frameBytes;
     firstPiece = true;
   }
@@ -95,6 +97,8 @@ int WaveformBegin(WaveformState* s, const WaveformSetup& setup, const SpeechItem
   s->current = 0;
   s->itemDone = 0;
   s->blockBytes = 0;
+  s->afterPhrase = false;
+  s->afterSpeech = false;
   s->tail = tail;
   if (OutputFormat(setup.libraryRate, setup.libraryWidth, setup.formatCode, &s->outRate, &s->outWidth) !=
           kBackendOk ||
@@ -106,7 +110,32 @@ int WaveformBegin(WaveformState* s, const WaveformSetup& setup, const SpeechItem
   return kBackendOk;
 }
 
+namespace {
+
+// Silence as zero library samples through the hook and the converter.
+bool WriteSilenceSamples(WaveformState* s, int32_t libraryBytes, int32_t milliseconds, int32_t speedValue) {
+  int64_t total = milliseconds >= 0 ? static_cast<int64_t>(milliseconds) * s->setup.libraryRate / 1000
+                                    : static_cast<int64_t>(libraryBytes) * 8 / s->setup.libraryWidth;
+  const int64_t b = speedValue;
+  if (b > 0) total = total * 32767 / (b + 32767);
+  else if (b < 0) total = total * ((32768 - b) * 100 / 32768) / 100;
+  const int64_t remaining = total - s->itemDone;
+  if (remaining <= 0) return true;
+  int32_t samples = static_cast<int32_t>(remaining < kWaveformScratchSamples ? remaining : kWaveformScratchSamples);
+  const int32_t fitting = SamplesFitting(s, FreeBytes(s));
+  if (samples > fitting) samples = fitting;
+  if (samples <= 0) return false;
+  std::memset(s->scratch, 0, static_cast<size_t>(samples) * sizeof(int16_t));
+  if (!Append(s, s->scratch, samples)) return true;
+  s->itemDone += samples;
+  return samples >= remaining && FreeBytes(s) > 0;
+}
+
+}  // namespace
+
 bool WriteSilence(WaveformState* s, int32_t libraryBytes, int32_t milliseconds, int32_t speedValue) {
+  if (s->silenceByte < 0 || s->setup.finishPiece != nullptr)
+    return WriteSilenceSamples(s, libraryBytes, milliseconds, speedValue);
   int64_t bytes;
   if (milliseconds >= 0) {
     bytes = static_cast<int64_t>(milliseconds) * s->outRate / 1000 * s->outWidth / 8;
@@ -120,17 +149,6 @@ bool WriteSilence(WaveformState* s, int32_t libraryBytes, int32_t milliseconds, 
   bytes -= s->itemDone;
   if (bytes <= 0) return true;
   int64_t room = FreeBytes(s);
-  if (s->silenceByte < 0) {
-    // IMA: zero samples through the encoder; the counts are input bytes.
-    int32_t samples = static_cast<int32_t>((bytes < room ? bytes : room) / 2);
-    if (samples > kWaveformScratchSamples) samples = kWaveformScratchSamples;
-    while (samples > 0 && ConvertedBytesMax(&s->converter, samples) > FreeBytes(s)) samples -= samples / 16 + 1;
-    if (samples <= 0) return false;
-    std::memset(s->scratch, 0, static_cast<size_t>(samples) * sizeof(int16_t));
-    if (!Append(s, s->scratch, samples)) return true;
-    s->itemDone += samples * 2;
-    return samples * 2 >= bytes && FreeBytes(s) > 0;
-  }
   int64_t n = bytes < room ? bytes : room;
   if (s->outWidth == 16) n &= ~static_cast<int64_t>(1);
   std::memset(s->block + s->blockBytes, s->silenceByte, static_cast<size_t>(n));
@@ -150,13 +168,16 @@ int RenderBlock(WaveformState* s) {
       case ItemClass::kSkip:
       case ItemClass::kEnglishUnit:
         s->afterPhrase = false;
+        s->afterSpeech = false;
         break;
       case ItemClass::kGenerated:
         if (item.frameBytes > 0 && item.frames != nullptr) complete = RenderGenerated(s, item);
         s->afterPhrase = false;
+        s->afterSpeech = true;
         break;
       case ItemClass::kPause:
-        if (s->afterPhrase) complete = WriteSilence(s, 0, item.pauseMs, item.speed);
+        if (s->afterPhrase || (s->setup.pauseAfterSpeech && s->afterSpeech))
+          complete = WriteSilence(s, 0, item.pauseMs, item.speed);
         break;
     }
     if (!complete) return 1;

@@ -27,8 +27,18 @@ struct WaveformSetup {
   int32_t formatCode = 0;    // audio format parameter
   uint32_t unitBase = 0;     // G: syllable codes lie below it
   bool doubleSpeed = false;  // speed mode "double": positive speeds up to 4x
+  int32_t speedup = 0;       // n6 speed-up 0..3: voiced pulses serve more periods
   bool languageLoaded = true;
   bool englishLoaded = false;
+  // Optional work on every rendered piece of 16-bit library-format samples
+  // before conversion (gain, sound effect, background sound), so that it
+  // applies whatever the output format. With it set, silences are rendered
+  // as zero samples through it too.
+  void (*finishPiece)(void* user, int16_t* samples, int32_t count) = nullptr;
+  void* finishUser = nullptr;
+  // Pause items after generated speech write their pause length as
+  // silence too (otherwise only after a recorded phrase).
+  bool pauseAfterSpeech = false;
 };
 
 struct WaveformState {
@@ -37,6 +47,7 @@ struct WaveformState {
   int32_t current;     // item being rendered
   int32_t itemDone;    // output bytes of silence written, or frameBytes once the vocoder runs
   bool afterPhrase;    // the previous item was a recorded phrase
+  bool afterSpeech;    // the previous item (pauses aside) was generated speech
   bool first;          // the item is the first of this block
   WaveformSetup setup;
   int32_t outRate;
@@ -65,6 +76,8 @@ int RenderBlock(WaveformState* state);
 // scaled by the speed value and converted to output bytes) or, when
 // `milliseconds` >= 0, that many ms at the output format, less what
 // itemDone says is written already. True when the silence is complete.
+// Silence through the IMA encoder or the finishPiece hook is counted in
+// library samples (itemDone too).
 bool WriteSilence(WaveformState* state, int32_t libraryBytes, int32_t milliseconds, int32_t speedValue);
 
 }  // namespace kvo::backend

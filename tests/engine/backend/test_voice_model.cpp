@@ -108,9 +108,15 @@ mw::VoiceModelDescription VowelVoiceModel(int order, int rate) {
     }
     m.durations.push_back(leaf);
   }
+  // Voice styles, as the trained voice has them: normal keeps the model's
+  // timing (the largest variance), plain pulls hard towards a quarter
+  // slower, vivid towards half the length.
+  const int styleQuarters[3] = {4, 5, 2};
+  const int16_t styleVariance[3] = {32767, 4, 4};
   for (int k = 0; k < 3; ++k) {
     m.phoneDuration[k].nodes = {{0, mw::Child::Leaf(1), mw::Child::Leaf(2)}};
-    m.phoneDurations[k] = {{static_cast<int16_t>(20 * 512), 4}, {static_cast<int16_t>(28 * 512), 4}};
+    m.phoneDurations[k] = {{static_cast<int16_t>(20 * 512 * styleQuarters[k] / 4), styleVariance[k]},
+                           {static_cast<int16_t>(28 * 512 * styleQuarters[k] / 4), styleVariance[k]}};
   }
 
   const std::vector<uint16_t> vowel = VowelLsf(order, rate);

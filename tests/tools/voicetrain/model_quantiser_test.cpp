@@ -33,10 +33,18 @@ TEST(VoicetrainQuantiser, DurationsInFramesTimes512) {
     EXPECT_EQ(model.durations[0][2], 5120);
     EXPECT_EQ(model.durations[0][4], 512);  // at least one frame
     for (int s = 0; s < 5; ++s) EXPECT_GE(model.durations[0][5 + s], 1);
-    for (int style = 0; style < 3; ++style) {
-        ASSERT_EQ(model.phoneDurations[style].size(), 1u);
-        EXPECT_NEAR(model.phoneDurations[style][0][0] / 64.0, 19.7, 0.1);  // the phone's frames
-    }
+    for (int style = 0; style < 3; ++style) ASSERT_EQ(model.phoneDurations[style].size(), 1u);
+    // Normal keeps the model's timing (the weakest pull); plain is longer
+    // and pulled hardest, vivid shorter and pulled in between.
+    const auto& normal = model.phoneDurations[0][0];
+    const auto& plain = model.phoneDurations[1][0];
+    const auto& vivid = model.phoneDurations[2][0];
+    EXPECT_NEAR(normal[0] / 64.0, 19.7, 0.1);  // the phone's frames
+    EXPECT_EQ(normal[1], 32767);
+    EXPECT_EQ(plain[0], normal[0] * 11 / 10);
+    EXPECT_EQ(vivid[0], normal[0] * 9 / 10);
+    EXPECT_LT(plain[1], vivid[1]);
+    EXPECT_LT(vivid[1], normal[1]);
 }
 
 TEST(VoicetrainQuantiser, SpectrumMeansDeltasAndPrecisions) {

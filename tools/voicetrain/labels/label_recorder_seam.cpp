@@ -133,3 +133,6 @@ bool qvBackEnd_NextFrame(qvInstance*, void*, const uint8_t**, int32_t*) { return
 void qvBackEnd_FrameDelivered(qvInstance*, void*) {}
 void qvBackEnd_EndWaveform(qvInstance*, void*) {}
 bool qvBackEnd_Advance(qvInstance*) { return true; }
+// Labels only: no sound, so no effect to ring out.
+void qvBackEnd_BeginEffectTail(qvInstance*, void*) {}
+bool qvBackEnd_NextEffectTailFrame(qvInstance*, void*, const uint8_t**, int32_t*) { return false; }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "backend/acoustic/level_tables.h"
+#include "backend/labels/phone_list.h"
 #include "test_voice.h"
 #include "core/unit_code.h"
 
@@ -268,22 +269,39 @@ TEST_F(AcousticGenerator, ModelChangeQuartersEdgePhones) {
   EXPECT_EQ(PhoneFrames(1), 13);
 }
 
-TEST_F(AcousticGenerator, SilenceModeQuartersPhone94) {
-  // Phone 94 does not exist in the small voice; an English label can name it.
-  items = {English(testvoice::kEnAa), English(94), English(testvoice::kEnAa), English(testvoice::kEnAa)};
-  StartChunk();
-  history.previous = &voice.english;
-  history.any = true;
-  GroupResult r;
-  ASSERT_EQ(Next(&r), AcousticStatus::kOk);
-  EXPECT_EQ(PhoneFrames(1), 13);
-  EXPECT_EQ(r.frames, 4 * 13);
-  StartChunk();
-  settings.silenceMode = 1;
-  ASSERT_EQ(Next(&r), AcousticStatus::kOk);
-  EXPECT_EQ(PhoneFrames(0), 13);
-  EXPECT_EQ(PhoneFrames(1), 5);
-  EXPECT_LE(r.frames, 4 * 13 - 8);
+// Silence mode quarters the states of the voice's own pause phone ("pau",
+// whatever its id), and no other phone.
+TEST_F(AcousticGenerator, SilenceModeQuartersThePausePhone) {
+  const int pau = PhoneId(voice.symbols, "pau");
+  ASSERT_NE(pau, kNoPhone);
+  struct Case {
+    int phone;
+    bool shortened;
+  } cases[] = {{pau, true}, {testvoice::kEnAa, false}, {94, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.phone);
+    items = {English(testvoice::kEnAa), English(c.phone), English(testvoice::kEnAa), English(testvoice::kEnAa)};
+    StartChunk();
+    history.previous = &voice.english;
+    history.any = true;
+    settings.silenceMode = 0;
+    GroupResult r;
+    ASSERT_EQ(Next(&r), AcousticStatus::kOk);
+    const int normal = PhoneFrames(1);
+    const int32_t normalTotal = r.frames;
+    StartChunk();
+    settings.silenceMode = 1;
+    ASSERT_EQ(Next(&r), AcousticStatus::kOk);
+    EXPECT_EQ(PhoneFrames(0), 13);
+    if (c.shortened) {
+      EXPECT_LT(PhoneFrames(1), normal);
+      EXPECT_LT(r.frames, normalTotal);
+    } else {
+      EXPECT_EQ(PhoneFrames(1), normal);
+      EXPECT_EQ(r.frames, normalTotal);
+    }
+    for (int s = 0; s < 5; ++s) EXPECT_GE(StateFrames(1, s), 1);
+  }
 }
 
 struct PauseCase {

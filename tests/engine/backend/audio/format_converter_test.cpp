@@ -125,23 +125,61 @@ TEST(BackendFormatConverter, AntiAliasFilterSuppressesTonesAboveTheNewNyquistRat
   }
 }
 
-TEST(BackendFormatConverter, PiecesJoinExactlyThroughTheFilterHistory) {
-  std::vector<int16_t> signal = Sine(900, 16000, 4000, 15000);
-  for (size_t i = 0; i < signal.size(); i += 37) signal[i] = static_cast<int16_t>(-signal[i]);
-  FormatConverterState whole, pieces;
-  ASSERT_EQ(FormatConverterInit(&whole, kAudioFormatPcm8k16bit, 16000, 16), kBackendOk);
-  ASSERT_EQ(FormatConverterInit(&pieces, kAudioFormatPcm8k16bit, 16000, 16), kBackendOk);
-  std::vector<uint8_t> expected = Convert(&whole, signal);
-  std::vector<uint8_t> joined;
-  const size_t sizes[] = {2, 30, 500, 8, 1000, 2460};  // even: each piece starts on an output sample
-  size_t at = 0;
-  for (size_t n : sizes) {
-    std::vector<uint8_t> part = Convert(&pieces, std::vector<int16_t>(signal.begin() + at, signal.begin() + at + n));
-    joined.insert(joined.end(), part.begin(), part.end());
-    at += n;
+// Cutting the input into pieces of any size changes nothing: the filter
+// history and the resampling phase carry over.
+TEST(BackendFormatConverter, PiecesJoinExactlyThroughTheFilterHistoryAndPhase) {
+  struct Case {
+    int32_t code;
+    int32_t libraryRate;
+  } cases[] = {{kAudioFormatPcm8k16bit, 16000},  {kAudioFormatPcm8k8bit, 16000},  {kAudioFormatPcm11k16bit, 16000},
+               {kAudioFormatAlaw8k8bit, 16000},  {kAudioFormatUlaw8k8bit, 11025}, {kAudioFormatPcm8k16bit, 11025},
+               {kAudioFormatPcm16k16bit, 11025}, {kAudioFormatAlaw8k8bit, 22050}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << "code " << c.code << " from " << c.libraryRate);
+    std::vector<int16_t> signal = Sine(900, c.libraryRate, 4001, 15000);
+    for (size_t i = 0; i < signal.size(); i += 37) signal[i] = static_cast<int16_t>(-signal[i]);
+    FormatConverterState whole, pieces;
+    ASSERT_EQ(FormatConverterInit(&whole, c.code, c.libraryRate, 16), kBackendOk);
+    ASSERT_EQ(FormatConverterInit(&pieces, c.code, c.libraryRate, 16), kBackendOk);
+    std::vector<uint8_t> expected = Convert(&whole, signal);
+    std::vector<uint8_t> joined;
+    const size_t sizes[] = {1, 2, 30, 501, 7, 999, 2461};
+    size_t at = 0;
+    for (size_t n : sizes) {
+      std::vector<uint8_t> part =
+          Convert(&pieces, std::vector<int16_t>(signal.begin() + at, signal.begin() + at + n));
+      joined.insert(joined.end(), part.begin(), part.end());
+      at += n;
+    }
+    ASSERT_EQ(at, signal.size());
+    EXPECT_EQ(joined, expected);
   }
-  ASSERT_EQ(at, signal.size());
-  EXPECT_EQ(joined, expected);
+}
+
+// Every PCM and G.711 format of one rate gives as many samples as the
+// others, however the input is cut.
+TEST(BackendFormatConverter, FormatsOfOneRateGiveTheSameSampleCount) {
+  struct Rate {
+    int32_t codes[4];
+    int count;
+  } rates[] = {{{kAudioFormatPcm8k8bit, kAudioFormatPcm8k16bit, kAudioFormatAlaw8k8bit, kAudioFormatUlaw8k8bit}, 4},
+               {{kAudioFormatPcm11k8bit, kAudioFormatPcm11k16bit}, 2}};
+  for (int32_t libraryRate : {16000, 11025, 22050}) {
+    for (const Rate& r : rates) {
+      std::vector<size_t> samples;
+      for (int k = 0; k < r.count; ++k) {
+        FormatConverterState st;
+        ASSERT_EQ(FormatConverterInit(&st, r.codes[k], libraryRate, 16), kBackendOk);
+        int32_t rate = 0, width = 0;
+        ASSERT_EQ(OutputFormat(libraryRate, 16, r.codes[k], &rate, &width), kBackendOk);
+        size_t bytes = 0;
+        for (int32_t n : {333, 1, 1024, 77, 2047}) bytes += Convert(&st, std::vector<int16_t>(n, 1000)).size();
+        samples.push_back(bytes * 8 / static_cast<size_t>(width));
+      }
+      for (size_t k = 1; k < samples.size(); ++k)
+        EXPECT_EQ(samples[k], samples[0]) << "code " << r.codes[k] << " from " << libraryRate;
+    }
+  }
 }
 
 TEST(BackendFormatConverter, FullScaleInputSaturatesInsteadOfWrapping) {

@@ -182,3 +182,30 @@ TEST_F(BackendSoundEffect, RateChangeWithAnOldPositionStaysInsideTheHistory) {
 }
 
 }  // namespace
+
+namespace {
+
+// After the tail the effect holds nothing more: zeros come out as zeros,
+// and the tail itself still carries sound for the effects with memory.
+TEST_F(BackendSoundEffect, TailCoversWhatTheEffectStillHolds) {
+  struct Case {
+    int kind;
+    int32_t rate;
+    int32_t tail;
+  } cases[] = {{kEffectReverb, 16000, 8 * 1024}, {kEffectEcho, 16000, 4 * 1920}, {kEffectEcho, 8000, 4 * 960},
+               {kEffectChorus, 16000, kChorusHistorySamples},    {kEffectNearFar, 16000, 0},
+               {kEffectRobot, 11025, 0},                          {kEffectNone, 16000, 0}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "kind " << c.kind << " rate " << c.rate);
+    Select(c.kind);
+    EXPECT_EQ(EffectTailSamples(state_.get(), c.rate), c.tail);
+    std::vector<int16_t> loud(3000);
+    for (size_t i = 0; i < loud.size(); ++i) loud[i] = static_cast<int16_t>(i % 3 == 0 ? 32767 : -32768);
+    Run(loud, c.rate, 512);
+    const std::vector<int16_t> tail = Run(std::vector<int16_t>(static_cast<size_t>(c.tail), 0), c.rate, 700);
+    EXPECT_EQ(NonZero(tail).empty(), c.tail == 0);
+    EXPECT_TRUE(NonZero(Run(std::vector<int16_t>(4000, 0), c.rate)).empty());
+  }
+}
+
+}  // namespace

@@ -10,6 +10,7 @@
 
 #include "core/analysis_item.h"
 #include "backend/audio/audio_format.h"
+#include "backend/audio/g711.h"
 #include "backend/waveform/prosody_factors.h"
 #include "backend/waveform/waveform_assembly.h"
 
@@ -205,6 +206,69 @@ TEST(BackendWaveformAssembly, EmptyGroupRendersNothing) {
   EXPECT_EQ(RenderBlock(state.get()), 0);
   EXPECT_NE(WaveformBegin(state.get(), SetupFor(16), nullptr, 0, &tail), kBackendOk);
   EXPECT_EQ(RenderBlock(state.get()), 0);
+}
+
+// Renders the whole group; the output bytes.
+std::vector<uint8_t> RenderAll(const Group& g, const WaveformSetup& setup) {
+  VocoderTail tail{};
+  auto state = std::make_unique<WaveformState>();
+  std::memset(static_cast<void*>(state.get()), 0, sizeof(WaveformState));
+  EXPECT_EQ(WaveformBegin(state.get(), setup, g.items.data(), static_cast<int32_t>(g.items.size()), &tail),
+            kBackendOk);
+  std::vector<uint8_t> out;
+  for (int calls = 0; RenderBlock(state.get()) == 1 && calls < 1000; ++calls)
+    out.insert(out.end(), state->block, state->block + state->blockBytes);
+  return out;
+}
+
+// A pause item after generated speech is silent only on request (the n6
+// symbol filter off), and then lasts its pause length.
+TEST(BackendWaveformAssembly, PauseAfterSpeechSoundsOnlyWhenAsked) {
+  const Group g = MakeGroup();
+  WaveformSetup setup = SetupFor(kAudioFormatPcm16k16bit);
+  const std::vector<uint8_t> plain = RenderAll(g, setup);
+  setup.pauseAfterSpeech = true;
+  const std::vector<uint8_t> paused = RenderAll(g, setup);
+  const size_t pause = 300 * 16 * 2;
+  ASSERT_EQ(paused.size(), plain.size() + pause);
+  // The same audio with 300 ms of zeros inserted after the first item.
+  const size_t p = static_cast<size_t>(std::mismatch(plain.begin(), plain.end(), paused.begin()).first - plain.begin());
+  ASSERT_LT(p, plain.size());
+  EXPECT_TRUE(std::all_of(paused.begin() + p, paused.begin() + p + pause, [](uint8_t b) { return b == 0; }));
+  EXPECT_TRUE(std::equal(plain.begin() + p, plain.end(), paused.begin() + p + pause));
+}
+
+// The finishing hook sees every sample at the library rate before the
+// conversion, silences included, in every format.
+TEST(BackendWaveformAssembly, FinishingHookSeesLibrarySamplesInEveryFormat) {
+  const Group g = MakeGroup();
+  struct Seen {
+    int64_t samples = 0;
+  };
+  auto hook = [](void* user, int16_t* samples, int32_t count) {
+    static_cast<Seen*>(user)->samples += count;
+    for (int32_t i = 0; i < count; ++i) samples[i] = 4096;  // a level every format shows
+  };
+  for (int format : {kAudioFormatPcm16k16bit, kAudioFormatPcm8k8bit, kAudioFormatAlaw8k8bit, kAudioFormatPcm11k16bit,
+                     kAudioFormatImaAdpcm}) {
+    SCOPED_TRACE(format);
+    WaveformSetup setup = SetupFor(format);
+    setup.pauseAfterSpeech = true;
+    Seen seen;
+    setup.finishPiece = hook;
+    const size_t voiceSamples = RenderAll(g, SetupFor(kAudioFormatPcm16k16bit)).size() / 2;
+    setup.finishUser = &seen;
+    const std::vector<uint8_t> out = RenderAll(g, setup);
+    EXPECT_EQ(seen.samples, static_cast<int64_t>(voiceSamples) + 300 * 16);
+    ASSERT_FALSE(out.empty());
+    // The anti-alias filter keeps a constant level within a few per cent.
+    if (format == kAudioFormatPcm8k8bit) {
+      EXPECT_NEAR(out[out.size() / 2], (4096 >> 8) + 128, 1);
+    }
+    if (format == kAudioFormatAlaw8k8bit) {
+      EXPECT_NEAR(AlawToLinear(out[out.size() / 2]), 4096, 200);
+    }
+  }
 }
 
 }  // namespace
