@@ -7,6 +7,9 @@
 
 namespace kvo::backend {
 
+static_assert(kWaveformScratchSamples >= kVocoderMaxHop && kWaveformScratchSamples >= kVocoderMaxPulse,
+              "an empty block must take the longest pitch period");
+
 namespace {
 
 // Unit code ranges relative to G.
@@ -80,6 +83,7 @@ bool RenderGenerated(WaveformState* s, const SpeechItem& item) {
     if (VocoderStart(&s->vocoder, s->tail, s->setup.libraryRate, item.frames, item.frameBytes, speed, pitch) !=
         kBackendOk)
       return true;  // nothing can be rendered for it
+    VocoderSetLevel(&s->vocoder, kVoiceLevel);
     s->itemDone = item.frameBytes;
     firstPiece = true;
   }
