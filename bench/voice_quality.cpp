@@ -2,7 +2,7 @@
 // training targets on held-out sentences (never trained on).
 //
 //   kvo_voice_quality --library LIB --sentences HELDOUT.tsv --labels DIR --audio DIR
-//                     --train-labels DIR --train-audio DIR
+//                     --train-labels DIR --train-audio DIR [--pitch P] [--volume V]
 //
 // DIR/labels.txt and the teacher's audio come from the same pipeline as
 // training (tools/voicetrain/build_voice.sh writes them for the held-out
@@ -13,7 +13,8 @@
 //     (the synthesised F0 median-smoothed over five frames against octave
 //     errors of the estimate)
 //   - voicing error: share of aligned frames whose voicing differs
-//   - log-spectral distance (dB) between the LPC envelopes
+//   - log-spectral distance (dB) between the LPC envelopes, the synthesis
+//     taken back to the level the voice is trained at (kVoiceLevel, volume)
 //   - duration error per syllable (ms), syllable spans mapped through DTW
 //   - tone recognisability: each syllable's F0 contour classified as level,
 //     rising, low/dipping or falling (tone_classifier.h, fitted on the
@@ -21,6 +22,11 @@
 //     tones left out); the same classifier on the held-out targets is shown
 //     as the ceiling of the measure, and how often synthesis and target
 //     land in the same class.
+//   - level: peak, clipped samples (at full scale) and RMS of the speech.
+// --pitch and --volume take the API's 0 ... 9.99 values (5 is the default);
+// at another pitch the synthesis is analysed with its pitch search range
+// moved by the pitch factor and the F0 error is taken against the targets
+// moved likewise.
 #include <algorithm>
 #include <cmath>
 #include <complex>
@@ -34,7 +40,9 @@
 
 #include "align/phone_alignment.h"
 #include "features/lpc_analysis.h"
+#include "backend/waveform/prosody_factors.h"
 #include "core/qvtts.h"
+#include "backend/waveform/waveform_assembly.h"
 #include "tone_classifier.h"
 #include "teacher/wav_file.h"
 #include "train/utterance_features.h"
@@ -64,7 +72,7 @@ struct Engine {
         if (p != nullptr) e->samples.insert(e->samples.end(), p, p + bytes / 2);
         return 0;
     }
-    bool Open(const std::string& library) {
+    bool Open(const std::string& library, int pitch, int volume) {
         int32_t size = 0;
         if (qvTTS_GetExtBufSize(library.c_str(), nullptr, nullptr, &size) != QVTTS_ERR_OK) return false;
         block = std::aligned_alloc(16, (static_cast<size_t>(size) + 15) & ~size_t{15});
@@ -74,6 +82,8 @@ struct Engine {
         qvTTS_SetParam(handle, QVTTS_PARAM_INPUT_TEXT_PROC, reinterpret_cast<intptr_t>(&Feed));
         qvTTS_SetParam(handle, QVTTS_PARAM_OUTPUT_VOICE_PROC, reinterpret_cast<intptr_t>(&Collect));
         qvTTS_SetParam(handle, QVTTS_PARAM_USER_DATA, reinterpret_cast<intptr_t>(this));
+        qvTTS_SetParam(handle, QVTTS_PARAM_PITCH, pitch);
+        qvTTS_SetParam(handle, QVTTS_PARAM_VOLUME, volume);
         return true;
     }
     std::vector<int16_t> Speak(const std::string& t) {
@@ -280,6 +290,11 @@ void CorrectOctaves(std::vector<FrameAnalysis>& frames) {
         if (frames[t].voiced && frames[t].f0 > 0) frames[t].f0 = corrected[t];
 }
 
+// An API value 0 ... 9.99 as the engine module passes it on.
+int EngineValue(const std::string& apiValue) {
+    return static_cast<int>((std::atof(apiValue.c_str()) - 5.0) * 65535.0 / 10.0);
+}
+
 std::map<std::string, std::string> Options(int argc, char** argv) {
     std::map<std::string, std::string> o;
     for (int i = 1; i + 1 < argc; i += 2) o[argv[i]] = argv[i + 1];
@@ -294,7 +309,7 @@ int main(int argc, char** argv) {
         !opt.count("--train-labels") || !opt.count("--train-audio")) {
         std::fprintf(stderr,
                      "usage: %s --library LIB --sentences HELDOUT.tsv --labels DIR --audio DIR\n"
-                     "       --train-labels DIR --train-audio DIR\n",
+                     "       --train-labels DIR --train-audio DIR [--pitch P] [--volume V]\n",
                      argv[0]);
         return 2;
     }
@@ -313,13 +328,29 @@ int main(int argc, char** argv) {
     }
     int malformed = 0;
     std::vector<Utterance> utterances = ReadLabels(opt["--labels"] + "/labels.txt", &malformed);
+    const int pitch = opt.count("--pitch") ? EngineValue(opt["--pitch"]) : 0;
+    const int volume = opt.count("--volume") ? EngineValue(opt["--volume"]) : 0;
+    const int pitchFactor = kvo::backend::PitchFactor(pitch);
     Engine engine;
-    if (!engine.Open(opt["--library"])) {
+    if (!engine.Open(opt["--library"], pitch, volume)) {
         std::fprintf(stderr, "cannot open %s\n", opt["--library"].c_str());
         return 1;
     }
     AnalysisSettings analysis;
     const int order = analysis.order;
+    // The synthesis at another pitch is searched for its pitch where it is.
+    AnalysisSettings spokenAnalysis = analysis;
+    spokenAnalysis.min_f0 = analysis.min_f0 * pitchFactor / 1024;
+    spokenAnalysis.max_f0 = analysis.max_f0 * pitchFactor / 1024;
+    spokenAnalysis.pitch_span = (analysis.pitch_span * 1024 / pitchFactor + 3) / 4 * 4;
+    // The engine renders below the level the voice is trained at (and the
+    // volume scales it): the spectral distance is taken at the trained level.
+    const double volumeGain = volume >= 0 ? (volume + 32767.0) / 32767.0 : 32768.0 / (32768.0 - volume);
+    const double renderedLevel = kvo::backend::kVoiceLevel / 32768.0 * volumeGain;
+    long clipped = 0, samples = 0;
+    int peak = 0;
+    double sumSq = 0, voicedSq = 0;
+    long voicedFrames = 0;
     double f0Sq = 0, f0FineSq = 0, lsdSum = 0, durSum = 0;
     long f0Gross = 0;
     long f0N = 0, frames = 0, voicingErrors = 0, lsdN = 0, durN = 0;
@@ -339,7 +370,16 @@ int main(int argc, char** argv) {
             ++skipped;
             continue;
         }
-        std::vector<FrameAnalysis> syn = AnalyseSignal(spoken, analysis);
+        for (int16_t v : spoken) {
+            const int a = std::abs(static_cast<int>(v));
+            peak = std::max(peak, a);
+            if (a >= 32767) ++clipped;
+            sumSq += double(v) * v;
+        }
+        samples += static_cast<long>(spoken.size());
+        std::vector<FrameAnalysis> syn = AnalyseSignal(spoken, spokenAnalysis);
+        for (const FrameAnalysis& f : syn)
+            if (f.voiced) voicedSq += f.rms * f.rms, ++voicedFrames;
         SmoothF0(syn);
         CorrectOctaves(syn);
         const int n = ref.frames, m = static_cast<int>(syn.size());
@@ -370,15 +410,16 @@ int main(int argc, char** argv) {
                 ++voicingBy[cls][refVoiced ? 0 : 1];
             }
             if (refVoiced && s.voiced && s.f0 > 0) {
-                const double want = std::exp(ref.logF0[t] / 4096.0);
+                const double want = std::exp(ref.logF0[t] / 4096.0) * pitchFactor / 1024.0;
                 f0Sq += (s.f0 - want) * (s.f0 - want);
                 ++f0N;
                 if (std::fabs(s.f0 - want) > 0.2 * want) ++f0Gross;
                 else f0FineSq += (s.f0 - want) * (s.f0 - want);
             }
-            if (ref.rms[t] > 100 && s.rms > 100) {
+            const double synRms = s.rms / renderedLevel;
+            if (ref.rms[t] > 100 && synRms > 100) {
                 const auto a = Envelope(&ref.lsf[static_cast<size_t>(t) * order], order, ref.rms[t]);
-                const auto b = Envelope(s.lsf.data(), order, s.rms);
+                const auto b = Envelope(s.lsf.data(), order, synRms);
                 double d = 0;
                 for (size_t k = 0; k < a.size(); ++k) d += (a[k] - b[k]) * (a[k] - b[k]);
                 lsdSum += std::sqrt(d / double(a.size()));
@@ -417,7 +458,8 @@ int main(int argc, char** argv) {
             if (target == heard) ++agree;
         }
     }
-    std::printf("held-out sentences %d (skipped %d)\n", sentences, skipped);
+    std::printf("held-out sentences %d (skipped %d); pitch value %d (F0 x %d/1024), volume value %d\n", sentences,
+                skipped, pitch, pitchFactor, volume);
     std::printf("F0 RMSE on voiced frames: %.1f Hz (%ld frames)\n", f0N ? std::sqrt(f0Sq / f0N) : 0.0, f0N);
     std::printf("  of which %.1f%% gross errors (more than 20%% off);"
                 " RMSE of the others %.1f Hz\n",
@@ -440,5 +482,8 @@ int main(int argc, char** argv) {
                     confusion[t.first - 1][0], confusion[t.first - 1][1], confusion[t.first - 1][2],
                     confusion[t.first - 1][3]);
     std::printf("tone classifier fitted on %d syllables of training targets\n", classifier.Examples());
+    std::printf("level: peak %d, %ld clipped samples (at full scale) of %ld; RMS %.0f, on voiced frames %.0f\n", peak,
+                clipped, samples, samples ? std::sqrt(sumSq / samples) : 0.0,
+                voicedFrames ? std::sqrt(voicedSq / voicedFrames) : 0.0);
     return sentences > 0 ? 0 : 1;
 }

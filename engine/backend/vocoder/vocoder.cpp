@@ -29,7 +29,31 @@ void Synthesize(const VocoderState* s, const int32_t* x, int32_t* y, int len) {
   }
 }
 
-void BuildVoiced(VocoderState* s, int32_t gain) {
+// floor(sqrt(v)).
+uint32_t SquareRoot(uint64_t v) {
+  uint64_t r = 0;
+  for (uint64_t bit = uint64_t{1} << 62; bit != 0; bit >>= 2) {
+    if (v >= r + bit) {
+      v -= r + bit;
+      r = (r >> 1) + bit;
+    } else {
+      r >>= 1;
+    }
+  }
+  return static_cast<uint32_t>(r);
+}
+
+int32_t PeriodOf(int32_t rate, int32_t f0) { return (2 * rate + f0) / (2 * f0); }
+
+// Q15 amplitude of a pulse that repeats every `hop` samples where the frame
+// asks for every `natural`: sqrt(hop / natural) keeps the power per second.
+int32_t PeriodLevel(int32_t hop, int32_t natural) {
+  if (hop == natural || natural <= 0) return kVocoderUnityLevel;
+  return static_cast<int32_t>(SquareRoot((static_cast<uint64_t>(hop) << 30) / static_cast<uint64_t>(natural)));
+}
+
+// `level` in Q15 applies on top of the pulse's own scaling.
+void BuildVoiced(VocoderState* s, int32_t gain, int32_t level) {
   const int n = s->pulseLength;
   std::memset(s->contribution, 0, sizeof s->contribution);
   if (gain == 0) return;
@@ -38,7 +62,8 @@ void BuildVoiced(VocoderState* s, int32_t gain) {
   int32_t x[kVocoderMaxPulse] = {}, y[kVocoderMaxPulse];
   for (int i = 0; i < len; ++i) x[i] = kExcitationPulse[offset + i] * gain / 256;
   Synthesize(s, x, y, len);
-  for (int j = kWindowEdge; j <= n - 1 - kWindowEdge; ++j) s->contribution[j] = static_cast<int32_t>(int64_t{s->window[j]} * y[j] / 32);
+  for (int j = kWindowEdge; j <= n - 1 - kWindowEdge; ++j)
+    s->contribution[j] = static_cast<int32_t>(int64_t{s->window[j]} * y[j] * level / (32 * int64_t{kVocoderUnityLevel}));
 }
 
 void BuildUnvoiced(VocoderState* s, const int16_t* burst, int32_t gain) {
@@ -50,7 +75,9 @@ void BuildUnvoiced(VocoderState* s, const int16_t* burst, int32_t gain) {
   int32_t x[kVocoderMaxPulse / 2] = {}, y[kVocoderMaxPulse / 2];
   for (int i = 0; i < len; ++i) x[i] = i < kNoiseBurstLength ? burst[i] * gain / 256 : 0;
   Synthesize(s, x, y, len);
-  for (int j = 0; j < len; ++j) s->contribution[half + j] = static_cast<int32_t>(int64_t{s->window[half + j]} * y[j] / 64);
+  for (int j = 0; j < len; ++j)
+    s->contribution[half + j] =
+        static_cast<int32_t>(int64_t{s->window[half + j]} * y[j] * s->level / (64 * int64_t{kVocoderUnityLevel}));
 }
 
 int32_t NextBurst(VocoderState* s) {
@@ -84,7 +111,7 @@ bool VocoderRateConstants(int32_t rate, int32_t* order, int32_t* pulseLength) {
 
 int32_t VocoderScaledF0(int32_t f0, int32_t pitchFactor) {
   int64_t v = (static_cast<int64_t>(f0) * pitchFactor + 512) / 1024;
-  if (v < kVocoderMinF0) return kVocoderMinF0;
+  if (v < kVocoderLowestF0) return kVocoderLowestF0;
   if (v > kVocoderMaxF0) return kVocoderMaxF0;
   return static_cast<int32_t>(v);
 }
@@ -108,10 +135,15 @@ int VocoderStart(VocoderState* s, VocoderTail* tail, int32_t rate, const int16_t
   int64_t total = static_cast<int64_t>(s->frameCount) * kVocoderFramePeriodMs * rate / 1000;
   total = total * s->speedFactor / 1024;
   s->total = static_cast<int32_t>(total > kMaxTotal ? kMaxTotal : total);
+  s->level = kVocoderUnityLevel;
   s->seed = kVocoderNoiseSeed;
   s->filterFrame = -1;
   s->tail = tail;
   return kBackendOk;
+}
+
+void VocoderSetLevel(VocoderState* s, int32_t level) {
+  if (s) s->level = ClampInt32(level, 0, 2 * kVocoderUnityLevel);
 }
 
 bool VocoderRun(VocoderState* s, int16_t* out, int32_t capacity, int32_t* completed) {
@@ -133,8 +165,7 @@ bool VocoderRun(VocoderState* s, int16_t* out, int32_t capacity, int32_t* comple
     const bool voiced = f0 >= kVocoderMinF0;
     int32_t hop = kVocoderUnvoicedHop;
     if (voiced) {
-      int32_t scaled = VocoderScaledF0(f0, s->pitchFactor);
-      hop = (2 * s->rate + scaled) / (2 * scaled);
+      hop = PeriodOf(s->rate, VocoderScaledF0(f0, s->pitchFactor));
     }
     if (capacity - pos < (hop > n ? hop : n)) {
       SaveTail(s, out, capacity, pos);
@@ -146,7 +177,9 @@ bool VocoderRun(VocoderState* s, int16_t* out, int32_t capacity, int32_t* comple
         s->countdown = 1 + s->extraPulseReuse;  // the pulse serves two periods, or more with speed-up
         LsfToLpc(frame, s->order, s->lpc);
         s->filterVoiced = 1;
-        BuildVoiced(s, gain);
+        const int32_t natural = PeriodOf(s->rate, f0 < kVocoderMaxF0 ? f0 : kVocoderMaxF0);
+        const int64_t level = int64_t{PeriodLevel(hop, natural)} * s->level / kVocoderUnityLevel;
+        BuildVoiced(s, gain, static_cast<int32_t>(level));
       } else {
         --s->countdown;
       }

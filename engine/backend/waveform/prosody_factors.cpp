@@ -27,7 +27,8 @@ void ApplyVolume(int16_t* samples, int32_t count, int32_t volumeValue) {
   const int64_t v = ClampValue(volumeValue);
   if (!samples || v == 0) return;
   if (v > 0) {
-    for (int32_t i = 0; i < count; ++i) samples[i] = SaturateToInt16(samples[i] * (v + 32767) / 32767);
+    // More than fits bends softly below full scale instead of clipping.
+    for (int32_t i = 0; i < count; ++i) samples[i] = SoftSaturateToInt16(samples[i] * (v + 32767) / 32767);
   } else {
     const int64_t divisor = (32768 - v) * 32767 / 32768;
     for (int32_t i = 0; i < count; ++i) samples[i] = SaturateToInt16(samples[i] * int64_t{32767} / divisor);

@@ -7,6 +7,9 @@
 
 namespace kvo::backend {
 
+static_assert(kWaveformScratchSamples >= kVocoderMaxHop && kWaveformScratchSamples >= kVocoderMaxPulse,
+              "an empty block must take the longest pitch period");
+
 namespace {
 
 enum class ItemClass { kSkip, kGenerated, kPause, kEnglishUnit };
@@ -66,6 +69,7 @@ bool RenderGenerated(WaveformState* s, const SpeechItem& item) {
         kBackendOk)
       return true;  // nothing can be rendered for it
     s->vocoder.extraPulseReuse = VocoderExtraPulseReuse(s->setup.speedup);
+    VocoderSetLevel(&s->vocoder, kVoiceLevel);
     s->itemDone = item.frameBytes;
     firstPiece = true;
   }

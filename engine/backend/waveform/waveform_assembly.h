@@ -19,6 +19,10 @@ namespace kvo::backend {
 constexpr int32_t kWaveformBlockBytes = 4096;
 constexpr int32_t kWaveformScratchSamples = 2048;  // 4096 bytes of library samples
 constexpr int32_t kPhraseFadeSamples = 256;
+// Level (Q15) of the rendered voice against the level it was trained at.
+// Trained to a recording's loudness, a voice's loudest syllables reach full
+// scale; this leaves them headroom at the default volume.
+constexpr int32_t kVoiceLevel = 16384;
 
 // What the block renderer needs of the voice and the parameters.
 struct WaveformSetup {

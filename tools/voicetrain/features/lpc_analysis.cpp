@@ -184,18 +184,16 @@ std::vector<double> WithoutRumble(const std::vector<int16_t>& input, int rate) {
     return y;
 }
 
-// Span of the pitch search around a frame's centre: 30 ms.
-constexpr int kPitchSpan = 480;
-
-// The span low-passed and taken at a quarter of the rate into
-// d[kPitchSpan / 4]; returns the share of the span's power below 1 kHz.
-double LowBand(const std::vector<double>& samples, int centre, double* d) {
+// The span of `span` samples around `centre` low-passed and taken at a
+// quarter of the rate into d[span / 4]; returns the share of the span's
+// power below 1 kHz.
+double LowBand(const std::vector<double>& samples, int centre, int span, double* d) {
     const int n = static_cast<int>(samples.size());
-    const int from = centre - kPitchSpan / 2;
+    const int from = centre - span / 2;
     const std::vector<double>& lowPass = DecimationFilter();
     const int taps = static_cast<int>(lowPass.size()), half = taps / 2;
     double low = 0.0, all = 0.0;
-    for (int i = 0; i < kPitchSpan / 4; ++i) {
+    for (int i = 0; i < span / 4; ++i) {
         double v = 0.0;
         const int middle = from + 4 * i + 2;
         for (int k = 0; k < taps; ++k) {
@@ -205,20 +203,21 @@ double LowBand(const std::vector<double>& samples, int centre, double* d) {
         d[i] = v;
         low += v * v;
     }
-    for (int j = std::max(0, from); j < std::min(n, from + kPitchSpan); ++j) all += samples[j] * samples[j];
+    for (int j = std::max(0, from); j < std::min(n, from + span); ++j) all += samples[j] * samples[j];
     return all > 0 ? std::min(1.0, 4.0 * low / all) : 0.0;
 }
 
 // Normalised autocorrelation of the whole band within four samples of
 // `lag`: about the share of the power that repeats.
-double FullBandPeriodicity(const std::vector<double>& samples, int centre, int lag, int minLag, int maxLag) {
+double FullBandPeriodicity(const std::vector<double>& samples, int centre, int span, int lag, int minLag,
+                           int maxLag) {
     const int n = static_cast<int>(samples.size());
-    const int from = centre - kPitchSpan / 2;
+    const int from = centre - span / 2;
     auto at = [&](int j) { return (j >= 0 && j < n) ? samples[j] : 0.0; };
     double best = 0.0;
     for (int l = std::max(minLag, lag - 4); l <= std::min(maxLag, lag + 4); ++l) {
         double c = 0.0, e1 = 0.0, e2 = 0.0;
-        for (int i = 0; i + l < kPitchSpan; ++i) {
+        for (int i = 0; i + l < span; ++i) {
             const double u = at(from + i), v = at(from + i + l);
             c += u * v;
             e1 += u * u;
@@ -240,7 +239,9 @@ std::vector<FrameAnalysis> AnalyseSignal(const std::vector<int16_t>& input, cons
     for (int i = 0; i < s.window; ++i) window[i] = 0.5 - 0.5 * std::cos(2 * M_PI * (i + 0.5) / s.window);
     std::vector<double> a, lsf;
     std::vector<uint16_t> previous;
-    const int minLag = s.rate / 400, maxLag = s.rate / 70;
+    const int minLag = s.rate / s.max_f0, maxLag = s.rate / s.min_f0;
+    const int decimated = s.pitch_span / 4;
+    std::vector<double> d(static_cast<size_t>(decimated)), r(static_cast<size_t>(decimated) + 2);
     for (int t = 0; t < frames; ++t) {
         FrameAnalysis& f = out[static_cast<size_t>(t)];
         const int centre = t * s.hop + s.hop / 2;
@@ -270,22 +271,21 @@ std::vector<FrameAnalysis> AnalyseSignal(const std::vector<int16_t>& input, cons
         }
         previous = f.lsf;
 
-        // Voicing and F0: normalised autocorrelation peak within 70 ... 400 Hz
-        // over 30 ms of the unwindowed signal (two periods at 70 Hz; a
-        // longer span would smear voicing into neighbouring consonants),
-        // low-passed to 1 kHz and taken at a quarter of the rate (cheap;
-        // the fundamental lies far below the new Nyquist frequency).
+        // Voicing and F0: normalised autocorrelation peak within min_f0 ...
+        // max_f0 (70 ... 400 Hz) over pitch_span samples of the unwindowed
+        // signal (30 ms, two periods at 70 Hz; a longer span would smear
+        // voicing into neighbouring consonants), low-passed to 1 kHz and
+        // taken at a quarter of the rate (cheap; the fundamental lies far
+        // below the new Nyquist frequency).
         double best = 0.0, lowShare = 0.0;
         int bestLag = 0;
         if (f.rms >= s.silence_rms) {
-            constexpr int kDecimated = kPitchSpan / 4;
-            double d[kDecimated];
-            double r[kDecimated] = {};
-            lowShare = LowBand(samples, centre, d);
-            const int lo = minLag / 4, hi = std::min(maxLag / 4, kDecimated / 2);
+            std::fill(r.begin(), r.end(), 0.0);
+            lowShare = LowBand(samples, centre, s.pitch_span, d.data());
+            const int lo = minLag / 4, hi = std::min(maxLag / 4, decimated / 2);
             for (int lag = lo; lag <= hi + 1; ++lag) {
                 double c = 0.0, e1 = 0.0, e2 = 0.0;
-                for (int i = 0; i + lag < kDecimated; ++i) {
+                for (int i = 0; i + lag < decimated; ++i) {
                     c += d[i] * d[i + lag];
                     e1 += d[i] * d[i];
                     e2 += d[i + lag] * d[i + lag];
@@ -318,7 +318,7 @@ std::vector<FrameAnalysis> AnalyseSignal(const std::vector<int16_t>& input, cons
         // repeats (a buzz with little low band).
         f.voiced = best >= s.voicing_threshold &&
                    (lowShare >= s.voiced_low_share ||
-                    FullBandPeriodicity(samples, centre, 4 * bestLag, minLag, maxLag) >= s.periodic_share);
+                    FullBandPeriodicity(samples, centre, s.pitch_span, 4 * bestLag, minLag, maxLag) >= s.periodic_share);
     }
     // A frame far below the loudest is near silence, such as a stop's
     // closure: whatever repeats in it is not heard as a voice.

@@ -42,6 +42,10 @@ struct AnalysisSettings {
     double periodic_share = 0.5;      // unless the whole band repeats this well
     double silence_rms = 60.0;        // below: unvoiced whatever the peak
     double quiet_floor_db = 40.0;     // this far below the loudest frame: unvoiced
+    int min_f0 = 70;                  // pitch search range (Hz)
+    int max_f0 = 400;
+    int pitch_span = 480;             // samples around a frame searched for the pitch
+                                      // (two periods at min_f0; a multiple of 4)
 };
 
 // Frame t covers samples [t*hop, (t+1)*hop); its window is centred there.

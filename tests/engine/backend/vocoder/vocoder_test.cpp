@@ -98,7 +98,8 @@ TEST_F(BackendVocoder, VoicedPulsesRepeatAtThePitchPeriod) {
     int16_t f0;
     int32_t pitchFactor;
     int period;
-  } cases[] = {{16000, 200, 1024, 80},  {16000, 200, 1536, 53}, {16000, 100, 512, 188},  // floored at 85 Hz
+  } cases[] = {{16000, 200, 1024, 80},  {16000, 200, 1536, 53}, {16000, 100, 512, 320},
+               {16000, 85, 512, 372},   // the lowest pitch on the lowest F0: 43 Hz, no floor in between
                {16000, 100, 2048, 80},  {8000, 150, 1024, 53},  {11025, 120, 1024, 92},
                {22050, 120, 2048, 92},  {16000, 85, 1024, 188},
                {22050, 85, 1024, 259}};  // period longer than the pulse
@@ -110,6 +111,77 @@ TEST_F(BackendVocoder, VoicedPulsesRepeatAtThePitchPeriod) {
     double strength = 0;
     EXPECT_EQ(PeriodOf(ToDouble(out.data() + 400, out.size() - 400), &strength), c.period);
     EXPECT_GT(strength, 0.95);
+  }
+}
+
+// A falling contour (a fourth tone, 180 down to 90 Hz) keeps its shape at
+// every pitch factor the engine uses: the periods of its two ends keep
+// their ratio instead of the lower end running into a floor.
+TEST_F(BackendVocoder, PitchFactorMovesTheWholeContour) {
+  for (int32_t pitch : {512, 682, 1024, 1536, 2048}) {
+    SCOPED_TRACE(testing::Message() << "pitch " << pitch);
+    Item item(16000);
+    item.Add(60, 180, 120).Add(60, 90, 120);
+    std::vector<int16_t> out = Render(item, 4096, 1024, pitch);
+    const size_t half = out.size() / 2;
+    const double high = 16000.0 / PeriodOf(ToDouble(out.data() + 400, half - 800), nullptr);
+    const double low = 16000.0 / PeriodOf(ToDouble(out.data() + half + 400, half - 800), nullptr);
+    EXPECT_NEAR(high, 180.0 * pitch / 1024, 180.0 * pitch / 1024 * 0.02);
+    EXPECT_NEAR(low, 90.0 * pitch / 1024, 90.0 * pitch / 1024 * 0.02);
+    EXPECT_NEAR(high / low, 2.0, 0.05);
+  }
+}
+
+TEST_F(BackendVocoder, ScaledF0KeepsTheRatioDownToTheLowestPitch) {
+  struct Case {
+    int32_t f0, pitch, scaled;
+  } cases[] = {{85, 512, 43},   {100, 512, 50},  {403, 512, 202}, {85, 682, 57},   {120, 1024, 120},
+               {403, 2048, 806}, {600, 2048, 1000}, {85, 1, 40},   {85, 400, 40}};
+  for (const Case& c : cases) EXPECT_EQ(VocoderScaledF0(c.f0, c.pitch), c.scaled) << c.f0 << " x " << c.pitch;
+}
+
+// Each pulse carries the energy of the frame's own period, so the level
+// stays put when the pitch factor packs the pulses closer or spreads them.
+TEST_F(BackendVocoder, PitchFactorDoesNotChangeTheLevel) {
+  for (int16_t f0 : {int16_t{100}, int16_t{130}}) {
+    for (double formant : {700.0, 2200.0}) {
+      SCOPED_TRACE(testing::Message() << "F0 " << f0 << ", formant " << formant);
+      Item item(16000);
+      item.Add(150, f0, 100, formant);
+      auto levelAt = [&](int32_t pitch) {
+        *tail_ = VocoderTail{};
+        std::vector<int16_t> out = Render(item, 4096, 1024, pitch);
+        return Rms(ToDouble(out.data() + 800, out.size() - 1600));
+      };
+      const double reference = levelAt(1024);
+      ASSERT_GT(reference, 100);
+      for (int32_t pitch : {512, 682, 1536, 2048})
+        EXPECT_NEAR(20 * std::log10(levelAt(pitch) / reference), 0.0, 1.0) << "pitch " << pitch;
+    }
+  }
+}
+
+TEST_F(BackendVocoder, LevelScalesVoicedAndUnvoicedOutput) {
+  for (int16_t f0 : {int16_t{0}, int16_t{150}}) {
+    SCOPED_TRACE(f0);
+    Item item(16000);
+    item.Add(40, f0, 150);
+    auto render = [&](int32_t level) {
+      *tail_ = VocoderTail{};
+      EXPECT_EQ(VocoderStart(state_.get(), tail_.get(), 16000, item.frames.data(), item.Bytes(), 1024, 1024), kBackendOk);
+      EXPECT_EQ(state_->level, kVocoderUnityLevel);
+      VocoderSetLevel(state_.get(), level);
+      std::vector<int16_t> buf(4096);
+      int32_t completed = 0;
+      EXPECT_TRUE(VocoderRun(state_.get(), buf.data(), 4096, &completed));
+      buf.resize(static_cast<size_t>(completed));
+      return buf;
+    };
+    const std::vector<int16_t> full = render(kVocoderUnityLevel), half = render(kVocoderUnityLevel / 2);
+    ASSERT_EQ(full.size(), half.size());
+    ASSERT_GT(Rms(ToDouble(full.data(), full.size())), 200);
+    // Rounding of each overlapping contribution: at most a few units.
+    for (size_t i = 0; i < full.size(); ++i) ASSERT_NEAR(half[i], full[i] / 2.0, 8.0) << i;
   }
 }
 
@@ -301,7 +373,7 @@ TEST_F(BackendVocoder, GarbageFramesRenderSafelyAndDeterministically) {
       *tail_ = VocoderTail{};
       std::vector<int16_t> a = Render(item, 1000, 700, pitch);
       *tail_ = VocoderTail{};
-      std::vector<int16_t> b = Render(item, 333, 700, pitch);
+      std::vector<int16_t> b = Render(item, 613, 700, pitch);  // room for the longest period
       EXPECT_EQ(a, b);
       EXPECT_FALSE(a.empty());
     }
@@ -319,7 +391,7 @@ TEST_F(BackendVocoder, OutputMatchesTheRecordedFingerprint) {
     hash = (hash ^ static_cast<uint16_t>(v)) * 1099511628211ull;
   }
   EXPECT_EQ(out.size(), 7042u);
-  EXPECT_EQ(hash, 0xbe96f7e537845d6aull) << std::hex << hash;
+  EXPECT_EQ(hash, 0x953a98c390e36affull) << std::hex << hash;
 }
 
 }  // namespace
