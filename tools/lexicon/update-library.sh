@@ -4,7 +4,8 @@
 #   tools/lexicon/update-library.sh [--library FILE] [--lexicon DIR] [--libtool PROGRAM]
 # Defaults: data/zh_cn_mei.kvl, build/lexicon (tools/lexicon/build.sh),
 # kvo-libtool from PATH. The library is rewritten in place; the script checks
-# that only sections 1 and 7 changed and prints the new checksum.
+# that only sections 1 and 7 changed and prints the new checksum. When the
+# new payloads would move the voice model, it stops and says how to rebuild.
 set -eu
 root=$(cd "$(dirname "$0")/../.." && pwd)
 library="$root/data/zh_cn_mei.kvl"
@@ -62,5 +63,16 @@ for n in $(seq 1 19); do
 done
 cmp -s "$work/new/1.bin" "$lexicon/lexicon.bin" && cmp -s "$work/new/7.bin" "$lexicon/polyphone.bin" ||
   { echo "update-library.sh: sections 1 and 7 were not written as built" >&2; exit 1; }
+# The voice model (section 19) stores absolute file positions, so it is only
+# valid where it was written: when the new payloads move it, the model must
+# be written again for its new place (the voice build does that).
+model_at() { sed -n 's/^section 19: at \([0-9]*\) .*/\1/p' "$1"; }
+if [ "$(model_at "$work/dump.txt")" != "$(model_at "$work/dump-new.txt")" ]; then
+  cp "$work/library.kvl" "$library.sections"
+  echo "update-library.sh: the new payloads move the voice model, whose positions are absolute." >&2
+  echo "  The library with the new sections is $library.sections; write the voice for it with" >&2
+  echo "  tools/voicetrain/build_voice.sh --sections-from $library.sections" >&2
+  exit 1
+fi
 cp "$work/library.kvl" "$library"
 sha256sum "$library"
