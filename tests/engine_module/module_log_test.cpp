@@ -26,7 +26,7 @@ TEST_P(ModuleLog, HoldsTheLine) {
     const LogCase& c = GetParam();
     const int code = Start(c.session);
     if (c.synth != nullptr) {
-        ASSERT_EQ(code, 0);
+        ASSERT_EQ(code, KVO_TTS_OK);
         kvo_tts_synth(sessions_[0], "你好。", c.synth, StopAtOnce, nullptr);
     }
     const std::string log = ReadFile(scratch_ + "/kvo_tts.log");

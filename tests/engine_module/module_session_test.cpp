@@ -53,11 +53,11 @@ INSTANTIATE_TEST_SUITE_P(
 class ModuleSynthesis : public ModuleApiTest, public ::testing::WithParamInterface<const char*> {};
 
 TEST_P(ModuleSynthesis, DeliversSpansAudioAndOneLastCall) {
-    ASSERT_EQ(Start(std::string("capkey=") + GetParam()), 0);
+    ASSERT_EQ(Start(std::string("capkey=") + GetParam()), KVO_TTS_OK);
     for (const char* text : {kChineseText, "好", "Hello, 世界. 123"}) {
         CallRecorder recorder;
         recorder.text = text;
-        ASSERT_EQ(kvo_tts_synth(sessions_[0], text, nullptr, CallRecorder::Callback, &recorder), 0) << text;
+        ASSERT_EQ(kvo_tts_synth(sessions_[0], text, nullptr, CallRecorder::Callback, &recorder), KVO_TTS_OK) << text;
         recorder.ExpectContract();
         EXPECT_GE(recorder.ProgressCalls(), 1u) << text;
         EXPECT_FALSE(recorder.audio.empty()) << text;
@@ -65,31 +65,31 @@ TEST_P(ModuleSynthesis, DeliversSpansAudioAndOneLastCall) {
 }
 
 TEST_P(ModuleSynthesis, FalseFromTheFirstCallGivesOnlyTheLastCall) {
-    ASSERT_EQ(Start(std::string("capkey=") + GetParam()), 0);
+    ASSERT_EQ(Start(std::string("capkey=") + GetParam()), KVO_TTS_OK);
     CallRecorder recorder;
     recorder.text = kChineseText;
     recorder.stop_at = 0;
-    ASSERT_EQ(kvo_tts_synth(sessions_[0], kChineseText, nullptr, CallRecorder::Callback, &recorder), 0);
+    ASSERT_EQ(kvo_tts_synth(sessions_[0], kChineseText, nullptr, CallRecorder::Callback, &recorder), KVO_TTS_OK);
     ASSERT_EQ(recorder.calls.size(), 2u);
     EXPECT_TRUE(recorder.calls[0].has_more);
     recorder.ExpectContract();
     // The session stays usable.
     CallRecorder again;
     again.text = kChineseText;
-    ASSERT_EQ(kvo_tts_synth(sessions_[0], kChineseText, nullptr, CallRecorder::Callback, &again), 0);
+    ASSERT_EQ(kvo_tts_synth(sessions_[0], kChineseText, nullptr, CallRecorder::Callback, &again), KVO_TTS_OK);
     again.ExpectContract();
     EXPECT_GT(again.calls.size(), 2u);
 }
 
 TEST_P(ModuleSynthesis, StoppingAfterAudioEndsEarly) {
-    ASSERT_EQ(Start(std::string("capkey=") + GetParam()), 0);
+    ASSERT_EQ(Start(std::string("capkey=") + GetParam()), KVO_TTS_OK);
     CallRecorder full;
     full.text = kChineseText;
-    ASSERT_EQ(kvo_tts_synth(sessions_[0], kChineseText, nullptr, CallRecorder::Callback, &full), 0);
+    ASSERT_EQ(kvo_tts_synth(sessions_[0], kChineseText, nullptr, CallRecorder::Callback, &full), KVO_TTS_OK);
     CallRecorder stopped;
     stopped.text = kChineseText;
     stopped.stop_at = 3;
-    ASSERT_EQ(kvo_tts_synth(sessions_[0], kChineseText, nullptr, CallRecorder::Callback, &stopped), 0);
+    ASSERT_EQ(kvo_tts_synth(sessions_[0], kChineseText, nullptr, CallRecorder::Callback, &stopped), KVO_TTS_OK);
     stopped.ExpectContract();
     EXPECT_EQ(stopped.calls.size(), 5u);
     EXPECT_LT(stopped.audio.size(), full.audio.size());
@@ -107,12 +107,12 @@ std::ostream& operator<<(std::ostream& out, const SynthConfigCase& c) { return o
 class ModuleSynthConfig : public ModuleApiTest, public ::testing::WithParamInterface<SynthConfigCase> {};
 
 TEST_P(ModuleSynthConfig, IsCheckedBeforeAnyCallback) {
-    ASSERT_EQ(Start(std::string("capkey=") + GetParam().capkey), 0);
+    ASSERT_EQ(Start(std::string("capkey=") + GetParam().capkey), KVO_TTS_OK);
     CallRecorder recorder;
     recorder.text = kChineseText;
     EXPECT_EQ(kvo_tts_synth(sessions_[0], kChineseText, GetParam().config, CallRecorder::Callback, &recorder),
               GetParam().expected);
-    if (GetParam().expected != 0) {
+    if (GetParam().expected != KVO_TTS_OK) {
         EXPECT_TRUE(recorder.calls.empty());
     } else {
         recorder.ExpectContract();
@@ -121,25 +121,25 @@ TEST_P(ModuleSynthConfig, IsCheckedBeforeAnyCallback) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, ModuleSynthConfig,
-    ::testing::Values(SynthConfigCase{"tts.local.synth", "speedup=on", 7},
-                      SynthConfigCase{"tts.local.synth", "soundeffect=ECHO", 3},
-                      SynthConfigCase{"tts.local.synth", "soundeffect=robot,audioformat=alaw8k8bit", 0},
-                      SynthConfigCase{"tts.local.synth.n6", "speedup=3,specialtwo=liang3", 0},
-                      SynthConfigCase{"tts.local.synth.n6", "gainfactor=1", 3},
-                      SynthConfigCase{"tts.local.synth.n6", "speedmode=single", 7}));
+    ::testing::Values(SynthConfigCase{"tts.local.synth", "speedup=on", KVO_TTS_ERR_ENGINE_PARAM},
+                      SynthConfigCase{"tts.local.synth", "soundeffect=ECHO", KVO_TTS_ERR_CONFIG},
+                      SynthConfigCase{"tts.local.synth", "soundeffect=robot,audioformat=alaw8k8bit", KVO_TTS_OK},
+                      SynthConfigCase{"tts.local.synth.n6", "speedup=3,specialtwo=liang3", KVO_TTS_OK},
+                      SynthConfigCase{"tts.local.synth.n6", "gainfactor=1", KVO_TTS_ERR_CONFIG},
+                      SynthConfigCase{"tts.local.synth.n6", "speedmode=single", KVO_TTS_ERR_ENGINE_PARAM}));
 
 TEST_F(ModuleApiTest, EachSynthesisLeavesOneUsageRecord) {
-    ASSERT_EQ(Start("capkey=tts.local.synth,appkey=session-app-key"), 0);
+    ASSERT_EQ(Start("capkey=tts.local.synth,appkey=session-app-key"), KVO_TTS_OK);
     const int before = KVO_GetUsageRecordCount();
     for (int i = 0; i < 2; ++i) {
         CallRecorder recorder;
         recorder.text = kChineseText;
-        ASSERT_EQ(kvo_tts_synth(sessions_[0], kChineseText, "speed=7", CallRecorder::Callback, &recorder), 0);
+        ASSERT_EQ(kvo_tts_synth(sessions_[0], kChineseText, "speed=7", CallRecorder::Callback, &recorder), KVO_TTS_OK);
     }
     // The first record is handed over when the second synthesis begins,
     // the second when the session stops.
     EXPECT_EQ(KVO_GetUsageRecordCount(), before + 1);
-    ASSERT_EQ(kvo_tts_session_stop(sessions_[0]), 0);
+    ASSERT_EQ(kvo_tts_session_stop(sessions_[0]), KVO_TTS_OK);
     sessions_.clear();
     EXPECT_EQ(KVO_GetUsageRecordCount(), before + 2);
 
@@ -161,12 +161,12 @@ TEST_F(ModuleApiTest, EachSynthesisLeavesOneUsageRecord) {
 }
 
 TEST_F(ModuleApiTest, BothModulesServeSessionsSideBySide) {
-    ASSERT_EQ(Start("capkey=tts.local.synth"), 0);
-    ASSERT_EQ(Start("capkey=tts.local.synth.n6"), 0);
+    ASSERT_EQ(Start("capkey=tts.local.synth"), KVO_TTS_OK);
+    ASSERT_EQ(Start("capkey=tts.local.synth.n6"), KVO_TTS_OK);
     for (int id : sessions_) {
         CallRecorder recorder;
         recorder.text = kChineseText;
-        ASSERT_EQ(kvo_tts_synth(id, kChineseText, nullptr, CallRecorder::Callback, &recorder), 0);
+        ASSERT_EQ(kvo_tts_synth(id, kChineseText, nullptr, CallRecorder::Callback, &recorder), KVO_TTS_OK);
         recorder.ExpectContract();
     }
 }

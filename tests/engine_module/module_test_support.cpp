@@ -22,27 +22,27 @@ void ModuleApiTest::SetUp() {
     history_file_ = scratch_ + "/history.txt";
     const std::string sys = "appkey=secret-app-key,logLevel=5,logFilePath=" + scratch_ +
                             ",historyFile=" + history_file_ + ",dataPath=" + DataFolder();
-    ASSERT_EQ(kvo_init(sys.c_str()), 0);
-    ASSERT_EQ(kvo_tts_init(("datapath=" + DataFolder()).c_str()), 0);
+    ASSERT_EQ(kvo_init(sys.c_str()), KVO_SYS_OK);
+    ASSERT_EQ(kvo_tts_init(("datapath=" + DataFolder()).c_str()), KVO_TTS_OK);
 }
 
 void ModuleApiTest::TearDown() {
     for (int id : sessions_) kvo_tts_session_stop(id);
-    EXPECT_EQ(kvo_tts_release(), 0);
-    EXPECT_EQ(kvo_release(), 0);
+    EXPECT_EQ(kvo_tts_release(), KVO_TTS_OK);
+    EXPECT_EQ(kvo_release(), KVO_SYS_OK);
     std::system(("rm -rf '" + scratch_ + "'").c_str());
 }
 
 int ModuleApiTest::Start(const std::string& config) {
     int id = -1;
     const int code = kvo_tts_session_start(config.c_str(), &id);
-    if (code == 0) sessions_.push_back(id);
+    if (code == KVO_TTS_OK) sessions_.push_back(id);
     return code;
 }
 
 bool CallRecorder::Callback(void* user, const TtsSynthResult* result, int error_code) {
     CallRecorder& self = *static_cast<CallRecorder*>(user);
-    EXPECT_EQ(error_code, 0);
+    EXPECT_EQ(error_code, KVO_TTS_OK);
     Delivery call;
     call.has_audio = result->voice_data != nullptr;
     call.audio_bytes = result->voice_size;

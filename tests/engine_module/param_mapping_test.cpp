@@ -87,10 +87,10 @@ class ParamMapping : public ModuleApiTest, public ::testing::WithParamInterface<
 TEST_P(ParamMapping, PassesTheseNumbers) {
     const MappingCase& c = GetParam();
     g_calls.clear();
-    ASSERT_EQ(Start(c.session), 0) << c.session;
+    ASSERT_EQ(Start(c.session), KVO_TTS_OK) << c.session;
     if (c.synth != nullptr) {
         g_calls.clear();
-        ASSERT_EQ(kvo_tts_synth(sessions_[0], "你好。", c.synth, Ignore, nullptr), 0);
+        ASSERT_EQ(kvo_tts_synth(sessions_[0], "你好。", c.synth, Ignore, nullptr), KVO_TTS_OK);
     }
     const Pairs calls = FamilyCalls();
     EXPECT_TRUE(Contains(calls, c.expected_run)) << c.session << " / " << (c.synth ? c.synth : "") << ": "
@@ -98,7 +98,7 @@ TEST_P(ParamMapping, PassesTheseNumbers) {
     if (c.absent_id >= 0) {
         EXPECT_FALSE(Passes(calls, c.absent_id)) << Describe(calls);
     }
-    for (const ParamCall& call : g_calls) EXPECT_EQ(call.result, 0) << call.id << "=" << call.value;
+    for (const ParamCall& call : g_calls) EXPECT_EQ(call.result, QVTTS_ERR_OK) << call.id << "=" << call.value;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -143,10 +143,10 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(ModuleApiTest, EngineRefusalFailsTheStartWithSeven) {
     // The standard engine knows no code page 1252.
     g_calls.clear();
-    EXPECT_EQ(Start("capkey=tts.local.synth,codepage=1252"), 7);
+    EXPECT_EQ(Start("capkey=tts.local.synth,codepage=1252"), KVO_TTS_ERR_ENGINE_PARAM);
     ASSERT_FALSE(g_calls.empty());
-    EXPECT_EQ(g_calls.back().id, 3);
-    EXPECT_NE(g_calls.back().result, 0);
+    EXPECT_EQ(g_calls.back().id, QVTTS_PARAM_CODEPAGE);
+    EXPECT_EQ(g_calls.back().result, QVTTS_ERR_INVALID_ARG);
 }
 
 }  // namespace

@@ -22,7 +22,7 @@ class ModuleMappingTest : public SdkTest, public ::testing::WithParamInterface<M
 TEST_P(ModuleMappingTest, KeySelectsModule) {
     const MappingCase& c = GetParam();
     EXPECT_EQ(InitSdk(std::string("initcapkeys=") + c.capkey), c.expected) << c.capkey;
-    if (c.expected == 0) {
+    if (c.expected == KVO_TTS_OK) {
         EXPECT_TRUE(ModuleLoaded(c.module)) << c.capkey;
         const std::vector<ModuleEvent> inits = ModuleEvents(c.module, "init");
         EXPECT_EQ(inits.size(), 1u);
@@ -38,20 +38,20 @@ TEST_P(ModuleMappingTest, KeySelectsModule) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, ModuleMappingTest,
-    ::testing::Values(MappingCase{"tts.local.synth", kContractModule, 0},
-                      MappingCase{"tts.local.synth.N6", kContractModule, 0},
-                      MappingCase{"TTS.local.upper", kContractModule, 0},
-                      MappingCase{"tts.cloud.local.x", kContractModule, 0},
-                      MappingCase{"tts.local.synth.n6", kCountingModule, 0},
-                      MappingCase{"tts.local.n6.v6", kCountingModule, 0},
-                      MappingCase{"tts.local.v6", kNoSynthModule, 23},
-                      MappingCase{"tts.local.n4", kInitFailsModule, 77},
-                      MappingCase{"tts.cloud.synth", kCloudModule, 0},
-                      MappingCase{"tts.asr.x", nullptr, 22},
-                      MappingCase{"tts.", nullptr, 22}));
+    ::testing::Values(MappingCase{"tts.local.synth", kContractModule, KVO_TTS_OK},
+                      MappingCase{"tts.local.synth.N6", kContractModule, KVO_TTS_OK},
+                      MappingCase{"TTS.local.upper", kContractModule, KVO_TTS_OK},
+                      MappingCase{"tts.cloud.local.x", kContractModule, KVO_TTS_OK},
+                      MappingCase{"tts.local.synth.n6", kCountingModule, KVO_TTS_OK},
+                      MappingCase{"tts.local.n6.v6", kCountingModule, KVO_TTS_OK},
+                      MappingCase{"tts.local.v6", kNoSynthModule, KVO_TTS_ERR_MODULE_LOAD},
+                      MappingCase{"tts.local.n4", kInitFailsModule, kInitFailsModuleResult},
+                      MappingCase{"tts.cloud.synth", kCloudModule, KVO_TTS_OK},
+                      MappingCase{"tts.asr.x", nullptr, KVO_TTS_ERR_NO_MODULE},
+                      MappingCase{"tts.", nullptr, KVO_TTS_ERR_NO_MODULE}));
 
 TEST_F(BindingTest, ModuleWithoutSynthIs23ReleasedOnceAndUnloaded) {
-    EXPECT_EQ(InitSdk("initcapkeys=tts.local.v6"), 23);
+    EXPECT_EQ(InitSdk("initcapkeys=tts.local.v6"), KVO_TTS_ERR_MODULE_LOAD);
     EXPECT_TRUE(ModuleEvents(kNoSynthModule, "init").empty()) << "KvoTtsInit is not called on a partial table";
     EXPECT_EQ(ModuleEvents(kNoSynthModule, "release").size(), 1u);
     EXPECT_FALSE(ModuleLoaded(kNoSynthModule));
@@ -74,7 +74,7 @@ TEST_F(BindingTest, ModuleWithoutSynthIs23ReleasedOnceAndUnloaded) {
 }
 
 TEST_F(BindingTest, ModuleWhoseInitFailsIsReleasedAndUnloaded) {
-    EXPECT_EQ(InitSdk("initcapkeys=tts.local.n4"), 77);
+    EXPECT_EQ(InitSdk("initcapkeys=tts.local.n4"), kInitFailsModuleResult);
     EXPECT_EQ(ModuleEvents(kInitFailsModule, "init").size(), 1u);
     EXPECT_EQ(ModuleEvents(kInitFailsModule, "release").size(), 1u);
     EXPECT_FALSE(ModuleLoaded(kInitFailsModule));
@@ -82,42 +82,42 @@ TEST_F(BindingTest, ModuleWhoseInitFailsIsReleasedAndUnloaded) {
 }
 
 TEST_F(BindingTest, ModuleFailureAtSessionStartIsRetriedAtTheNext) {
-    ASSERT_EQ(InitSdk(), 0);
+    ASSERT_EQ(InitSdk(), KVO_TTS_OK);
     int id = -1;
-    EXPECT_EQ(kvo_tts_session_start("capkey=tts.local.n4", &id), 77);
-    EXPECT_EQ(kvo_tts_session_start("capkey=tts.local.n4", &id), 77);
+    EXPECT_EQ(kvo_tts_session_start("capkey=tts.local.n4", &id), kInitFailsModuleResult);
+    EXPECT_EQ(kvo_tts_session_start("capkey=tts.local.n4", &id), kInitFailsModuleResult);
     EXPECT_EQ(ModuleEvents(kInitFailsModule, "init").size(), 2u);
     EXPECT_FALSE(ModuleLoaded(kInitFailsModule));
 }
 
 TEST_F(BindingTest, LocalKeyWithoutDataPathIs6WithoutTouchingFiles) {
-    ASSERT_EQ(kvo_tts_init("initcapkeys=tts.cloud.synth"), 0);
+    ASSERT_EQ(kvo_tts_init("initcapkeys=tts.cloud.synth"), KVO_TTS_OK);
     int id = -1;
-    EXPECT_EQ(kvo_tts_session_start("capkey=tts.local.missing", &id), 6);
+    EXPECT_EQ(kvo_tts_session_start("capkey=tts.local.missing", &id), KVO_TTS_ERR_NO_DATAPATH);
     EXPECT_TRUE(HasLog(1, "[qvcommon][SdkInterface::PrepareForCapkeyByCapInnerItem] capkey(tts.local.missing) "
                           "datapath can't be empty"));
     EXPECT_FALSE(HasLog(5, "[qvcommon][SdkInterface::AccessValidRes] file not_there.kvl not exist!"));
     // A cloud key passes the data path test; its resource files are still checked.
-    EXPECT_EQ(kvo_tts_session_start("capkey=tts.cloud.res", &id), 14);
+    EXPECT_EQ(kvo_tts_session_start("capkey=tts.cloud.res", &id), KVO_TTS_ERR_RESOURCE_MISSING);
     EXPECT_TRUE(HasLog(5, "[qvcommon][SdkInterface::AccessValidRes] file voice_cn.kvl not exist!"));
 }
 
 TEST_F(BindingTest, ResourceRemovedAfterInitIsFoundMissingAtTheNextStart) {
-    ASSERT_EQ(InitSdk("initcapkeys=tts.local.synth"), 0);
+    ASSERT_EQ(InitSdk("initcapkeys=tts.local.synth"), KVO_TTS_OK);
     data_.RemoveFile("voice_en.kvl");
     int id = -1;
-    EXPECT_EQ(kvo_tts_session_start("capkey=tts.local.synth", &id), 14);
-    EXPECT_EQ(kvo_tts_session_start("capkey=tts.local.second", &id), 0) << "needs only voice_cn.kvl";
+    EXPECT_EQ(kvo_tts_session_start("capkey=tts.local.synth", &id), KVO_TTS_ERR_RESOURCE_MISSING);
+    EXPECT_EQ(kvo_tts_session_start("capkey=tts.local.second", &id), KVO_TTS_OK) << "needs only voice_cn.kvl";
     open_sessions_.push_back(id);
 }
 
 TEST_F(BindingTest, KeyWithoutResourcesNeedsOnlyTheDataPath) {
-    ASSERT_EQ(InitSdk("initcapkeys=tts.local.bare"), 0);
+    ASSERT_EQ(InitSdk("initcapkeys=tts.local.bare"), KVO_TTS_OK);
     EXPECT_TRUE(ModuleLoaded(kContractModule));
 }
 
 TEST_F(BindingTest, CloudServiceAddressFromTheItem) {
-    ASSERT_EQ(InitSdk(), 0);
+    ASSERT_EQ(InitSdk(), KVO_TTS_OK);
     StartSessionOk("capkey=tts.cloud.synth");
     const std::vector<ModuleEvent> starts = ModuleEvents(kCloudModule, "start");
     ASSERT_EQ(starts.size(), 1u);
@@ -125,7 +125,7 @@ TEST_F(BindingTest, CloudServiceAddressFromTheItem) {
 }
 
 TEST_F(BindingTest, CloudServiceAddressFromTheCapabilityConfiguration) {
-    ASSERT_EQ(InitSdk(), 0);
+    ASSERT_EQ(InitSdk(), KVO_TTS_OK);
     StartSessionOk("capkey=tts.cloud.cfg");
     const std::vector<ModuleEvent> starts = ModuleEvents(kCloudModule, "start");
     ASSERT_EQ(starts.size(), 1u);
@@ -135,25 +135,25 @@ TEST_F(BindingTest, CloudServiceAddressFromTheCapabilityConfiguration) {
 }
 
 TEST_F(BindingTest, CloudWithoutAnyAddressPassesTheFetchError) {
-    ASSERT_EQ(InitSdk(), 0);
+    ASSERT_EQ(InitSdk(), KVO_TTS_OK);
     int id = -1;
-    EXPECT_EQ(kvo_tts_session_start("capkey=tts.cloud.none", &id), 606);
+    EXPECT_EQ(kvo_tts_session_start("capkey=tts.cloud.none", &id), KVO_SYS_NO_SERVICE);
     EXPECT_TRUE(HasLog(3, "[qvcommon][SdkInterface::ApplyServiceUrl] UpdateAbilityMapFunc 606"));
     EXPECT_TRUE(HasLog(1, "[qvcommon][SdkInterface::StartSession] PrepareForCapkey(tts.cloud.none) return 606"));
 }
 
 TEST_F(BindingTest, CloudWithFetchButNoAddressIs15) {
     kvo_release();
-    ASSERT_EQ(StartSystem("cloudUrl=http://127.0.0.1:9/svc"), 0);
-    ASSERT_EQ(InitSdk(), 0);
+    ASSERT_EQ(StartSystem("cloudUrl=http://127.0.0.1:9/svc"), KVO_SYS_OK);
+    ASSERT_EQ(InitSdk(), KVO_TTS_OK);
     int id = -1;
-    EXPECT_EQ(kvo_tts_session_start("capkey=tts.cloud.none", &id), 15);
+    EXPECT_EQ(kvo_tts_session_start("capkey=tts.cloud.none", &id), KVO_TTS_ERR_NO_SERVICE_URL);
     EXPECT_TRUE(HasLog(1, "[qvcommon][SdkInterface::ApplyServiceUrl] get capkey[tts.cloud.none]'s serviceUrl "
                           "failed,the reson is you have no access for this cakey"));
 }
 
 TEST_F(BindingTest, FileFlagReachesTheCapabilityStore) {
-    ASSERT_EQ(InitSdk("fileflag=android_so,initcapkeys=tts.local.synth"), 0);
+    ASSERT_EQ(InitSdk("fileflag=android_so,initcapkeys=tts.local.synth"), KVO_TTS_OK);
     EXPECT_TRUE(ModuleLoaded(kContractModule));
 }
 

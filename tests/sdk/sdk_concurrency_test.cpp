@@ -36,7 +36,7 @@ class ConcurrencyTest : public SdkTest {
 protected:
     void SetUp() override {
         SdkTest::SetUp();
-        ASSERT_EQ(InitSdk("initcapkeys=tts.local.synth;tts.local.synth.n6"), 0);
+        ASSERT_EQ(InitSdk("initcapkeys=tts.local.synth;tts.local.synth.n6"), KVO_TTS_OK);
     }
 };
 
@@ -59,12 +59,12 @@ TEST_F(ConcurrencyTest, StopFromAnotherThreadDuringSynthesisIs502) {
     const int second_synth = second.Synth(id, "second");
     stop_tried.Open();
     synth.join();
-    EXPECT_EQ(stop_result, 502);
-    EXPECT_EQ(second_synth, 502);
+    EXPECT_EQ(stop_result, KVO_TTS_ERR_SESSION_BUSY);
+    EXPECT_EQ(second_synth, KVO_TTS_ERR_SESSION_BUSY);
     EXPECT_TRUE(second.calls.empty());
-    EXPECT_EQ(synth_result, 0);
+    EXPECT_EQ(synth_result, KVO_TTS_OK);
     EXPECT_TRUE(recorder.HoldsContract("a text that takes a while", true));
-    EXPECT_EQ(kvo_tts_session_stop(id), 0) << "idle again once the synthesis has returned";
+    EXPECT_EQ(kvo_tts_session_stop(id), KVO_TTS_OK) << "idle again once the synthesis has returned";
 }
 
 TEST_F(ConcurrencyTest, StopAndSynthRaceOnOneSession) {
@@ -82,25 +82,25 @@ TEST_F(ConcurrencyTest, StopAndSynthRaceOnOneSession) {
             while (!stopped.load()) {
                 ContractRecorder recorder;
                 const int result = recorder.Synth(id, "racing text", "piece=2");
-                if (result == 0) {
+                if (result == KVO_TTS_OK) {
                     if (!recorder.HoldsContract("racing text", true)) ++bad_results;
-                } else if (result != 16 && result != 502) {
+                } else if (result != KVO_TTS_ERR_SESSION_ID && result != KVO_TTS_ERR_SESSION_BUSY) {
                     ++bad_results;
                 }
             }
         });
-        int result = 502;
-        while (result == 502) {
+        int result = KVO_TTS_ERR_SESSION_BUSY;
+        while (result == KVO_TTS_ERR_SESSION_BUSY) {
             result = kvo_tts_session_stop(id);
-            if (result == 502) ++refusals;
+            if (result == KVO_TTS_ERR_SESSION_BUSY) ++refusals;
             std::this_thread::yield();
         }
         stopped = true;
         synth.join();
-        EXPECT_EQ(result, 0);
+        EXPECT_EQ(result, KVO_TTS_OK);
         EXPECT_EQ(bad_results.load(), 0);
         ContractRecorder after;
-        EXPECT_EQ(after.Synth(id, "x"), 16);
+        EXPECT_EQ(after.Synth(id, "x"), KVO_TTS_ERR_SESSION_ID);
         open_sessions_.clear();
     }
     const KvoTestModuleCounts counts = ModuleCounts(kContractModule);
@@ -134,7 +134,7 @@ TEST_F(ConcurrencyTest, SessionsSynthesiseOnSeveralThreadsAtOnce) {
     for (std::thread& thread : threads) thread.join();
     EXPECT_EQ(inside, kThreads);
     for (int t = 0; t < kThreads; ++t) {
-        EXPECT_EQ(results[t], 0);
+        EXPECT_EQ(results[t], KVO_TTS_OK);
         EXPECT_TRUE(recorders[t].HoldsContract("parallel text", true));
     }
 }
@@ -151,7 +151,7 @@ TEST_F(ConcurrencyTest, EightThreadsRunSessionLoops) {
             for (int i = 0; i < kLoops; ++i) {
                 int id = -1;
                 if (kvo_tts_session_start(i % 2 ? "capkey=tts.local.synth.n6" : "capkey=tts.local.n6.v6,speed=6",
-                                          &id) != 0) {
+                                          &id) != KVO_TTS_OK) {
                     ++failures;
                     continue;
                 }
@@ -162,9 +162,9 @@ TEST_F(ConcurrencyTest, EightThreadsRunSessionLoops) {
                     const int result = recorder.Synth(id, text.c_str(), "piece=5");
                     ++synths;
                     callbacks += static_cast<long long>(recorder.calls.size());
-                    if (result != 0 || !recorder.HoldsContract(text.c_str(), recorder.stop_at < 0)) ++failures;
+                    if (result != KVO_TTS_OK || !recorder.HoldsContract(text.c_str(), recorder.stop_at < 0)) ++failures;
                 }
-                if (kvo_tts_session_stop(id) != 0) ++failures;
+                if (kvo_tts_session_stop(id) != KVO_TTS_OK) ++failures;
             }
         });
     }
@@ -180,7 +180,7 @@ TEST_F(ConcurrencyTest, EightThreadsRunSessionLoops) {
     EXPECT_LE(counts.max_live_sessions, kThreads);
     EXPECT_EQ(counts.overlapping_synths, 0);
     EXPECT_EQ(counts.stale_handles, 0);
-    EXPECT_EQ(kvo_tts_release(), 0);
+    EXPECT_EQ(kvo_tts_release(), KVO_TTS_OK);
 }
 
 class ContendedLimitTest : public SdkTest {
@@ -189,7 +189,7 @@ protected:
         max_sessions_ = 3;
         SdkTest::SetUp();
         // Not prepared at init: the first starts race to load the module.
-        ASSERT_EQ(InitSdk(), 0);
+        ASSERT_EQ(InitSdk(), KVO_TTS_OK);
     }
 };
 
@@ -205,18 +205,18 @@ TEST_F(ContendedLimitTest, StartsBeyondTheLimitAre17AndTheLimitHolds) {
             for (int i = 0; i < kLoops; ++i) {
                 int id = -1;
                 const int result = kvo_tts_session_start("capkey=tts.local.synth.n6", &id);
-                if (result == 17) {
+                if (result == KVO_TTS_ERR_SESSION_LIMIT) {
                     ++refused;
                     continue;
                 }
-                if (result != 0 || id < 0 || id >= 3) {
+                if (result != KVO_TTS_OK || id < 0 || id >= 3) {
                     ++failures;
                     continue;
                 }
                 ++started;
                 ContractRecorder recorder;
-                if (recorder.Synth(id, "limited") != 0) ++failures;
-                if (kvo_tts_session_stop(id) != 0) ++failures;
+                if (recorder.Synth(id, "limited") != KVO_TTS_OK) ++failures;
+                if (kvo_tts_session_stop(id) != KVO_TTS_OK) ++failures;
             }
         });
     }

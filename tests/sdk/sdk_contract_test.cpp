@@ -12,7 +12,7 @@ class ContractTest : public SdkTest {
 protected:
     void SetUp() override {
         SdkTest::SetUp();
-        ASSERT_EQ(InitSdk(), 0);
+        ASSERT_EQ(InitSdk(), KVO_TTS_OK);
         id_ = StartSessionOk("capkey=tts.local.synth");
     }
     int id_ = -1;
@@ -30,7 +30,7 @@ class ContractShapeTest : public ContractTest, public ::testing::WithParamInterf
 TEST_P(ContractShapeTest, EveryCallIsWellFormedAndTheSpansCoverTheText) {
     const PieceCase& c = GetParam();
     ContractRecorder recorder;
-    ASSERT_EQ(recorder.Synth(id_, c.text, c.config), 0);
+    ASSERT_EQ(recorder.Synth(id_, c.text, c.config), KVO_TTS_OK);
     EXPECT_TRUE(recorder.HoldsContract(c.text, true));
     EXPECT_EQ(recorder.SpokenText(), c.text);
     EXPECT_GE(recorder.ProgressCalls(), 1);
@@ -47,7 +47,7 @@ INSTANTIATE_TEST_SUITE_P(Table, ContractShapeTest,
 
 TEST_F(ContractTest, AudioIsDeliveredIntact) {
     ContractRecorder recorder;
-    ASSERT_EQ(recorder.Synth(id_, "abcdefgh", "piece=4"), 0);
+    ASSERT_EQ(recorder.Synth(id_, "abcdefgh", "piece=4"), KVO_TTS_OK);
     ASSERT_EQ(recorder.AudioCalls(), 2);
     // The test module's audio: 2 bytes per text byte, counting up from the
     // text position of the piece.
@@ -63,13 +63,13 @@ TEST_P(StopAtTest, FalseAsksForStopAndOnlyTheLastCallFollows) {
     const char* text = "twelve bytes";
     ContractRecorder recorder;
     recorder.stop_at = stop_at;
-    ASSERT_EQ(recorder.Synth(id_, text, "piece=4"), 0) << "a stop asked for by the callback is a success";
+    ASSERT_EQ(recorder.Synth(id_, text, "piece=4"), KVO_TTS_OK) << "a stop asked for by the callback is a success";
     EXPECT_TRUE(recorder.HoldsContract(text, false));
     ASSERT_EQ(static_cast<int>(recorder.calls.size()), stop_at + 2);
     EXPECT_FALSE(recorder.calls.back().has_more);
     // The session is ready for the next synthesis.
     ContractRecorder next;
-    ASSERT_EQ(next.Synth(id_, text, "piece=4"), 0);
+    ASSERT_EQ(next.Synth(id_, text, "piece=4"), KVO_TTS_OK);
     EXPECT_TRUE(next.HoldsContract(text, true));
 }
 
@@ -79,7 +79,7 @@ INSTANTIATE_TEST_SUITE_P(Table, StopAtTest, ::testing::Values(0, 1, 2, 3, 4, 5))
 TEST_F(ContractTest, FalseOnTheLastCallChangesNothing) {
     ContractRecorder recorder;
     recorder.stop_at = 6;  // the last call of "twelve bytes" in pieces of 4
-    ASSERT_EQ(recorder.Synth(id_, "twelve bytes", "piece=4"), 0);
+    ASSERT_EQ(recorder.Synth(id_, "twelve bytes", "piece=4"), KVO_TTS_OK);
     EXPECT_EQ(recorder.calls.size(), 7u);
     EXPECT_TRUE(recorder.HoldsContract("twelve bytes", true));
 }
@@ -95,13 +95,13 @@ TEST_F(ContractTest, StopAndSynthFromInsideTheCallbackAreBusy) {
         results.push_back(static_cast<int>(nested.calls.size()));
         results.push_back(kvo_tts_release());
     };
-    ASSERT_EQ(recorder.Synth(id_, "outer text"), 0);
+    ASSERT_EQ(recorder.Synth(id_, "outer text"), KVO_TTS_OK);
     EXPECT_EQ(results, (std::vector<int>{502, 502, 0, 18}));
     EXPECT_TRUE(recorder.HoldsContract("outer text", true));
-    EXPECT_TRUE(HasLog(1, FailedLine("TtsSdk::StopSession", 502)));
+    EXPECT_TRUE(HasLog(1, FailedLine("TtsSdk::StopSession", KVO_TTS_ERR_SESSION_BUSY)));
     EXPECT_EQ(ModuleCounts(kContractModule).overlapping_synths, 0);
     // After the synthesis the session is idle again.
-    EXPECT_EQ(kvo_tts_session_stop(id_), 0);
+    EXPECT_EQ(kvo_tts_session_stop(id_), KVO_TTS_OK);
 }
 
 TEST_F(ContractTest, AnotherSessionMaySynthesiseInsideACallback) {
@@ -112,8 +112,8 @@ TEST_F(ContractTest, AnotherSessionMaySynthesiseInsideACallback) {
     outer.on_call = [&](int index) {
         if (index == 1) inner_result = inner.Synth(other, "inner");
     };
-    ASSERT_EQ(outer.Synth(id_, "outer"), 0);
-    EXPECT_EQ(inner_result, 0);
+    ASSERT_EQ(outer.Synth(id_, "outer"), KVO_TTS_OK);
+    EXPECT_EQ(inner_result, KVO_TTS_OK);
     EXPECT_TRUE(inner.HoldsContract("inner", true));
     EXPECT_TRUE(outer.HoldsContract("outer", true));
 }
@@ -123,7 +123,7 @@ TEST_F(ContractTest, ManySynthesesOnOneSession) {
         const std::string text = "text number " + std::to_string(i);
         ContractRecorder recorder;
         recorder.stop_at = i % 7 == 3 ? 2 : -1;
-        ASSERT_EQ(recorder.Synth(id_, text.c_str()), 0);
+        ASSERT_EQ(recorder.Synth(id_, text.c_str()), KVO_TTS_OK);
         ASSERT_TRUE(recorder.HoldsContract(text.c_str(), recorder.stop_at < 0)) << i;
     }
 }

@@ -11,23 +11,23 @@ using LifecycleTest = SdkTest;
 
 TEST(LifecycleWithoutSystem, InitBeforeSystemLibraryIs100) {
     ASSERT_FALSE(KVO_IsInited());
-    EXPECT_EQ(kvo_tts_init(nullptr), 100);
-    EXPECT_EQ(kvo_tts_init("datapath=/tmp"), 100);
-    EXPECT_EQ(kvo_tts_release(), 500);
+    EXPECT_EQ(kvo_tts_init(nullptr), KVO_TTS_ERR_SYS_NOT_INITED);
+    EXPECT_EQ(kvo_tts_init("datapath=/tmp"), KVO_TTS_ERR_SYS_NOT_INITED);
+    EXPECT_EQ(kvo_tts_release(), KVO_TTS_ERR_NOT_INITED);
 }
 
 TEST_F(LifecycleTest, NullAndEmptyInitSucceedWithoutCapability) {
-    EXPECT_EQ(kvo_tts_init(nullptr), 0);
+    EXPECT_EQ(kvo_tts_init(nullptr), KVO_TTS_OK);
     EXPECT_TRUE(ModuleEvents().empty());
-    EXPECT_EQ(kvo_tts_release(), 0);
-    EXPECT_EQ(kvo_tts_init(""), 0);
-    EXPECT_EQ(kvo_tts_init(" , "), 501);
-    EXPECT_EQ(kvo_tts_release(), 0);
+    EXPECT_EQ(kvo_tts_release(), KVO_TTS_OK);
+    EXPECT_EQ(kvo_tts_init(""), KVO_TTS_OK);
+    EXPECT_EQ(kvo_tts_init(" , "), KVO_TTS_ERR_ALREADY_INITED);
+    EXPECT_EQ(kvo_tts_release(), KVO_TTS_OK);
     EXPECT_TRUE(ModuleEvents().empty());
 }
 
 TEST_F(LifecycleTest, InitLogsEnterSuccessLeave) {
-    ASSERT_EQ(InitSdk(), 0);
+    ASSERT_EQ(InitSdk(), KVO_TTS_OK);
     const std::vector<LogLine> log = Log();
     std::vector<std::string> sdk_lines;
     for (const LogLine& line : log) {
@@ -43,9 +43,9 @@ TEST_F(LifecycleTest, InitLogsEnterSuccessLeave) {
 }
 
 TEST_F(LifecycleTest, SecondInitIs501AndChangesNothing) {
-    ASSERT_EQ(InitSdk("initcapkeys=tts.local.synth"), 0);
-    EXPECT_EQ(kvo_tts_init("datapath=/nonexistent,initcapkeys=tts.local.synth.n6"), 501);
-    EXPECT_TRUE(HasLog(1, FailedLine("TtsSdk::Init", 501)));
+    ASSERT_EQ(InitSdk("initcapkeys=tts.local.synth"), KVO_TTS_OK);
+    EXPECT_EQ(kvo_tts_init("datapath=/nonexistent,initcapkeys=tts.local.synth.n6"), KVO_TTS_ERR_ALREADY_INITED);
+    EXPECT_TRUE(HasLog(1, FailedLine("TtsSdk::Init", KVO_TTS_ERR_ALREADY_INITED)));
     EXPECT_FALSE(ModuleLoaded(kCountingModule));
     // The first init's data path is still in force.
     int id = StartSessionOk("capkey=tts.local.synth");
@@ -64,45 +64,51 @@ class InitConfigTest : public SdkTest, public ::testing::WithParamInterface<Init
 TEST_P(InitConfigTest, Result) {
     const InitCase& c = GetParam();
     EXPECT_EQ(kvo_tts_init(c.config), c.expected) << c.config;
-    if (c.expected != 0) {
+    if (c.expected != KVO_TTS_OK) {
         EXPECT_TRUE(HasLog(1, FailedLine("TtsSdk::Init", c.expected))) << c.config;
-        EXPECT_EQ(kvo_tts_release(), 500) << "a failed init leaves the SDK not initialised";
+        EXPECT_EQ(kvo_tts_release(), KVO_TTS_ERR_NOT_INITED) << "a failed init leaves the SDK not initialised";
     } else {
-        EXPECT_EQ(kvo_tts_release(), 0);
+        EXPECT_EQ(kvo_tts_release(), KVO_TTS_OK);
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Table, InitConfigTest,
-    ::testing::Values(InitCase{"fileflag=None", 3}, InitCase{"fileflag=android_so", 0}, InitCase{"fileflag=none", 0},
-                      InitCase{"fileflag=", 3}, InitCase{"datapath", 3}, InitCase{"=x", 3}, InitCase{"a=1,,b=2", 0},
-                      InitCase{"initcapkeys=asr.x", 5}, InitCase{"initcapkeys=tts", 5},
-                      InitCase{"initcapkeys=;;;", 0}, InitCase{"initcapkeys=tts.local.synth", 6},
-                      InitCase{"initcapkeys=tts.cloud.synth", 0}, InitCase{"initcapkeys=tts.nowhere", 605},
-                      InitCase{"initcapkeys=tts.asr.x", 6}, InitCase{"initcapkeys=tts.", 22}));
+    ::testing::Values(InitCase{"fileflag=None", KVO_TTS_ERR_CONFIG}, InitCase{"fileflag=android_so", KVO_TTS_OK},
+                      InitCase{"fileflag=none", KVO_TTS_OK}, InitCase{"fileflag=", KVO_TTS_ERR_CONFIG},
+                      InitCase{"datapath", KVO_TTS_ERR_CONFIG}, InitCase{"=x", KVO_TTS_ERR_CONFIG},
+                      InitCase{"a=1,,b=2", KVO_TTS_OK}, InitCase{"initcapkeys=asr.x", KVO_TTS_ERR_CAPKEY_INVALID},
+                      InitCase{"initcapkeys=tts", KVO_TTS_ERR_CAPKEY_INVALID},
+                      InitCase{"initcapkeys=;;;", KVO_TTS_OK},
+                      InitCase{"initcapkeys=tts.local.synth", KVO_TTS_ERR_NO_DATAPATH},
+                      InitCase{"initcapkeys=tts.cloud.synth", KVO_TTS_OK},
+                      InitCase{"initcapkeys=tts.nowhere", KVO_SYS_CAPKEY_UNKNOWN},
+                      InitCase{"initcapkeys=tts.asr.x", KVO_TTS_ERR_NO_DATAPATH},
+                      InitCase{"initcapkeys=tts.", KVO_TTS_ERR_NO_MODULE}));
 
 TEST_F(LifecycleTest, InitCapkeyFailureAfterAPreparedKeyUnloadsIt) {
-    EXPECT_EQ(InitSdk("initcapkeys=tts.local.synth;;asr.x"), 5);
+    EXPECT_EQ(InitSdk("initcapkeys=tts.local.synth;;asr.x"), KVO_TTS_ERR_CAPKEY_INVALID);
     EXPECT_TRUE(HasLog(1, "[qvcommon][SdkInterface::Init] capkey(asr.x) not matched"));
     EXPECT_EQ(ModuleEvents(kContractModule, "init").size(), 1u);
     EXPECT_EQ(ModuleEvents(kContractModule, "release").size(), 1u);
     EXPECT_EQ(ModuleEvents(kContractModule, "unload").size(), 1u);
     EXPECT_FALSE(ModuleLoaded(kContractModule));
-    EXPECT_EQ(kvo_tts_release(), 500);
+    EXPECT_EQ(kvo_tts_release(), KVO_TTS_ERR_NOT_INITED);
     // Nothing was left behind: a new init prepares the key again.
     ClearModuleEvents();
-    EXPECT_EQ(InitSdk("initcapkeys=tts.local.synth"), 0);
+    EXPECT_EQ(InitSdk("initcapkeys=tts.local.synth"), KVO_TTS_OK);
     EXPECT_EQ(ModuleEvents(kContractModule, "init").size(), 1u);
 }
 
 TEST_F(LifecycleTest, InitCapkeysAreNotTrimmed) {
-    EXPECT_EQ(InitSdk("initcapkeys=tts.local.synth; tts.local.second"), 5);
+    EXPECT_EQ(InitSdk("initcapkeys=tts.local.synth; tts.local.second"), KVO_TTS_ERR_CAPKEY_INVALID);
     EXPECT_TRUE(HasLog(1, "[qvcommon][SdkInterface::Init] capkey( tts.local.second) not matched"));
     EXPECT_FALSE(ModuleLoaded(kContractModule));
 }
 
 TEST_F(LifecycleTest, FailedInitOfLaterKeyLeavesNoModuleLoaded) {
-    EXPECT_EQ(InitSdk("initcapkeys=tts.local.synth;tts.local.synth.n6;tts.local.missing"), 14);
+    EXPECT_EQ(InitSdk("initcapkeys=tts.local.synth;tts.local.synth.n6;tts.local.missing"),
+              KVO_TTS_ERR_RESOURCE_MISSING);
     EXPECT_FALSE(ModuleLoaded(kContractModule));
     EXPECT_FALSE(ModuleLoaded(kCountingModule));
     EXPECT_EQ(ModuleEvents(kContractModule, "release").size(), 1u);
@@ -110,22 +116,22 @@ TEST_F(LifecycleTest, FailedInitOfLaterKeyLeavesNoModuleLoaded) {
 }
 
 TEST_F(LifecycleTest, InitCapkeysPrepareEveryListedKey) {
-    ASSERT_EQ(InitSdk("initcapkeys=tts.local.synth;tts.local.synth.n6"), 0);
+    ASSERT_EQ(InitSdk("initcapkeys=tts.local.synth;tts.local.synth.n6"), KVO_TTS_OK);
     EXPECT_TRUE(ModuleLoaded(kContractModule));
     EXPECT_TRUE(ModuleLoaded(kCountingModule));
     EXPECT_EQ(ModuleCounts(kCountingModule).inits, 1);
-    EXPECT_EQ(kvo_tts_release(), 0);
+    EXPECT_EQ(kvo_tts_release(), KVO_TTS_OK);
     EXPECT_FALSE(ModuleLoaded(kContractModule));
     EXPECT_FALSE(ModuleLoaded(kCountingModule));
     // Release unloads every module, so the next init loads them again.
     ClearModuleEvents();
-    ASSERT_EQ(InitSdk("initcapkeys=tts.local.synth"), 0);
+    ASSERT_EQ(InitSdk("initcapkeys=tts.local.synth"), KVO_TTS_OK);
     EXPECT_EQ(ModuleEvents(kContractModule, "load").size(), 1u);
     EXPECT_EQ(ModuleEvents(kContractModule, "init").size(), 1u);
 }
 
 TEST_F(LifecycleTest, ModuleReceivesTheCheckedInitConfiguration) {
-    ASSERT_EQ(InitSdk("initcapkeys=tts.local.synth,Vendor=Acme"), 0);
+    ASSERT_EQ(InitSdk("initcapkeys=tts.local.synth,Vendor=Acme"), KVO_TTS_OK);
     const std::vector<ModuleEvent> inits = ModuleEvents(kContractModule, "init");
     ASSERT_EQ(inits.size(), 1u);
     EXPECT_EQ(inits[0].detail, "datapath=" + data_.path() +
@@ -151,44 +157,45 @@ TEST_P(DataPathTest, ResourcesAreFoundUnderTheNormalisedPath) {
 // A path without a final separator gets "/"; one ending in "/" stays; one
 // ending in "\" is kept as it is, which names no folder on Linux.
 INSTANTIATE_TEST_SUITE_P(Table, DataPathTest,
-                         ::testing::Values(DataPathCase{"NoSeparator", "", 0}, DataPathCase{"Slash", "/", 0},
-                                           DataPathCase{"TrailingTab", "\t", 0},
-                                           DataPathCase{"Backslash", "\\", 14},
-                                           DataPathCase{"DotFolder", "/.", 0},
-                                           DataPathCase{"DoubleSlash", "//", 0}));
+                         ::testing::Values(DataPathCase{"NoSeparator", "", KVO_TTS_OK},
+                                           DataPathCase{"Slash", "/", KVO_TTS_OK},
+                                           DataPathCase{"TrailingTab", "\t", KVO_TTS_OK},
+                                           DataPathCase{"Backslash", "\\", KVO_TTS_ERR_RESOURCE_MISSING},
+                                           DataPathCase{"DotFolder", "/.", KVO_TTS_OK},
+                                           DataPathCase{"DoubleSlash", "//", KVO_TTS_OK}));
 
 TEST_F(LifecycleTest, ReleaseWithOpenSessionIs18ThenSucceedsThen500) {
-    ASSERT_EQ(InitSdk(), 0);
+    ASSERT_EQ(InitSdk(), KVO_TTS_OK);
     int id = -1;
-    ASSERT_EQ(kvo_tts_session_start("capkey=tts.local.synth", &id), 0);
-    EXPECT_EQ(kvo_tts_release(), 18);
-    EXPECT_TRUE(HasLog(1, FailedLine("TtsSdk::Release", 18)));
+    ASSERT_EQ(kvo_tts_session_start("capkey=tts.local.synth", &id), KVO_TTS_OK);
+    EXPECT_EQ(kvo_tts_release(), KVO_TTS_ERR_SESSIONS_OPEN);
+    EXPECT_TRUE(HasLog(1, FailedLine("TtsSdk::Release", KVO_TTS_ERR_SESSIONS_OPEN)));
     EXPECT_TRUE(ModuleLoaded(kContractModule));
     ContractRecorder recorder;
-    EXPECT_EQ(recorder.Synth(id, "still usable"), 0);
-    EXPECT_EQ(kvo_tts_session_stop(id), 0);
-    EXPECT_EQ(kvo_tts_release(), 0);
+    EXPECT_EQ(recorder.Synth(id, "still usable"), KVO_TTS_OK);
+    EXPECT_EQ(kvo_tts_session_stop(id), KVO_TTS_OK);
+    EXPECT_EQ(kvo_tts_release(), KVO_TTS_OK);
     EXPECT_TRUE(HasLog(3, "[qvcommon][TtsSdk::Release] SUCCESS"));
-    EXPECT_EQ(kvo_tts_release(), 500);
-    EXPECT_TRUE(HasLog(1, FailedLine("TtsSdk::Release", 500)));
+    EXPECT_EQ(kvo_tts_release(), KVO_TTS_ERR_NOT_INITED);
+    EXPECT_TRUE(HasLog(1, FailedLine("TtsSdk::Release", KVO_TTS_ERR_NOT_INITED)));
     EXPECT_EQ(ModuleEvents(kContractModule, "release").size(), 1u);
     EXPECT_FALSE(ModuleLoaded(kContractModule));
 }
 
 TEST_F(LifecycleTest, CallsAfterReleaseAre500) {
-    ASSERT_EQ(InitSdk(), 0);
+    ASSERT_EQ(InitSdk(), KVO_TTS_OK);
     int id = StartSessionOk("capkey=tts.local.synth");
-    ASSERT_EQ(kvo_tts_session_stop(id), 0);
-    ASSERT_EQ(kvo_tts_release(), 0);
+    ASSERT_EQ(kvo_tts_session_stop(id), KVO_TTS_OK);
+    ASSERT_EQ(kvo_tts_release(), KVO_TTS_OK);
     int other = -1;
-    EXPECT_EQ(kvo_tts_session_start("capkey=tts.local.synth", &other), 500);
+    EXPECT_EQ(kvo_tts_session_start("capkey=tts.local.synth", &other), KVO_TTS_ERR_NOT_INITED);
     ContractRecorder recorder;
-    EXPECT_EQ(recorder.Synth(0, "x"), 500);
+    EXPECT_EQ(recorder.Synth(0, "x"), KVO_TTS_ERR_NOT_INITED);
     EXPECT_TRUE(recorder.calls.empty());
-    EXPECT_EQ(kvo_tts_session_stop(0), 500);
-    EXPECT_TRUE(HasLog(1, FailedLine("TtsSdk::StartSession", 500)));
-    EXPECT_TRUE(HasLog(1, FailedLine("TtsSdk::Synth", 500)));
-    EXPECT_TRUE(HasLog(1, FailedLine("TtsSdk::StopSession", 500)));
+    EXPECT_EQ(kvo_tts_session_stop(0), KVO_TTS_ERR_NOT_INITED);
+    EXPECT_TRUE(HasLog(1, FailedLine("TtsSdk::StartSession", KVO_TTS_ERR_NOT_INITED)));
+    EXPECT_TRUE(HasLog(1, FailedLine("TtsSdk::Synth", KVO_TTS_ERR_NOT_INITED)));
+    EXPECT_TRUE(HasLog(1, FailedLine("TtsSdk::StopSession", KVO_TTS_ERR_NOT_INITED)));
 }
 
 }  // namespace

@@ -90,19 +90,19 @@ int main() {
     auto stop = Symbol<int (*)(int)>(library, "kvo_tts_session_stop");
     if (g_failures != 0) return 1;
 
-    Check(kvo_init(("dataPath=" + folder + ",logLevel=5,logFilePath=" + folder).c_str()) == 0, "kvo_init");
-    Check(init(("datapath=" + folder).c_str()) == 0, "kvo_tts_init");
+    Check(kvo_init(("dataPath=" + folder + ",logLevel=5,logFilePath=" + folder).c_str()) == KVO_SYS_OK, "kvo_init");
+    Check(init(("datapath=" + folder).c_str()) == KVO_TTS_OK, "kvo_tts_init");
     int id = -1;
     const int started = start("capkey=tts.local.synth", &id);
-    Check(started == 0, "session start: " + std::to_string(started));
+    Check(started == KVO_TTS_OK, "session start: " + std::to_string(started));
     void* module = dlopen((folder + "/libkvo_tts_local_synth.so").c_str(), RTLD_LAZY | RTLD_NOLOAD);
     Check(module != nullptr, "the module beside libkvo_tts is the one loaded");
     if (module != nullptr) dlclose(module);
     Synthesis result;
-    Check(synth(id, "beside", nullptr, &OnResult, &result) == 0, "synthesis");
+    Check(synth(id, "beside", nullptr, &OnResult, &result) == KVO_TTS_OK, "synthesis");
     Check(result.spoken == "beside" && result.last_calls == 1, "callback contract");
-    Check(stop(id) == 0, "session stop");
-    Check(release() == 0, "release");
+    Check(stop(id) == KVO_TTS_OK, "session stop");
+    Check(release() == KVO_TTS_OK, "release");
     kvo_release();
     dlclose(library);
     if (g_failures != 0) {

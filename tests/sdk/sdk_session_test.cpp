@@ -11,18 +11,18 @@ class SessionTest : public SdkTest {
 protected:
     void SetUp() override {
         SdkTest::SetUp();
-        ASSERT_EQ(InitSdk(), 0);
+        ASSERT_EQ(InitSdk(), KVO_TTS_OK);
     }
 };
 
 TEST_F(SessionTest, StartSynthStopWithLogLines) {
     int id = -1;
-    ASSERT_EQ(kvo_tts_session_start("capKey=tts.local.synth", &id), 0);
+    ASSERT_EQ(kvo_tts_session_start("capKey=tts.local.synth", &id), KVO_TTS_OK);
     EXPECT_EQ(id, 0);
     ContractRecorder recorder;
-    EXPECT_EQ(recorder.Synth(id, "hello"), 0);
+    EXPECT_EQ(recorder.Synth(id, "hello"), KVO_TTS_OK);
     EXPECT_TRUE(recorder.HoldsContract("hello", true));
-    EXPECT_EQ(kvo_tts_session_stop(id), 0);
+    EXPECT_EQ(kvo_tts_session_stop(id), KVO_TTS_OK);
 
     std::vector<std::string> lines;
     for (const LogLine& line : Log()) {
@@ -70,8 +70,8 @@ TEST_F(SessionTest, StartSynthStopWithLogLines) {
 TEST_F(SessionTest, CapkeyNameIsCaseInsensitive) {
     for (const char* config : {"capkey=tts.local.synth", "CAPKEY=tts.local.synth", " CapKey = tts.local.synth "}) {
         int id = -1;
-        ASSERT_EQ(kvo_tts_session_start(config, &id), 0) << config;
-        EXPECT_EQ(kvo_tts_session_stop(id), 0);
+        ASSERT_EQ(kvo_tts_session_start(config, &id), KVO_TTS_OK) << config;
+        EXPECT_EQ(kvo_tts_session_stop(id), KVO_TTS_OK);
     }
 }
 
@@ -93,53 +93,64 @@ TEST_P(StartSessionCaseTest, Result) {
     EXPECT_EQ(HasLog(1, FailedLine("TtsSdk::StartSession", c.expected)), c.logged_failed);
     // Nothing of the failed start is left: the next session gets id 0.
     int next = -1;
-    ASSERT_EQ(kvo_tts_session_start("capkey=tts.local.synth", &next), 0);
+    ASSERT_EQ(kvo_tts_session_start("capkey=tts.local.synth", &next), KVO_TTS_OK);
     EXPECT_EQ(next, 0);
-    EXPECT_EQ(kvo_tts_session_stop(next), 0);
+    EXPECT_EQ(kvo_tts_session_stop(next), KVO_TTS_OK);
     EXPECT_EQ(ModuleCounts(kContractModule).live_sessions, 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Table, StartSessionCaseTest,
     ::testing::Values(
-        StartCase{nullptr, 1, true}, StartCase{"", 4, true}, StartCase{" , ", 4, true},
-        StartCase{"speed=5", 4, true}, StartCase{"capkey", 3, true}, StartCase{"capkey=", 3, true},
-        StartCase{"capkey= ", 3, true}, StartCase{"=tts.local.synth", 3, true},
-        StartCase{"capkey=asr.x", 5, true}, StartCase{"capkey=tts", 5, true}, StartCase{"capkey=ttsx.local", 5, true},
-        StartCase{"capkey=.tts.local.synth", 5, true}, StartCase{"capkey=tts.nowhere", 605, true},
-        StartCase{"capkey=tts.", 22, true}, StartCase{"capkey=tts.asr.x", 22, true},
-        StartCase{"capkey=tts.local.missing", 14, true}, StartCase{"capkey=tts.local.v6", 23, true},
-        StartCase{"capkey=tts.local.n4", 77, true}, StartCase{"capkey=tts.cloud.none", 606, true},
-        StartCase{"capkey=tts.local.synth,puncmode=ON", 3, true},
-        StartCase{"capkey=tts.local.synth,voicestyle=loud", 3, true},
-        StartCase{"capkey=tts.local.synth,speed=10", 3, false},
-        StartCase{"capkey=tts.local.synth,volume=.5", 3, false},
-        StartCase{"capkey=tts.local.synth,pitch=1e1", 3, false},
+        StartCase{nullptr, KVO_TTS_ERR_INVALID_ARG, true},
+        StartCase{"", KVO_TTS_ERR_CAPKEY_MISSING, true},
+        StartCase{" , ", KVO_TTS_ERR_CAPKEY_MISSING, true},
+        StartCase{"speed=5", KVO_TTS_ERR_CAPKEY_MISSING, true},
+        StartCase{"capkey", KVO_TTS_ERR_CONFIG, true},
+        StartCase{"capkey=", KVO_TTS_ERR_CONFIG, true},
+        StartCase{"capkey= ", KVO_TTS_ERR_CONFIG, true},
+        StartCase{"=tts.local.synth", KVO_TTS_ERR_CONFIG, true},
+        StartCase{"capkey=asr.x", KVO_TTS_ERR_CAPKEY_INVALID, true},
+        StartCase{"capkey=tts", KVO_TTS_ERR_CAPKEY_INVALID, true},
+        StartCase{"capkey=ttsx.local", KVO_TTS_ERR_CAPKEY_INVALID, true},
+        StartCase{"capkey=.tts.local.synth", KVO_TTS_ERR_CAPKEY_INVALID, true},
+        StartCase{"capkey=tts.nowhere", KVO_SYS_CAPKEY_UNKNOWN, true},
+        StartCase{"capkey=tts.", KVO_TTS_ERR_NO_MODULE, true},
+        StartCase{"capkey=tts.asr.x", KVO_TTS_ERR_NO_MODULE, true},
+        StartCase{"capkey=tts.local.missing", KVO_TTS_ERR_RESOURCE_MISSING, true},
+        StartCase{"capkey=tts.local.v6", KVO_TTS_ERR_MODULE_LOAD, true},
+        StartCase{"capkey=tts.local.n4", kInitFailsModuleResult, true},
+        StartCase{"capkey=tts.cloud.none", KVO_SYS_NO_SERVICE, true},
+        StartCase{"capkey=tts.local.synth,puncmode=ON", KVO_TTS_ERR_CONFIG, true},
+        StartCase{"capkey=tts.local.synth,voicestyle=loud", KVO_TTS_ERR_CONFIG, true},
+        StartCase{"capkey=tts.local.synth,speed=10", KVO_TTS_ERR_CONFIG, false},
+        StartCase{"capkey=tts.local.synth,volume=.5", KVO_TTS_ERR_CONFIG, false},
+        StartCase{"capkey=tts.local.synth,pitch=1e1", KVO_TTS_ERR_CONFIG, false},
         StartCase{"capkey=tts.local.synth,startresult=9", 9, true}));
 
 TEST_F(SessionTest, NullIdPointerIs1) {
-    EXPECT_EQ(kvo_tts_session_start("capkey=tts.local.synth", nullptr), 1);
+    EXPECT_EQ(kvo_tts_session_start("capkey=tts.local.synth", nullptr), KVO_TTS_ERR_INVALID_ARG);
     EXPECT_FALSE(ModuleLoaded(kContractModule)) << "nothing is prepared for a call that cannot succeed";
 }
 
 TEST_F(SessionTest, StartLogsTheReasonOfEachFailure) {
     int id = -1;
-    EXPECT_EQ(kvo_tts_session_start("capkey=asr.x", &id), 5);
+    EXPECT_EQ(kvo_tts_session_start("capkey=asr.x", &id), KVO_TTS_ERR_CAPKEY_INVALID);
     EXPECT_TRUE(HasLog(1, "[qvcommon][SdkInterface::StartSession] capkey(asr.x) not matched"));
-    EXPECT_EQ(kvo_tts_session_start("capkey=tts.nowhere", &id), 605);
+    EXPECT_EQ(kvo_tts_session_start("capkey=tts.nowhere", &id), KVO_SYS_CAPKEY_UNKNOWN);
     EXPECT_TRUE(HasLog(1, "[qvcommon][SdkInterface::StartSession] KVO_GetCapabilityInternalItemByKey(tts.nowhere) "
                           "return 605"));
-    EXPECT_EQ(kvo_tts_session_start("capkey=tts.local.missing", &id), 14);
+    EXPECT_EQ(kvo_tts_session_start("capkey=tts.local.missing", &id), KVO_TTS_ERR_RESOURCE_MISSING);
     EXPECT_TRUE(HasLog(5, "[qvcommon][SdkInterface::AccessValidRes] file " + data_.path() + "/not_there.kvl not exist!"));
     EXPECT_TRUE(HasLog(1, "[qvcommon][SdkInterface::PrepareForCapkeyByCapInnerItem] AccessValidRes for "
                           "tts.local.missing failed"));
     EXPECT_TRUE(HasLog(1, "[qvcommon][SdkInterface::StartSession] PrepareForCapkey(tts.local.missing) return 14"));
-    EXPECT_EQ(kvo_tts_session_start("capkey=tts.local.synth,speed=10", &id), 3);
+    EXPECT_EQ(kvo_tts_session_start("capkey=tts.local.synth,speed=10", &id), KVO_TTS_ERR_CONFIG);
     EXPECT_TRUE(HasLog(1, "[qvcommon][TtsSdk::CheckDoubleConfig] speed(must be number and x>=0 AND x<=9.990000 and "
                           "decimals > 2):10"));
-    EXPECT_EQ(kvo_tts_session_start("capkey=tts.local.synth,puncmode=ON", &id), 3);
+    EXPECT_EQ(kvo_tts_session_start("capkey=tts.local.synth,puncmode=ON", &id), KVO_TTS_ERR_CONFIG);
     EXPECT_TRUE(HasLog(1, "[qvcommon][ConfigAssistant::CheckAndRebuild] key:puncmode,value:ON invalid"));
-    EXPECT_EQ(kvo_tts_session_start("speed=1", &id), 4);
+    EXPECT_EQ(kvo_tts_session_start("speed=1", &id), KVO_TTS_ERR_CAPKEY_MISSING);
     EXPECT_TRUE(HasLog(1, "[qvcommon][ConfigAssistant::CheckAndRebuild] capkey missing."));
 }
 
@@ -162,7 +173,8 @@ TEST_F(SessionTest, SynthConfigurationMergesSessionSynthAndCapability) {
     int id = StartSessionOk("capkey=tts.local.synth,pitch=2,appkey=mine");
     ContractRecorder recorder;
     ClearModuleEvents();
-    ASSERT_EQ(recorder.Synth(id, "abc", "capkey=tts.other,appkey=theirs,pitch=7,speed=6,puncmode=on,mode=x"), 0);
+    ASSERT_EQ(recorder.Synth(id, "abc", "capkey=tts.other,appkey=theirs,pitch=7,speed=6,puncmode=on,mode=x"),
+              KVO_TTS_OK);
     const std::vector<ModuleEvent> synths = ModuleEvents(kContractModule, "synth");
     ASSERT_EQ(synths.size(), 1u);
     // Synthesis entries win over the session's, capability entries over both;
@@ -194,7 +206,7 @@ TEST_P(SynthCaseTest, Result) {
     const int result = kvo_tts_synth(c.id == kValidId ? id : c.id, c.text, c.config,
                                      c.callback ? &ContractRecorder::Callback : nullptr, &recorder);
     EXPECT_EQ(result, c.expected);
-    if (c.expected != 0) {
+    if (c.expected != KVO_TTS_OK) {
         EXPECT_TRUE(recorder.calls.empty()) << "nothing is synthesised after a refusal";
         EXPECT_EQ(ModuleCounts(kContractModule).synths, 0);
     } else {
@@ -202,59 +214,59 @@ TEST_P(SynthCaseTest, Result) {
     }
     // The session stays usable.
     ContractRecorder after;
-    EXPECT_EQ(after.Synth(id, "ok"), 0);
+    EXPECT_EQ(after.Synth(id, "ok"), KVO_TTS_OK);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Table, SynthCaseTest,
-    ::testing::Values(SynthCase{"Plain", kValidId, "text", nullptr, true, 0},
-                      SynthCase{"EmptyConfig", kValidId, "text", "", true, 0},
-                      SynthCase{"Id256", 256, "text", nullptr, true, 16},
-                      SynthCase{"IdMinus1", -1, "text", nullptr, true, 16},
-                      SynthCase{"IdIntMin", -2147483647 - 1, "text", nullptr, true, 16},
-                      SynthCase{"IdNeverOpened", 7, "text", nullptr, true, 16},
-                      SynthCase{"NullText", kValidId, nullptr, nullptr, true, 1},
-                      SynthCase{"EmptyText", kValidId, "", nullptr, true, 1},
-                      SynthCase{"NullCallback", kValidId, "text", nullptr, false, 1},
-                      SynthCase{"Speed12", kValidId, "text", "Speed=12", true, 3},
-                      SynthCase{"Volume999", kValidId, "text", "volume=9.999", true, 3},
-                      SynthCase{"PitchBlank", kValidId, "text", "pitch= 5.5.5", true, 3},
-                      SynthCase{"PuncmodeUpper", kValidId, "text", "puncmode=ON", true, 3},
-                      SynthCase{"EngmodeBad", kValidId, "text", "engmode=chinese", true, 3},
-                      SynthCase{"Unparsable", kValidId, "text", "speed", true, 3},
-                      SynthCase{"BadConfigBeatsBadId", 256, "text", "speed=10", true, 3},
-                      SynthCase{"EmptyTextBeatsBadId", 256, "", nullptr, true, 1},
-                      SynthCase{"CapkeyIgnored", kValidId, "text", "capkey=asr.x", true, 0},
-                      SynthCase{"SpeedEdges", kValidId, "text", "speed=9.99,volume=0,pitch=009", true, 0}),
+    ::testing::Values(SynthCase{"Plain", kValidId, "text", nullptr, true, KVO_TTS_OK},
+                      SynthCase{"EmptyConfig", kValidId, "text", "", true, KVO_TTS_OK},
+                      SynthCase{"Id256", 256, "text", nullptr, true, KVO_TTS_ERR_SESSION_ID},
+                      SynthCase{"IdMinus1", -1, "text", nullptr, true, KVO_TTS_ERR_SESSION_ID},
+                      SynthCase{"IdIntMin", -2147483647 - 1, "text", nullptr, true, KVO_TTS_ERR_SESSION_ID},
+                      SynthCase{"IdNeverOpened", 7, "text", nullptr, true, KVO_TTS_ERR_SESSION_ID},
+                      SynthCase{"NullText", kValidId, nullptr, nullptr, true, KVO_TTS_ERR_INVALID_ARG},
+                      SynthCase{"EmptyText", kValidId, "", nullptr, true, KVO_TTS_ERR_INVALID_ARG},
+                      SynthCase{"NullCallback", kValidId, "text", nullptr, false, KVO_TTS_ERR_INVALID_ARG},
+                      SynthCase{"Speed12", kValidId, "text", "Speed=12", true, KVO_TTS_ERR_CONFIG},
+                      SynthCase{"Volume999", kValidId, "text", "volume=9.999", true, KVO_TTS_ERR_CONFIG},
+                      SynthCase{"PitchBlank", kValidId, "text", "pitch= 5.5.5", true, KVO_TTS_ERR_CONFIG},
+                      SynthCase{"PuncmodeUpper", kValidId, "text", "puncmode=ON", true, KVO_TTS_ERR_CONFIG},
+                      SynthCase{"EngmodeBad", kValidId, "text", "engmode=chinese", true, KVO_TTS_ERR_CONFIG},
+                      SynthCase{"Unparsable", kValidId, "text", "speed", true, KVO_TTS_ERR_CONFIG},
+                      SynthCase{"BadConfigBeatsBadId", 256, "text", "speed=10", true, KVO_TTS_ERR_CONFIG},
+                      SynthCase{"EmptyTextBeatsBadId", 256, "", nullptr, true, KVO_TTS_ERR_INVALID_ARG},
+                      SynthCase{"CapkeyIgnored", kValidId, "text", "capkey=asr.x", true, KVO_TTS_OK},
+                      SynthCase{"SpeedEdges", kValidId, "text", "speed=9.99,volume=0,pitch=009", true, KVO_TTS_OK}),
     [](const ::testing::TestParamInfo<SynthCase>& param_info) { return std::string(param_info.param.name); });
 
 TEST_F(SessionTest, SynthOfStoppedSessionIs16) {
     int id = StartSessionOk("capkey=tts.local.synth");
-    ASSERT_EQ(kvo_tts_session_stop(id), 0);
+    ASSERT_EQ(kvo_tts_session_stop(id), KVO_TTS_OK);
     ContractRecorder recorder;
-    EXPECT_EQ(recorder.Synth(id, "text"), 16);
+    EXPECT_EQ(recorder.Synth(id, "text"), KVO_TTS_ERR_SESSION_ID);
     EXPECT_TRUE(recorder.calls.empty());
-    EXPECT_TRUE(HasLog(1, FailedLine("TtsSdk::Synth", 16)));
+    EXPECT_TRUE(HasLog(1, FailedLine("TtsSdk::Synth", KVO_TTS_ERR_SESSION_ID)));
 }
 
 TEST_F(SessionTest, StopOfBadIdsIs16) {
     for (int id : {-1, 256, 3, 1000000}) {
-        EXPECT_EQ(kvo_tts_session_stop(id), 16) << id;
+        EXPECT_EQ(kvo_tts_session_stop(id), KVO_TTS_ERR_SESSION_ID) << id;
     }
     int id = StartSessionOk("capkey=tts.local.synth");
-    EXPECT_EQ(kvo_tts_session_stop(id), 0);
-    EXPECT_EQ(kvo_tts_session_stop(id), 16);
-    EXPECT_TRUE(HasLog(1, FailedLine("TtsSdk::StopSession", 16)));
+    EXPECT_EQ(kvo_tts_session_stop(id), KVO_TTS_OK);
+    EXPECT_EQ(kvo_tts_session_stop(id), KVO_TTS_ERR_SESSION_ID);
+    EXPECT_TRUE(HasLog(1, FailedLine("TtsSdk::StopSession", KVO_TTS_ERR_SESSION_ID)));
 }
 
 TEST_F(SessionTest, ModuleSynthesisErrorIsReturnedAfterTheLastCall) {
     int id = StartSessionOk("capkey=tts.local.synth");
     ContractRecorder recorder;
-    EXPECT_EQ(recorder.Synth(id, "some text", "synthresult=504"), 504);
+    EXPECT_EQ(recorder.Synth(id, "some text", "synthresult=504"), KVO_TTS_ERR_ENGINE_SYNTH);
     EXPECT_TRUE(recorder.HoldsContract("some text", true));
-    EXPECT_TRUE(HasLog(1, FailedLine("TtsSdk::Synth", 504)));
+    EXPECT_TRUE(HasLog(1, FailedLine("TtsSdk::Synth", KVO_TTS_ERR_ENGINE_SYNTH)));
     // Errors reach the application only as the result: the callback saw 0.
-    for (const CallbackCall& call : recorder.calls) EXPECT_EQ(call.error_code, 0);
+    for (const CallbackCall& call : recorder.calls) EXPECT_EQ(call.error_code, KVO_TTS_OK);
 }
 
 TEST_F(SessionTest, FailedStopLeavesTheSessionUsable) {
@@ -262,10 +274,10 @@ TEST_F(SessionTest, FailedStopLeavesTheSessionUsable) {
     EXPECT_EQ(kvo_tts_session_stop(id), 61);
     EXPECT_TRUE(HasLog(1, FailedLine("TtsSdk::StopSession", 61)));
     ContractRecorder recorder;
-    EXPECT_EQ(recorder.Synth(id, "after a failed stop"), 0);
+    EXPECT_EQ(recorder.Synth(id, "after a failed stop"), KVO_TTS_OK);
     EXPECT_TRUE(recorder.HoldsContract("after a failed stop", true));
-    EXPECT_EQ(kvo_tts_release(), 18);
-    EXPECT_EQ(kvo_tts_session_stop(id), 0);
+    EXPECT_EQ(kvo_tts_release(), KVO_TTS_ERR_SESSIONS_OPEN);
+    EXPECT_EQ(kvo_tts_session_stop(id), KVO_TTS_OK);
     EXPECT_EQ(ModuleCounts(kContractModule).live_sessions, 0);
 }
 
@@ -273,8 +285,8 @@ TEST_F(SessionTest, FailedStartLeavesNoTrace) {
     int id = -1;
     EXPECT_EQ(kvo_tts_session_start("capkey=tts.local.synth,startresult=42", &id), 42);
     EXPECT_TRUE(HasLog(1, FailedLine("TtsSdk::StartSession", 42)));
-    EXPECT_EQ(kvo_tts_release(), 0) << "no session is registered";
-    EXPECT_EQ(InitSdk(), 0);
+    EXPECT_EQ(kvo_tts_release(), KVO_TTS_OK) << "no session is registered";
+    EXPECT_EQ(InitSdk(), KVO_TTS_OK);
 }
 
 TEST_F(SessionTest, SessionsTakeTheLowestFreeSlot) {
@@ -284,7 +296,7 @@ TEST_F(SessionTest, SessionsTakeTheLowestFreeSlot) {
     EXPECT_EQ(a, 0);
     EXPECT_EQ(b, 1);
     EXPECT_EQ(c, 2);
-    ASSERT_EQ(kvo_tts_session_stop(b), 0);
+    ASSERT_EQ(kvo_tts_session_stop(b), KVO_TTS_OK);
     int d = StartSessionOk("capkey=tts.local.synth");
     EXPECT_EQ(d, 1);
     // Two keys of one file: loaded once, initialised once with the first key's item.
@@ -299,27 +311,27 @@ protected:
     void SetUp() override {
         max_sessions_ = 1;
         SdkTest::SetUp();
-        ASSERT_EQ(InitSdk(), 0);
+        ASSERT_EQ(InitSdk(), KVO_TTS_OK);
     }
 };
 
 TEST_F(SessionLimitTest, SecondStartIs17AndLeavesTheFirstUntouched) {
     int first = -1;
-    ASSERT_EQ(kvo_tts_session_start("capkey=tts.local.synth", &first), 0);
+    ASSERT_EQ(kvo_tts_session_start("capkey=tts.local.synth", &first), KVO_TTS_OK);
     EXPECT_EQ(first, 0);
     int second = -1;
-    EXPECT_EQ(kvo_tts_session_start("capkey=tts.local.synth", &second), 17);
+    EXPECT_EQ(kvo_tts_session_start("capkey=tts.local.synth", &second), KVO_TTS_ERR_SESSION_LIMIT);
     EXPECT_EQ(second, -1);
-    EXPECT_TRUE(HasLog(1, FailedLine("TtsSdk::StartSession", 17)));
+    EXPECT_TRUE(HasLog(1, FailedLine("TtsSdk::StartSession", KVO_TTS_ERR_SESSION_LIMIT)));
     EXPECT_EQ(ModuleCounts(kContractModule).starts, 1) << "the module never saw the refused session";
     ContractRecorder recorder;
-    EXPECT_EQ(recorder.Synth(first, "first still works"), 0);
+    EXPECT_EQ(recorder.Synth(first, "first still works"), KVO_TTS_OK);
     EXPECT_TRUE(recorder.HoldsContract("first still works", true));
-    ASSERT_EQ(kvo_tts_session_stop(first), 0);
+    ASSERT_EQ(kvo_tts_session_stop(first), KVO_TTS_OK);
     int again = -1;
-    ASSERT_EQ(kvo_tts_session_start("capkey=tts.local.synth", &again), 0);
+    ASSERT_EQ(kvo_tts_session_start("capkey=tts.local.synth", &again), KVO_TTS_OK);
     EXPECT_EQ(again, 0);
-    EXPECT_EQ(kvo_tts_session_stop(again), 0);
+    EXPECT_EQ(kvo_tts_session_stop(again), KVO_TTS_OK);
 }
 
 TEST_F(SessionLimitTest, FailedStartsDoNotUseUpTheLimit) {
@@ -327,8 +339,8 @@ TEST_F(SessionLimitTest, FailedStartsDoNotUseUpTheLimit) {
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(kvo_tts_session_start("capkey=tts.local.synth,startresult=8", &id), 8);
     }
-    ASSERT_EQ(kvo_tts_session_start("capkey=tts.local.synth", &id), 0);
-    EXPECT_EQ(kvo_tts_session_stop(id), 0);
+    ASSERT_EQ(kvo_tts_session_start("capkey=tts.local.synth", &id), KVO_TTS_OK);
+    EXPECT_EQ(kvo_tts_session_stop(id), KVO_TTS_OK);
 }
 
 class FullTableTest : public SdkTest {
@@ -336,7 +348,7 @@ protected:
     void SetUp() override {
         max_sessions_ = 256;
         SdkTest::SetUp();
-        ASSERT_EQ(InitSdk(), 0);
+        ASSERT_EQ(InitSdk(), KVO_TTS_OK);
     }
 };
 
@@ -344,15 +356,15 @@ TEST_F(FullTableTest, All256SlotsThenTheLimit) {
     std::vector<int> ids;
     for (int i = 0; i < 256; ++i) {
         int id = -1;
-        ASSERT_EQ(kvo_tts_session_start("capkey=tts.local.synth.n6", &id), 0) << i;
+        ASSERT_EQ(kvo_tts_session_start("capkey=tts.local.synth.n6", &id), KVO_TTS_OK) << i;
         EXPECT_EQ(id, i);
         ids.push_back(id);
     }
     int id = -1;
-    EXPECT_EQ(kvo_tts_session_start("capkey=tts.local.synth.n6", &id), 17);
+    EXPECT_EQ(kvo_tts_session_start("capkey=tts.local.synth.n6", &id), KVO_TTS_ERR_SESSION_LIMIT);
     ContractRecorder recorder;
-    EXPECT_EQ(recorder.Synth(255, "last slot"), 0);
-    for (int open : ids) EXPECT_EQ(kvo_tts_session_stop(open), 0);
+    EXPECT_EQ(recorder.Synth(255, "last slot"), KVO_TTS_OK);
+    for (int open : ids) EXPECT_EQ(kvo_tts_session_stop(open), KVO_TTS_OK);
     EXPECT_EQ(ModuleCounts(kCountingModule).live_sessions, 0);
     EXPECT_EQ(ModuleCounts(kCountingModule).max_live_sessions, 256);
 }

@@ -222,7 +222,7 @@ KvoTestModuleCounts ModuleCounts(const std::string& module) {
 
 void SdkTest::SetUp() {
     ClearModuleEvents();
-    ASSERT_EQ(StartSystem(), 0);
+    ASSERT_EQ(StartSystem(), KVO_SYS_OK);
 }
 
 void SdkTest::TearDown() {
@@ -251,8 +251,8 @@ int SdkTest::InitSdk(const std::string& extra) {
 int SdkTest::StartSessionOk(const std::string& config) {
     int id = -1;
     const int result = kvo_tts_session_start(config.c_str(), &id);
-    EXPECT_EQ(result, 0) << config;
-    if (result == 0) open_sessions_.push_back(id);
+    EXPECT_EQ(result, KVO_TTS_OK) << config;
+    if (result == KVO_TTS_OK) open_sessions_.push_back(id);
     return id;
 }
 
@@ -323,7 +323,7 @@ std::string ContractRecorder::SpokenText() const {
         const std::string where = "call " + std::to_string(i) + ": ";
         if (c.thread != synth_thread) return ::testing::AssertionFailure() << where << "on another thread";
         if (c.after_return) return ::testing::AssertionFailure() << where << "after kvo_tts_synth returned";
-        if (c.error_code != 0) return ::testing::AssertionFailure() << where << "error code " << c.error_code;
+        if (c.error_code != KVO_TTS_OK) return ::testing::AssertionFailure() << where << "error code " << c.error_code;
         if (!c.has_more) {
             ++last_calls;
             if (c.has_audio || c.has_text || c.voice_size != 0 || c.text_len != 0) {

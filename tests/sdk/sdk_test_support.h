@@ -26,6 +26,9 @@ constexpr const char kCloudModule[] = "kvo_tts_cloud_synth";
 constexpr const char kCountingModule[] = "kvo_tts_local_n6_synth";
 constexpr const char kNoSynthModule[] = "kvo_tts_local_v6_synth";
 constexpr const char kInitFailsModule[] = "kvo_tts_local_n4_synth";
+// What KvoTtsInit of that module returns (KVO_TEST_MODULE_INIT_RESULT in
+// modules/CMakeLists.txt); the speech API passes it on.
+constexpr int kInitFailsModuleResult = 77;
 
 // A fresh folder with catalogue.ini and the resource files its local
 // capabilities name (see the .cpp for the capabilities). Removed at the end.

@@ -28,7 +28,7 @@ const char kGoodCatalogue[] =
 
 class SysCatalogueTest : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_EQ(kvo_init(Config().c_str()), 0); }
+    void SetUp() override { ASSERT_EQ(kvo_init(Config().c_str()), KVO_SYS_OK); }
     void TearDown() override {
         if (KVO_IsInited()) kvo_release();
     }
@@ -39,7 +39,7 @@ protected:
 TEST_F(SysCatalogueTest, InnerItemCarriesConfigsResourcesAndCloudFlag) {
     data_.Write("catalogue.ini", kGoodCatalogue);
     CapInnerItem item;
-    ASSERT_EQ(KVO_GetCapabilityInternalItemByKey("tts.local.synth", &item, "none"), 0);
+    ASSERT_EQ(KVO_GetCapabilityInternalItemByKey("tts.local.synth", &item, "none"), KVO_SYS_OK);
     EXPECT_EQ(item.is_cloud, 0);
     ASSERT_EQ(item.config_count, 2);
     EXPECT_STREQ(item.configs[0].key, "speaker");
@@ -50,10 +50,10 @@ TEST_F(SysCatalogueTest, InnerItemCarriesConfigsResourcesAndCloudFlag) {
     EXPECT_STREQ(item.resources[0].file_name, "zh_voice.kvl");
     EXPECT_STREQ(item.resources[1].tag, "enlib");
     EXPECT_EQ(item.service_url, nullptr);
-    EXPECT_EQ(KVO_ReleaseCapabilityInternalItem(&item), 0);
+    EXPECT_EQ(KVO_ReleaseCapabilityInternalItem(&item), KVO_SYS_OK);
     EXPECT_EQ(item.resources, nullptr);
 
-    ASSERT_EQ(KVO_GetCapabilityInternalItemByKey("tts.cloud.synth", &item, "android_so"), 0);
+    ASSERT_EQ(KVO_GetCapabilityInternalItemByKey("tts.cloud.synth", &item, "android_so"), KVO_SYS_OK);
     EXPECT_EQ(item.is_cloud, 1);
     EXPECT_STREQ(item.service_url, "http://127.0.0.1:1/tts");
     EXPECT_EQ(item.resource_count, 0);
@@ -75,7 +75,7 @@ TEST_F(SysCatalogueTest, LookupErrors) {
 TEST_F(SysCatalogueTest, ListFiltersByPrefixAndKeepsProperties) {
     data_.Write("catalogue.ini", kGoodCatalogue);
     CapabilityList list;
-    ASSERT_EQ(kvo_get_capability_list("TTS", &list), 0);
+    ASSERT_EQ(kvo_get_capability_list("TTS", &list), KVO_SYS_OK);
     ASSERT_EQ(list.count, 2);
     EXPECT_STREQ(list.items[0].capkey, "tts.local.synth");
     ASSERT_EQ(list.items[0].property_count, 3);
@@ -83,15 +83,15 @@ TEST_F(SysCatalogueTest, ListFiltersByPrefixAndKeepsProperties) {
     EXPECT_STREQ(list.items[0].properties[0].value, "zh-CN");
     EXPECT_STREQ(list.items[0].properties[2].name, "gender");
     EXPECT_STREQ(list.items[1].capkey, "tts.cloud.synth");
-    EXPECT_EQ(kvo_free_capability_list(&list), 0);
+    EXPECT_EQ(kvo_free_capability_list(&list), KVO_SYS_OK);
     EXPECT_EQ(list.count, 0);
 
-    ASSERT_EQ(kvo_get_capability_list(nullptr, &list), 0);
+    ASSERT_EQ(kvo_get_capability_list(nullptr, &list), KVO_SYS_OK);
     EXPECT_EQ(list.count, 3);
     kvo_free_capability_list(&list);
 
     CapabilityItem one;
-    ASSERT_EQ(kvo_get_capability("tts.cloud.synth", &one), 0);
+    ASSERT_EQ(kvo_get_capability("tts.cloud.synth", &one), KVO_SYS_OK);
     EXPECT_STREQ(one.properties[0].value, "en-US");
     kvo_free_capability_item(&one);
     EXPECT_EQ(kvo_get_capability("nope", &one), KVO_SYS_CAPKEY_UNKNOWN);
@@ -134,7 +134,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<BrokenCase>& param) { return std::string(param.param.name); });
 
 TEST(SysCatalogueInstalledTest, DefaultDataFolderHoldsTheCatalogue) {
-    ASSERT_EQ(kvo_init(nullptr), 0);
+    ASSERT_EQ(kvo_init(nullptr), KVO_SYS_OK);
     const std::string path = KVO_GetDataPath();
     EXPECT_FALSE(path.empty());
     EXPECT_EQ(path.back(), '/');

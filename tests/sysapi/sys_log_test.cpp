@@ -16,7 +16,7 @@ protected:
         if (KVO_IsInited()) kvo_release();
     }
     void Init(const std::string& extra) {
-        ASSERT_EQ(kvo_init(("logFilePath=" + logs_.path() + "/logs," + extra).c_str()), 0);
+        ASSERT_EQ(kvo_init(("logFilePath=" + logs_.path() + "/logs," + extra).c_str()), KVO_SYS_OK);
     }
     std::string LogText() const { return logs_.Read("logs/kvo_tts.log"); }
     TempFolder logs_;
@@ -95,7 +95,7 @@ TEST_F(SysLogTest, ConcurrentLinesStayWhole) {
 }
 
 TEST_F(SysLogTest, UnwritableFolderTurnsLoggingOff) {
-    ASSERT_EQ(kvo_init("logLevel=5,logFilePath=/proc/kvo_no_such_folder"), 0);
+    ASSERT_EQ(kvo_init("logLevel=5,logFilePath=/proc/kvo_no_such_folder"), KVO_SYS_OK);
     KVO_LOG(KVO_LOG_ERROR, "[%s][%s] dropped", "test", "Op");  // must not crash
     EXPECT_TRUE(KVO_IsInited());
 }

@@ -172,13 +172,38 @@ TEST_F(BackendSoundEffect, ClearedHistoryStartsLikeAFreshEffect) {
   }
 }
 
+// A lower voice rate keeps the write position but shortens the ring: the
+// position must wrap into the new ring, whose old contents only add their
+// own echo until the ring has been refilled.
 TEST_F(BackendSoundEffect, RateChangeWithAnOldPositionStaysInsideTheHistory) {
+  // Echo: 9000 samples of 100 at 22050 Hz leave the position past the
+  // 3840-sample ring of 8000 Hz; that ring now holds nothing but 100s.
   SetEffectMixLevel(state_.get(), 32767);
-  Run(std::vector<int16_t>(9000, 100), 22050);  // position far into the history
-  Run(Impulse(3000), 8000);                      // shorter ring: position must wrap
+  Run(std::vector<int16_t>(9000, 100), 22050);
+  const size_t d = EchoDelaySamples(32767, 8000);
+  ASSERT_EQ(d, 960u);
+  std::vector<int16_t> echo = Run(Impulse(5000), 8000, 700);
+  EXPECT_LT(state_->position, static_cast<int32_t>(4 * d));
+  for (size_t n = 0; n < echo.size(); ++n) {
+    int32_t expected = n == 0 ? 16000 : 0;
+    for (size_t tap = 1; tap <= 4; ++tap) {
+      if (n == tap * d) expected += 16000 >> tap;  // the impulse's own echo
+      if (n < tap * d) expected += 100 >> tap;     // a tap still reaching into the old ring
+    }
+    ASSERT_EQ(echo[n], expected) << n;
+  }
+
+  // Reverb: 1400 samples at 22050 Hz (a 1408-sample ring), then the
+  // 512-sample ring of 8000 Hz, filled with 100s.
   Select(kEffectReverb);
   Run(std::vector<int16_t>(1400, 100), 22050);
-  Run(Impulse(600), 8000);
+  std::vector<int16_t> reverb = Run(Impulse(1100), 8000, 300);
+  EXPECT_LT(state_->position, 512);
+  std::vector<int32_t> expected(reverb.size());
+  for (size_t n = 0; n < reverb.size(); ++n) {
+    expected[n] = (n == 0 ? 16000 : 0) + (n < 512 ? 100 / 4 : expected[n - 512] / 4);
+    ASSERT_EQ(reverb[n], expected[n]) << n;
+  }
 }
 
 }  // namespace

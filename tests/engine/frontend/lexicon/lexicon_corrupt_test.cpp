@@ -46,6 +46,96 @@ bool AnyCorrupt(std::vector<uint8_t> bytes) {
     return corrupt;
 }
 
+// What the reader promises for an entry it reports found: the length asked
+// for, 1 ... 16 readings whose frequencies are the ones their codes stand
+// for and add up to the sum, and no unit code past the word's characters.
+testing::AssertionResult EntryWellFormed(const LexiconEntry& entry, int length) {
+    if (entry.length != length) return testing::AssertionFailure() << "length " << entry.length << " for " << length;
+    if (entry.reading_count < 1 || entry.reading_count > kLexiconMaxReadings) {
+        return testing::AssertionFailure() << entry.reading_count << " readings";
+    }
+    uint32_t sum = 0;
+    for (int r = 0; r < entry.reading_count; ++r) {
+        const LexiconReading& reading = entry.readings[r];
+        if (reading.frequency != LexiconFrequency(reading.frequency_code)) {
+            return testing::AssertionFailure() << "frequency " << reading.frequency << " for code "
+                                               << int{reading.frequency_code};
+        }
+        sum += reading.frequency;
+        for (int i = length; i < kLexiconMaxWordLength; ++i) {
+            if (reading.pinyin[i] != kLexiconNoPinyin) {
+                return testing::AssertionFailure() << "unit code " << reading.pinyin[i] << " at character " << i
+                                                   << " of a word of " << length;
+            }
+        }
+    }
+    if (sum != entry.frequency_sum) return testing::AssertionFailure() << "frequency sum " << entry.frequency_sum;
+    return testing::AssertionSuccess();
+}
+
+bool SameEntry(const LexiconEntry& a, const LexiconEntry& b) {
+    if (a.length != b.length || a.reading_count != b.reading_count || a.frequency_sum != b.frequency_sum) return false;
+    for (int r = 0; r < a.reading_count; ++r) {
+        const LexiconReading& x = a.readings[r];
+        const LexiconReading& y = b.readings[r];
+        if (x.tag != y.tag || x.frequency_code != y.frequency_code ||
+            std::memcmp(x.pinyin, y.pinyin, sizeof x.pinyin) != 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Looks the texts up in every way the reader offers: each lookup is kCorrupt
+// or well-formed, and when the prefix walk, which reads every entry a single
+// lookup reads, reports no corruption, each single lookup agrees with it.
+// Counts the entries found in *found.
+testing::AssertionResult LookupsWellFormed(std::vector<uint8_t> bytes, int* found) {
+    const SectionReader memory = MemorySection(bytes.data(), static_cast<uint32_t>(bytes.size()));
+    LexiconReader reader;
+    if (!reader.Open(memory)) return testing::AssertionFailure() << "does not open";
+    for (const char* text : {"行长说", "行为", "一模一样", "一个", "长江大桥"}) {
+        const std::vector<uint16_t> chars = Gbk(text);
+        const int available = static_cast<int>(chars.size());
+        LexiconEntry prefixes[kLexiconMaxWordLength];
+        bool has[kLexiconMaxWordLength];
+        const LexiconStatus walk = reader.FindPrefixes(chars.data(), available, prefixes, has);
+        bool any = false;
+        for (int i = 0; i < kLexiconMaxWordLength; ++i) {
+            if (!has[i]) continue;
+            any = true;
+            if (i >= available) return testing::AssertionFailure() << text << ": a word longer than the text";
+            testing::AssertionResult ok = EntryWellFormed(prefixes[i], i + 1);
+            if (!ok) return ok << " (" << text << ", prefix " << i + 1 << ")";
+        }
+        if (walk != LexiconStatus::kCorrupt && any != (walk == LexiconStatus::kFound)) {
+            return testing::AssertionFailure() << text << ": prefix status disagrees with its entries";
+        }
+        for (int n = 1; n <= available; ++n) {
+            LexiconEntry entry;
+            const LexiconStatus status = reader.Find(chars.data(), n, &entry);
+            if (status == LexiconStatus::kFound) {
+                ++*found;
+                testing::AssertionResult ok = EntryWellFormed(entry, n);
+                if (!ok) return ok << " (" << text << ", length " << n << ")";
+            }
+            if (walk == LexiconStatus::kCorrupt) continue;
+            const LexiconStatus expected = has[n - 1] ? LexiconStatus::kFound : LexiconStatus::kNotFound;
+            if (status != expected || (has[n - 1] && !SameEntry(entry, prefixes[n - 1]))) {
+                return testing::AssertionFailure() << text << ", length " << n
+                                                   << ": the lookup disagrees with the prefix walk";
+            }
+        }
+        // The block is located the same way for every lookup.
+        uint16_t code = 0;
+        const LexiconStatus block = reader.DefaultPinyin(chars[0], &code);
+        if (block != LexiconStatus::kFound && walk != block) {
+            return testing::AssertionFailure() << text << ": the block is missing to one lookup only";
+        }
+    }
+    return testing::AssertionSuccess();
+}
+
 class LexiconCorrupt : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -62,6 +152,9 @@ protected:
 
 TEST_F(LexiconCorrupt, IntactPayloadIsNotCorrupt) {
     EXPECT_FALSE(AnyCorrupt(good_));
+    int found = 0;
+    EXPECT_TRUE(LookupsWellFormed(good_, &found));
+    EXPECT_GT(found, 5);
 }
 
 TEST_F(LexiconCorrupt, DamagedIndexOrEntriesAreReported) {
@@ -125,20 +218,22 @@ TEST_F(LexiconCorrupt, TruncatedPayloads) {
 }
 
 // Every byte of a block and of its index slots, set to values that stress
-// sizes and flags, must leave every lookup well-behaved (ASan checks the
-// reads).
+// sizes and flags: every lookup must still end in kCorrupt or a well-formed
+// answer (the reads themselves are checked by ASan).
 TEST_F(LexiconCorrupt, EveryByteOfABlockDamagedInTurn) {
     const uint32_t slot = IndexSlot("行");
     std::vector<uint32_t> positions;
     for (uint32_t p = slot; p < slot + 8; ++p) positions.push_back(p);
     for (uint32_t p = block_; p < block_end_; ++p) positions.push_back(p);
+    int found = 0;
     for (uint32_t p : positions) {
         for (uint8_t value : {0x00, 0x01, 0x02, 0x7F, 0x80, 0xF0, 0xFF}) {
             std::vector<uint8_t> bytes = good_;
             bytes[p] = value;
-            AnyCorrupt(bytes);
+            ASSERT_TRUE(LookupsWellFormed(bytes, &found)) << "byte " << p << " = " << int{value};
         }
     }
+    EXPECT_GT(found, 0) << "no damaged block answered any lookup";
 }
 
 }  // namespace

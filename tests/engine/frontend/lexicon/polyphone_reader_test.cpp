@@ -220,43 +220,107 @@ TEST_F(PolyphoneFixture, DamagedPayloadsAreReported) {
     }
 }
 
-// Every byte of the payload set in turn to stressing values: decoding all
-// entries must stay inside the payload (ASan checks) and terminate.
+// Decodes every entry of the test characters and checks what the reader
+// promises for whatever it reports found: entries carry the key looked up,
+// rules and limits stay inside the payload and their rule and move forward,
+// counts fit their arrays, patterns have 1 ... 24 characters. Counts the
+// rules found in *rules.
+testing::AssertionResult DecodesWithinBounds(const PolyphoneReader& reader, uint32_t size, int* rules) {
+    const std::vector<uint16_t> chars = Gbk("行长一");
+    PolyphoneEntry entries[4];
+    int n = 0;
+    for (uint16_t ch : chars) {
+        PolyphoneEntry& e = entries[n];
+        if (reader.FindSingle(ch, &e) != PolyphoneStatus::kFound) continue;
+        if (e.pair || e.chars[0] != ch) return testing::AssertionFailure() << "single entry for another key";
+        ++n;
+    }
+    if (reader.FindPair(chars[0], chars[1], &entries[n]) == PolyphoneStatus::kFound) {
+        const PolyphoneEntry& e = entries[n];
+        if (!e.pair || e.chars[0] != chars[0] || e.chars[1] != chars[1]) {
+            return testing::AssertionFailure() << "pair entry for another key";
+        }
+        ++n;
+    }
+    for (int e = 0; e < n; ++e) {
+        const uint32_t header = entries[e].pair ? 6 : 4;
+        uint32_t at = entries[e].rule_offset;
+        for (int i = 0; i < entries[e].rule_count; ++i) {
+            PolyphoneRule rule;
+            if (reader.ReadRule(at, entries[e].pair, &rule) != PolyphoneStatus::kFound) break;
+            ++*rules;
+            if (rule.limits_offset != at + header || rule.end_offset < rule.limits_offset || rule.end_offset > size) {
+                return testing::AssertionFailure() << "rule at " << at << " spans " << rule.limits_offset << ".."
+                                                   << rule.end_offset << " of " << size;
+            }
+            if (!entries[e].pair && rule.pinyin[1] != kLexiconNoPinyin) {
+                return testing::AssertionFailure() << "second code in a single-character rule";
+            }
+            uint32_t limit_at = rule.limits_offset;
+            for (int l = 0; l < rule.limit_count; ++l) {
+                PolyphoneLimit limit;
+                if (reader.ReadLimit(rule, limit_at, &limit) != PolyphoneStatus::kFound) break;
+                if (!limit.known) {
+                    if (limit.type <= kPolyphoneLimitCharacterAttribute || limit.end_offset != 0) {
+                        return testing::AssertionFailure() << "type " << int{limit.type} << " reported unknown";
+                    }
+                    break;
+                }
+                if (limit.type > kPolyphoneLimitCharacterAttribute || limit.end_offset <= limit_at ||
+                    limit.end_offset > rule.end_offset) {
+                    return testing::AssertionFailure() << "limit of type " << int{limit.type} << " at " << limit_at
+                                                       << " ends at " << limit.end_offset << ", its rule at "
+                                                       << rule.end_offset;
+                }
+                if (limit.count > kPolyphoneMaxTags) return testing::AssertionFailure() << "count " << int{limit.count};
+                if (limit.type == kPolyphoneLimitPartOfSpeech && limit.end_offset != limit_at + 4 + 2u * limit.count) {
+                    return testing::AssertionFailure() << int{limit.count} << " tags do not fill their limit";
+                }
+                if (limit.type == kPolyphoneLimitWords) {
+                    if (limit.patterns_offset != limit_at + 6 || limit.patterns_end != limit.end_offset) {
+                        return testing::AssertionFailure() << "patterns outside their limit";
+                    }
+                    for (int k = 0; k < limit.count; ++k) {
+                        PolyphonePattern pattern;
+                        if (reader.ReadPattern(limit, k, &pattern) != PolyphoneStatus::kFound) break;
+                        if (pattern.length < 1 || pattern.length > kPolyphoneMaxPatternChars) {
+                            return testing::AssertionFailure() << "pattern of " << pattern.length << " characters";
+                        }
+                    }
+                }
+                limit_at = limit.end_offset;
+            }
+            at = rule.end_offset;
+        }
+    }
+    return testing::AssertionSuccess();
+}
+
+TEST_F(PolyphoneFixture, IntactPayloadDecodesWithinBounds) {
+    int rules = 0;
+    EXPECT_TRUE(DecodesWithinBounds(reader_, static_cast<uint32_t>(bytes_.size()), &rules));
+    EXPECT_EQ(rules, 8);   // 行: 4, 长: 2, 行长: 2
+}
+
+// Every byte of the payload set in turn to stressing values: the header
+// alone decides whether the payload opens, and whatever is then reported
+// found is in bounds (the reads themselves are checked by ASan).
 TEST_F(PolyphoneFixture, EveryByteDamagedInTurn) {
+    int rules = 0;
     for (size_t p = 0; p < bytes_.size(); ++p) {
         for (uint8_t value : {0x00, 0x01, 0x7F, 0x80, 0xFF}) {
             std::vector<uint8_t> bytes = bytes_;
             bytes[p] = value;
             const SectionReader memory = MemorySection(bytes.data(), static_cast<uint32_t>(bytes.size()));
             PolyphoneReader reader;
-            if (!reader.Open(memory)) continue;
-            const std::vector<uint16_t> chars = Gbk("行长一");
-            PolyphoneEntry entries[4];
-            int n = 0;
-            for (uint16_t ch : chars) {
-                if (reader.FindSingle(ch, &entries[n]) == PolyphoneStatus::kFound) ++n;
+            if (!reader.Open(memory)) {
+                ASSERT_LT(p, 8u) << "refused with an intact header; byte " << p << " = " << int{value};
+                continue;
             }
-            if (reader.FindPair(chars[0], chars[1], &entries[n]) == PolyphoneStatus::kFound) ++n;
-            for (int e = 0; e < n; ++e) {
-                uint32_t at = entries[e].rule_offset;
-                for (int i = 0; i < entries[e].rule_count; ++i) {
-                    PolyphoneRule rule;
-                    if (reader.ReadRule(at, entries[e].pair, &rule) != PolyphoneStatus::kFound) break;
-                    uint32_t limit_at = rule.limits_offset;
-                    for (int l = 0; l < rule.limit_count; ++l) {
-                        PolyphoneLimit limit;
-                        if (reader.ReadLimit(rule, limit_at, &limit) != PolyphoneStatus::kFound || !limit.known) break;
-                        for (int k = 0; k < limit.count && limit.type == kPolyphoneLimitWords; ++k) {
-                            PolyphonePattern pattern;
-                            reader.ReadPattern(limit, k, &pattern);
-                        }
-                        limit_at = limit.end_offset;
-                    }
-                    at = rule.end_offset;
-                }
-            }
+            ASSERT_TRUE(DecodesWithinBounds(reader, memory.size, &rules)) << "byte " << p << " = " << int{value};
         }
     }
+    EXPECT_GT(rules, 0) << "no damaged payload decoded at all";
 }
 
 TEST(PolyphonePattern, MatchesByWildcardPosition) {

@@ -307,15 +307,41 @@ TEST(BoundaryPrediction, QuotedWordNeverStartsAPhrase) {
   EXPECT_EQ(Flags(words), (std::vector<int>{0x3000, 0x3000, 0, 0x3000, 0, 0}));
 }
 
+// A count outside 0 ... 50 or a length over 24 is clamped, never trusted:
+// prediction covers exactly the words the list holds, and an over-long word
+// counts as 24 characters.
 TEST(BoundaryPrediction, BadWordListsAreHarmless) {
-  BoundaryModel empty;
+  // Only a word of 24 characters votes for a boundary, in both models.
+  ModelFile file{{}, {}};
+  for (int v = 0; v < 256; ++v) {
+    const bool longest = v == kMaxWordChars;
+    file.entries.push_back({24, v, 255, longest ? 0 : 9, longest ? 5 : 0});
+  }
+  LoadedModel m(file);
   WordList words = Words({{"我们", kR}});
   words.count = 500;
   words.words[0].length = 300;
+  PredictBoundaries(words, m.model, m.model);
+  EXPECT_EQ(words.words[0].boundary, kStartsPhrase | kStartsProsodicWord);
+  for (int k = 1; k < kMaxWordsPerSentence; ++k) ASSERT_EQ(words.words[k].boundary, 0) << k;
+
+  BoundaryFeature out[kMaxBoundaryFeatures];
+  const BoundaryModelKind phrase = BoundaryModelKind::kPhrase;
+  EXPECT_GT(ExtractBoundaryFeatures(words, kMaxWordsPerSentence - 1, m.model, phrase, 0, out), 0);
+  EXPECT_EQ(ExtractBoundaryFeatures(words, kMaxWordsPerSentence, m.model, phrase, 0, out), 0);
+
+  // An empty model votes for every word it looks at: all 50 the list holds.
+  BoundaryModel empty;
+  for (WordRecord& w : words.words) w.boundary = 0;
   PredictBoundaries(words, empty, empty);
+  for (int k = 0; k < kMaxWordsPerSentence; ++k)
+    ASSERT_EQ(words.words[k].boundary, kStartsPhrase | kStartsProsodicWord) << k;
+
+  // A negative count holds no word.
   words.count = -3;
+  for (WordRecord& w : words.words) w.boundary = 0;
   PredictBoundaries(words, empty, empty);
-  SUCCEED();
+  for (int k = 0; k < kMaxWordsPerSentence; ++k) ASSERT_EQ(words.words[k].boundary, 0) << k;
 }
 
 }  // namespace
