@@ -324,7 +324,7 @@ int main(int argc, char** argv) {
         } else if (arg == "-f" || arg == "--file") {
             if (!value(options.text_file)) return UsageError(arg + " needs a file name");
         } else if (arg == "-c" || arg == "--capkey") {
-            if (!value(options.capkey)) return UsageError(arg + " needs a capability key");
+            if (!value(options.capkey) || options.capkey.empty()) return UsageError(arg + " needs a capability key");
         } else if (arg == "--config") {
             if (!value(options.config)) return UsageError(arg + " needs key=value entries");
         } else if (arg == "--codepage") {
