@@ -9,18 +9,19 @@
 #include <iostream>
 #include <iterator>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "audio_format.h"
+#include "config_check.h"
+#include "output_file.h"
 #include "kvo_sys.h"
 #include "kvo_tts.h"
 
 namespace {
 
 const char kUsage[] =
-    "Usage: kvo-say [options] [TEXT...]\n"
+    "Usage: kvo-say [options] [--] [TEXT...]\n"
     "Speaks TEXT (or the text of -f FILE, or standard input) with a voice of the\n"
     "KVO text-to-speech SDK and writes the audio to a file.\n"
     "\n"
@@ -29,10 +30,14 @@ const char kUsage[] =
     "                        matches the audio format (PCM 8/16-bit, A-law,\n"
     "                        mu-law).\n"
     "                        '-' writes the raw audio to standard output.\n"
+    "                        Devices and FIFOs are written as the audio comes;\n"
+    "                        a regular file gets the audio only when the run\n"
+    "                        succeeds (a symbolic or hard link stays a link,\n"
+    "                        the file keeps its mode). Other kinds of file are\n"
+    "                        refused.\n"
     "  -f, --file FILE       read the text from FILE ('-' for standard input)\n"
-    "      --codepage CP     code page of the text: utf8 (default), gbk (936),\n"
-    "                        big5 (950), or a number (not UTF-16: the text must\n"
-    "                        be free of NUL bytes)\n"
+    "      --codepage CP     code page of the text: utf8 (65001, the default),\n"
+    "                        gbk (936), big5 (950) or 437\n"
     "  -c, --capkey KEY      capability key of the voice (default tts.local.synth)\n"
     "      --config K=V,...  session and synthesis keys as the API takes them, e.g.\n"
     "                        audioformat=pcm8k16bit,speed=6.5,volume=7,pitch=5,\n"
@@ -41,15 +46,23 @@ const char kUsage[] =
     "                        audioformat: auto, pcm8k8bit, pcm8k16bit, pcm11k8bit,\n"
     "                        pcm11k16bit, pcm16k8bit, pcm16k16bit (default),\n"
     "                        alaw8k8bit, ulaw8k8bit\n"
+    "                        A key or value the voice's engine does not take is\n"
+    "                        refused, naming the key.\n"
     "      --data DIR        data folder with catalogue.ini and the voices\n"
     "                        (default: the installed data folder)\n"
     "      --list-voices     list the voices of the catalogue and exit\n"
     "      --progress        print each span of text as it is spoken (stderr)\n"
-    "      --log DIR         write a trace log into DIR\n"
+    "      --log DIR         write a trace log (kvo_tts.log) into DIR, made if\n"
+    "                        missing; a log that cannot be written is an error\n"
     "  -h, --help            show this help and exit\n"
+    "  --                    end of options: every later argument is text, such\n"
+    "                        as text that begins with '-'\n"
     "\n"
     "Exit status: 0 on success; 1 when the SDK reports an error (its code and\n"
-    "text are printed); 2 for a usage error. A failed run leaves no output file.\n";
+    "text are printed), the text is empty or only blanks, or the output or the\n"
+    "log cannot be written; 2 for a usage error, such as an unknown option, or a\n"
+    "configuration key, value or code page the voice does not take. A failed run\n"
+    "creates no output file and leaves an existing one as it was.\n";
 
 struct Options {
     std::string output;
@@ -73,45 +86,6 @@ int UsageError(const std::string& message) {
 int SdkError(const char* what, int code) {
     std::fprintf(stderr, "kvo-say: %s failed: %d (%s)\n", what, code, kvo_get_error_info(code));
     return 1;
-}
-
-bool CodepageNumber(const std::string& name, std::string& out) {
-    static const char* const kNames[][2] = {{"utf8", "65001"}, {"utf-8", "65001"}, {"gbk", "936"},
-                                            {"gb2312", "936"}, {"cp936", "936"},   {"big5", "950"}};
-    for (const auto& entry : kNames) {
-        if (name == entry[0]) {
-            out = entry[1];
-            return true;
-        }
-    }
-    if (!name.empty() && name.find_first_not_of("0123456789") == std::string::npos) {
-        // The API takes NUL-terminated text, which UTF-16 can never be.
-        if (name == "1200" || name == "1201") return false;
-        out = name;
-        return true;
-    }
-    return false;
-}
-
-// Reads a configuration value without the SDK's parser: the last entry wins.
-std::string ConfigValue(const std::string& config, const std::string& key) {
-    std::string value;
-    std::stringstream entries(config);
-    std::string entry;
-    while (std::getline(entries, entry, ',')) {
-        const size_t eq = entry.find('=');
-        if (eq == std::string::npos) continue;
-        std::string k = entry.substr(0, eq);
-        k.erase(0, k.find_first_not_of(" \t"));
-        k.erase(k.find_last_not_of(" \t") + 1);
-        for (char& c : k) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        if (k == key) {
-            value = entry.substr(eq + 1);
-            value.erase(0, value.find_first_not_of(" \t"));
-            value.erase(value.find_last_not_of(" \t") + 1);
-        }
-    }
-    return value;
 }
 
 int ListVoices() {
@@ -151,8 +125,7 @@ void VoiceRate(const std::string& capkey, int& rate, int& bits) {
 }
 
 struct SynthState {
-    FILE* out = nullptr;
-    bool write_failed = false;
+    kvosay::OutputFile* out = nullptr;
     uint64_t audio_bytes = 0;
     bool progress = false;
 };
@@ -163,21 +136,85 @@ bool OnResult(void* user, const TtsSynthResult* result, int /*error_code*/) {
         std::fprintf(stderr, "[%.*s]\n", static_cast<int>(result->text_len), result->text);
     }
     if (result->voice_data != nullptr && result->voice_size > 0) {
-        if (std::fwrite(result->voice_data, 1, result->voice_size, state.out) != result->voice_size) {
-            state.write_failed = true;
-            return false;  // stop: the rest could not be kept anyway
-        }
+        if (!state.out->Write(result->voice_data, result->voice_size)) return false;  // the rest could not be kept
         state.audio_bytes += result->voice_size;
     }
     return true;
 }
 
+// The WAV header for data_bytes of audio; past what the header can count, and
+// while the length is not known yet, the largest length (as streamed WAV has).
+std::string Header(const kvosay::AudioFormat& format, uint64_t data_bytes) {
+    const uint64_t largest = 0xFFFFFFFFu - (kvosay::WavHeader(format, 0).size() - 8);
+    return kvosay::WavHeader(format, static_cast<uint32_t>(data_bytes < largest ? data_bytes : largest));
+}
+
+// The system library makes the log folder and turns logging off, with a
+// warning only, when it cannot; asked for explicitly, a log that cannot be
+// written is an error. Looks for the nearest existing folder on the way.
+bool LogFolderUsable(const std::string& folder, std::string& reason) {
+    std::string path = folder;
+    while (true) {
+        struct stat info;
+        if (stat(path.c_str(), &info) == 0) {
+            if (!S_ISDIR(info.st_mode)) {
+                reason = path + " is not a folder";
+                return false;
+            }
+            if (access(path.c_str(), W_OK | X_OK) != 0) {
+                reason = std::strerror(errno);
+                return false;
+            }
+            return true;
+        }
+        if (errno != ENOENT || path == "." || path == "/") {
+            reason = std::strerror(errno);
+            return false;
+        }
+        while (path.size() > 1 && path.back() == '/') path.pop_back();
+        const size_t slash = path.rfind('/');
+        if (slash == std::string::npos) path = ".";
+        else path = slash == 0 ? "/" : path.substr(0, slash);
+    }
+}
+
 int Run(const Options& options) {
+    // Everything the user can get wrong is checked before any audio is made.
+    std::vector<kvosay::ConfigEntry> entries;
+    std::string error;
+    kvosay::OutputFile output;
+    if (!options.list_voices) {
+        kvosay::SetEntry(entries, "capkey", options.capkey);
+        if (!options.codepage.empty()) {
+            std::string number;
+            if (!kvosay::CodepageNumber(options.codepage, number, error)) return UsageError(error);
+            kvosay::SetEntry(entries, "codepage", number);
+        }
+        if (!kvosay::ParseConfig(options.config, entries, error) ||
+            !kvosay::CheckConfig(kvosay::EntryValue(entries, "capkey"), entries, error)) {
+            return UsageError(error);
+        }
+        if (!output.Check(options.output, error)) {
+            std::fprintf(stderr, "kvo-say: %s\n", error.c_str());
+            return 1;
+        }
+    }
+    if (!options.log.empty() && !LogFolderUsable(options.log, error)) {
+        std::fprintf(stderr, "kvo-say: cannot write the log into %s: %s\n", options.log.c_str(), error.c_str());
+        return 1;
+    }
+
     std::string sys_config = "logLevel=" + std::string(options.log.empty() ? "0" : "5");
     if (!options.log.empty()) sys_config += ",logFilePath=" + options.log;
     if (!options.data.empty()) sys_config += ",dataPath=" + options.data;
     int code = kvo_init(sys_config.c_str());
     if (code != 0) return SdkError("kvo_init", code);
+    struct stat log_info;
+    if (!options.log.empty() && stat((options.log + "/kvo_tts.log").c_str(), &log_info) != 0) {
+        kvo_release();
+        std::fprintf(stderr, "kvo-say: cannot write the log into %s\n", options.log.c_str());
+        return 1;
+    }
     if (options.list_voices) {
         const int result = ListVoices();
         kvo_release();
@@ -200,21 +237,19 @@ int Run(const Options& options) {
         text.assign(std::istreambuf_iterator<char>(*in), std::istreambuf_iterator<char>());
     }
     if (text.find('\0') != std::string::npos) text.resize(text.find('\0'));  // the API reads up to the first NUL
-
-    std::string session_config = "capkey=" + options.capkey;
-    if (!options.codepage.empty()) {
-        std::string number;
-        if (!CodepageNumber(options.codepage, number)) {
-            kvo_release();
-            return UsageError("unknown code page " + options.codepage);
-        }
-        session_config += ",codepage=" + number;
+    const std::string codepage = kvosay::EntryValue(entries, "codepage");
+    if (kvosay::BlankText(text, codepage.empty() ? "65001" : codepage)) {
+        kvo_release();
+        std::fprintf(stderr, "kvo-say: no text to speak\n");
+        return 1;
     }
-    if (!options.config.empty()) session_config += "," + options.config;
-    std::string format_name = ConfigValue(session_config, "audioformat");
+
+    const std::string capkey = kvosay::EntryValue(entries, "capkey");
+    const std::string session_config = kvosay::JoinConfig(entries);
+    std::string format_name = kvosay::EntryValue(entries, "audioformat");
     if (format_name.empty()) format_name = "pcm16k16bit";
     int voice_rate = 16000, voice_bits = 16;
-    VoiceRate(options.capkey, voice_rate, voice_bits);
+    VoiceRate(capkey, voice_rate, voice_bits);
     kvosay::AudioFormat format;
     if (!kvosay::FindAudioFormat(format_name, voice_rate, voice_bits, format)) {
         kvo_release();
@@ -236,74 +271,35 @@ int Run(const Options& options) {
         return SdkError("kvo_tts_session_start", code);
     }
 
-    // Audio goes to a scratch file beside the output and is renamed at the
-    // end, so that a failed run leaves no partial file behind.
-    const bool to_stdout = options.output == "-";
-    // A unique scratch name, so that no file of the user's is overwritten.
-    std::string scratch = to_stdout ? std::string() : options.output + ".partial-XXXXXX";
     SynthState state;
+    state.out = &output;
     state.progress = options.progress;
-    if (to_stdout) {
-        state.out = stdout;
-    } else {
-        std::vector<char> name(scratch.begin(), scratch.end());
-        name.push_back('\0');
-        const int fd = mkstemp(name.data());
-        if (fd >= 0) {
-            scratch = name.data();
-            // mkstemp makes the file private; the result gets the usual mode.
-            const mode_t mask = umask(0);
-            umask(mask);
-            fchmod(fd, 0666 & ~mask);
-            state.out = fdopen(fd, "wb");
-            if (state.out == nullptr) {
-                close(fd);
-                std::remove(scratch.c_str());
-            }
-        }
-    }
+    const bool wav = !output.raw() && format.has_wav_header();
     int result = 0;
-    if (state.out == nullptr) {
-        std::fprintf(stderr, "kvo-say: cannot write %s: %s\n", options.output.c_str(), std::strerror(errno));
+    if (!output.Open(error)) {
+        std::fprintf(stderr, "kvo-say: %s\n", error.c_str());
         result = 1;
     } else {
-        if (!to_stdout && format.has_wav_header()) {
-            const std::string header = kvosay::WavHeader(format, 0);
-            state.write_failed = std::fwrite(header.data(), 1, header.size(), state.out) != header.size();
-        }
-        code = state.write_failed ? 0 : kvo_tts_synth(session, text.c_str(), nullptr, OnResult, &state);
+        // Until the end the length is not known; a FIFO keeps it so.
+        const std::string head = wav ? Header(format, UINT64_MAX) : std::string();
+        const bool header_written = output.Write(head.data(), head.size());
+        code = header_written ? kvo_tts_synth(session, text.c_str(), nullptr, OnResult, &state) : 0;
         if (code != 0) {
             result = SdkError("kvo_tts_synth", code);
-        } else if (state.write_failed) {
-            std::fprintf(stderr, "kvo-say: cannot write %s\n", options.output.c_str());
+        } else if (wav && !output.Rewrite(Header(format, state.audio_bytes))) {
+            std::fprintf(stderr, "kvo-say: %s\n", output.WriteError().c_str());
+            result = 1;
+        } else if (!output.Commit(error)) {
+            std::fprintf(stderr, "kvo-say: %s\n", error.c_str());
             result = 1;
         }
-        if (!to_stdout) {
-            if (result == 0 && format.has_wav_header()) {
-                const std::string header = kvosay::WavHeader(format, static_cast<uint32_t>(state.audio_bytes));
-                if (std::fseek(state.out, 0, SEEK_SET) != 0 ||
-                    std::fwrite(header.data(), 1, header.size(), state.out) != header.size()) {
-                    std::fprintf(stderr, "kvo-say: cannot write %s\n", options.output.c_str());
-                    result = 1;
-                }
-            }
-            if (std::fclose(state.out) != 0 && result == 0) {
-                std::fprintf(stderr, "kvo-say: cannot write %s\n", options.output.c_str());
-                result = 1;
-            }
-            if (result == 0 && std::rename(scratch.c_str(), options.output.c_str()) != 0) {
-                std::fprintf(stderr, "kvo-say: cannot write %s: %s\n", options.output.c_str(), std::strerror(errno));
-                result = 1;
-            }
-            if (result != 0) std::remove(scratch.c_str());
-        } else {
-            std::fflush(stdout);
-        }
+        if (result != 0) output.Abandon();
     }
     kvo_tts_session_stop(session);
     kvo_tts_release();
     kvo_release();
-    if (result == 0 && !to_stdout) {
+    if (result == 0 && state.audio_bytes == 0) std::fprintf(stderr, "kvo-say: warning: the voice made no sound of the text\n");
+    if (result == 0 && !output.raw()) {
         std::fprintf(stderr, "%s: %llu bytes of %s audio, %.2f s\n", options.output.c_str(),
                      static_cast<unsigned long long>(state.audio_bytes), format.name.c_str(),
                      state.audio_bytes / format.BytesPerSecond());
@@ -331,7 +327,7 @@ int main(int argc, char** argv) {
         } else if (arg == "-f" || arg == "--file") {
             if (!value(options.text_file)) return UsageError(arg + " needs a file name");
         } else if (arg == "-c" || arg == "--capkey") {
-            if (!value(options.capkey)) return UsageError(arg + " needs a capability key");
+            if (!value(options.capkey) || options.capkey.empty()) return UsageError(arg + " needs a capability key");
         } else if (arg == "--config") {
             if (!value(options.config)) return UsageError(arg + " needs key=value entries");
         } else if (arg == "--codepage") {
@@ -347,7 +343,7 @@ int main(int argc, char** argv) {
         } else if (arg == "--") {
             for (++i; i < argc; ++i) words.push_back(argv[i]);
         } else if (arg.size() > 1 && arg[0] == '-') {
-            return UsageError("unknown option " + arg);
+            return UsageError("unknown option " + arg + " (put -- before text that begins with '-')");
         } else {
             words.push_back(arg);
         }

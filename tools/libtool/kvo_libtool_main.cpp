@@ -23,7 +23,31 @@ const char kUsage[] =
     "              [--section NUMBER=PAYLOAD_FILE]...\n"
     "  kvo-libtool domain --out FILE --dictionary FILE --speech FILE\n"
     "  kvo-libtool names --out FILE NAME...\n"
-    "  kvo-libtool dump FILE [--kind chinese|english|domain]\n";
+    "  kvo-libtool dump FILE [--kind chinese|english|domain]\n"
+    "  kvo-libtool --help\n";
+
+const char kHelp[] =
+    "kvo-libtool: builds the resource library files of the speech engine (the\n"
+    "Chinese library with the voice, the English library, the domain library)\n"
+    "from section payload files, and shows what an existing library holds.\n"
+    "\n"
+    "Commands:\n"
+    "  build    writes a Chinese or English library: the voice header fields\n"
+    "           (--rate: sample rate in Hz; --voice-kind: 1 for a voice with six\n"
+    "           tones; --word1, --word2, --byte29, --byte30, --byte32: the other\n"
+    "           header words and bytes) and the payload of each section given by\n"
+    "           --section NUMBER=FILE (1 to 31); sections not given are absent.\n"
+    "  domain   writes a domain library from its phrase dictionary and its\n"
+    "           G.729 speech data.\n"
+    "  names    writes a name table payload (for a --section of build) from the\n"
+    "           NAMEs in order.\n"
+    "  dump     prints a library's header fields and each section's position and\n"
+    "           size, and names the first fault of a broken file. --kind reads it\n"
+    "           as that kind instead of the kind in its header.\n"
+    "Numbers are read as in C: 0x for hexadecimal, a leading 0 for octal.\n"
+    "\n"
+    "Exit status: 0 on success; 1 when a file cannot be read or written, or dump\n"
+    "finds a fault; 2 for a usage error.\n";
 
 int Usage(const std::string& message) {
     if (!message.empty()) std::fprintf(stderr, "kvo-libtool: %s\n", message.c_str());
@@ -182,6 +206,15 @@ int Dump(const Arguments& args) {
 
 int main(int argc, char** argv) {
     if (argc < 2) return Usage("");
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h" || (i == 1 && arg == "help")) {
+            std::fputs(kUsage, stdout);
+            std::fputs("\n", stdout);
+            std::fputs(kHelp, stdout);
+            return 0;
+        }
+    }
     const std::string command = argv[1];
     Arguments args;
     std::string error;

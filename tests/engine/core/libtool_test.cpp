@@ -1,4 +1,7 @@
 // The library writer and dumper, and the kvo-libtool program end to end.
+#include <sys/wait.h>
+
+#include <cstdio>
 #include <cstdlib>
 
 #include <gtest/gtest.h>
@@ -82,6 +85,36 @@ TEST(LibtoolProgram, BuildsALibraryTheEngineOpens) {
 
     EXPECT_NE(std::system((tool + " build --kind klingon --out /dev/null 2> /dev/null").c_str()), 0);
     EXPECT_NE(std::system((tool + " dump " + TestLibrary("missing.lib") + " 2> /dev/null").c_str()), 0);
+}
+
+TEST(LibtoolProgram, HelpIsHelpAndOtherWordsAreUsageErrors) {
+    struct Case {
+        const char* arguments;
+        int status;
+        const char* output;  // expected on standard output
+    };
+    const Case cases[] = {
+        {"--help", 0, "Commands:"}, {"-h", 0, "Commands:"},      {"help", 0, "Commands:"},
+        {"build --help", 0, "Commands:"}, {"frob", 2, ""},        {"", 2, ""},
+    };
+    const std::string tool = std::string(KVO_TEST_BINARY_DIR) + "/bin/kvo-libtool";
+    for (const Case& c : cases) {
+        FILE* pipe = popen((tool + " " + c.arguments + " 2>/dev/null").c_str(), "r");
+        ASSERT_NE(pipe, nullptr);
+        std::string output;
+        char buffer[4096];
+        for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, n);
+        const int status = pclose(pipe);
+        EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, c.status) << c.arguments;
+        if (c.status == 0) {
+            EXPECT_NE(output.find(c.output), std::string::npos) << c.arguments << "\n" << output;
+            for (const char* command : {"build", "domain", "names", "dump"}) {
+                EXPECT_NE(output.find(std::string("  ") + command + "  "), std::string::npos) << command;
+            }
+        } else {
+            EXPECT_EQ(output, "") << c.arguments;
+        }
+    }
 }
 
 }  // namespace
