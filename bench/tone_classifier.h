@@ -28,24 +28,24 @@ bool ToneFeaturesOf(const std::vector<double>& semitones, const std::vector<doub
                     ToneFeatures* out);
 
 class ToneClassifier {
-public:
-    // tone 1..4; other tones are ignored.
-    void Add(int tone, bool phraseFinal, const ToneFeatures& f);
-    // False when a tone has too few examples to fit.
-    bool Fit();
-    // 1 level, 2 rising, 3 low or dipping, 4 falling.
-    int Classify(const ToneFeatures& f) const;
-    int Examples() const;
+ public:
+  // tone 1..4; other tones are ignored.
+  void Add(int tone, bool phraseFinal, const ToneFeatures& f);
+  // False when a tone has too few examples to fit.
+  bool Fit();
+  // 1 level, 2 rising, 3 low or dipping, 4 falling.
+  int Classify(const ToneFeatures& f) const;
+  int Examples() const;
 
-private:
-    struct Gaussian {
-        std::vector<ToneFeatures> samples;
-        ToneFeatures mean{};
-        double inverse[kToneFeatures][kToneFeatures] = {};
-        double logDet = 0.0;
-        bool fitted = false;
-    };
-    Gaussian classes_[4][2];  // tone - 1, phrase final
+ private:
+  struct Gaussian {
+    std::vector<ToneFeatures> samples;
+    ToneFeatures mean{};
+    double inverse[kToneFeatures][kToneFeatures] = {};
+    double logDet = 0.0;
+    bool fitted = false;
+  };
+  Gaussian classes_[4][2];  // tone - 1, phrase final
 };
 
 }  // namespace kvo_bench

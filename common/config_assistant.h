@@ -12,10 +12,10 @@
 // default_value is null or a text to store when the key is absent;
 // missing_error is the code returned when the key is absent (0: optional).
 struct ConfigRule {
-    const char* key;
-    const char* allowed;
-    const char* default_value;
-    int missing_error;
+  const char* key;
+  const char* allowed;
+  const char* default_value;
+  int missing_error;
 };
 
 namespace ConfigAssistant {

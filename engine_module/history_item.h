@@ -10,20 +10,20 @@
 #include "config_map.h"
 
 struct HistoryChunk {
-    std::vector<unsigned char> data;
-    int kind = 0;
+  std::vector<unsigned char> data;
+  int kind = 0;
 };
 
 struct HistoryItem {
-    std::vector<unsigned char> result_data;
-    std::string config_text;
-    int64_t request_time_ms = 0;
-    int64_t process_time_ms = 0;
-    std::vector<HistoryChunk> chunks;
-    std::string capkey;
-    std::string appkey;
-    int64_t request_length = 0;
-    std::vector<unsigned char> request_data;
+  std::vector<unsigned char> result_data;
+  std::string config_text;
+  int64_t request_time_ms = 0;
+  int64_t process_time_ms = 0;
+  std::vector<HistoryChunk> chunks;
+  std::string capkey;
+  std::string appkey;
+  int64_t request_length = 0;
+  std::vector<unsigned char> request_data;
 };
 
 // A record for a synthesis configuration: keys from it, config_text its

@@ -12,11 +12,11 @@ std::string g_module_data_path;
 namespace {
 
 struct TraceScope {
-    explicit TraceScope(const char* operation) : operation_(operation) {
-        KVO_LOG(KVO_LOG_TRACE, "[%s][%s]Enter", kModuleTag, operation_);
-    }
-    ~TraceScope() { KVO_LOG(KVO_LOG_TRACE, "[%s][%s]Leave", kModuleTag, operation_); }
-    const char* operation_;
+  explicit TraceScope(const char* operation) : operation_(operation) {
+    KVO_LOG(KVO_LOG_TRACE, "[%s][%s]Enter", kModuleTag, operation_);
+  }
+  ~TraceScope() { KVO_LOG(KVO_LOG_TRACE, "[%s][%s]Leave", kModuleTag, operation_); }
+  const char* operation_;
 };
 
 }  // namespace
@@ -24,55 +24,55 @@ struct TraceScope {
 extern "C" {
 
 KVO_TTS_MODULE_EXPORT int KvoTtsInit(const ConfigMap* init_config, const CapInnerItem* /*item*/) {
-    TraceScope trace("KvoTtsInit");
-    std::string path;
-    if (init_config != nullptr) ConfigAssistant::GetValue("datapath", *init_config, path);
-    // The same rule as the API's, so both name the same files.
-    g_module_data_path = KvoTtsNormaliseDataPath(path);
-    return 0;
+  TraceScope trace("KvoTtsInit");
+  std::string path;
+  if (init_config != nullptr) ConfigAssistant::GetValue("datapath", *init_config, path);
+  // The same rule as the API's, so both name the same files.
+  g_module_data_path = KvoTtsNormaliseDataPath(path);
+  return 0;
 }
 
 KVO_TTS_MODULE_EXPORT int KvoTtsStartSession(const ConfigMap* session_config, const CapInnerItem* item,
                                              ModuleHandle* handle) {
-    TraceScope trace("KvoTtsStartSession");
-    if (session_config == nullptr || handle == nullptr) return 1;
-    TtsLocalEngine* engine = new (std::nothrow) TtsLocalEngine();
-    if (engine == nullptr) {
-        KVO_LOG(KVO_LOG_ERROR, "[%s][%s] create engine failed", kModuleTag, "KvoTtsStartSession");
-        return 2;
-    }
-    const int result = engine->StartSession(*session_config, item);
-    if (result != 0) {
-        delete engine;
-        return result;
-    }
-    *handle = engine;
-    return 0;
+  TraceScope trace("KvoTtsStartSession");
+  if (session_config == nullptr || handle == nullptr) return 1;
+  TtsLocalEngine* engine = new (std::nothrow) TtsLocalEngine();
+  if (engine == nullptr) {
+    KVO_LOG(KVO_LOG_ERROR, "[%s][%s] create engine failed", kModuleTag, "KvoTtsStartSession");
+    return 2;
+  }
+  const int result = engine->StartSession(*session_config, item);
+  if (result != 0) {
+    delete engine;
+    return result;
+  }
+  *handle = engine;
+  return 0;
 }
 
 KVO_TTS_MODULE_EXPORT int KvoTtsSynth(ModuleHandle handle, const ConfigMap* synth_config, const char* text,
                                       TtsSynthCallback callback, void* user) {
-    TraceScope trace("KvoTtsSynth");
-    if (handle == nullptr) return 1;
-    const ConfigMap empty;
-    return static_cast<TtsLocalEngine*>(handle)->SynthesizeText(synth_config ? *synth_config : empty, text, callback,
-                                                                 user);
+  TraceScope trace("KvoTtsSynth");
+  if (handle == nullptr) return 1;
+  const ConfigMap empty;
+  return static_cast<TtsLocalEngine*>(handle)->SynthesizeText(synth_config ? *synth_config : empty, text, callback,
+                                                              user);
 }
 
 KVO_TTS_MODULE_EXPORT int KvoTtsStopSession(ModuleHandle* handle) {
-    TraceScope trace("KvoTtsStopSession");
-    if (handle == nullptr || *handle == nullptr) return 1;
-    TtsLocalEngine* engine = static_cast<TtsLocalEngine*>(*handle);
-    const int result = engine->StopSession();
-    if (result != 0) return result;
-    delete engine;
-    *handle = nullptr;
-    return 0;
+  TraceScope trace("KvoTtsStopSession");
+  if (handle == nullptr || *handle == nullptr) return 1;
+  TtsLocalEngine* engine = static_cast<TtsLocalEngine*>(*handle);
+  const int result = engine->StopSession();
+  if (result != 0) return result;
+  delete engine;
+  *handle = nullptr;
+  return 0;
 }
 
 KVO_TTS_MODULE_EXPORT int KvoTtsRelease(void) {
-    TraceScope trace("KvoTtsRelease");
-    return 0;
+  TraceScope trace("KvoTtsRelease");
+  return 0;
 }
 
 }  // extern "C"

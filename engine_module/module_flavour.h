@@ -7,13 +7,13 @@
 #include "config_assistant.h"
 
 struct ModuleFlavour {
-    const ConfigRule* session_rules;
-    int session_rule_count;
-    const ConfigRule* synth_rules;
-    int synth_rule_count;
-    // True for the n6 engine: speedup, symbolfilter, special numbers and
-    // gainfactor are applied, speedmode and silencemode refused.
-    bool n6_parameter_steps;
+  const ConfigRule* session_rules;
+  int session_rule_count;
+  const ConfigRule* synth_rules;
+  int synth_rule_count;
+  // True for the n6 engine: speedup, symbolfilter, special numbers and
+  // gainfactor are applied, speedmode and silencemode refused.
+  bool n6_parameter_steps;
 };
 
 extern const ModuleFlavour kModuleFlavour;

@@ -48,20 +48,20 @@ constexpr int32_t kN6InstanceBytes = 41400;
 constexpr int32_t kDomainExtra = 61440;
 
 int32_t N6ArenaBytes(const qvVoiceFacts& facts) {
-    const bool six_tones = facts.voice_kind == kvo_library::kVoiceKindSixTones;
-    const bool chinese = facts.chinese_open || six_tones;
-    int32_t bytes = 1561600;
-    if (chinese != facts.english_open) {  // one library only
-        if (facts.sample_rate == 8000 || facts.sample_rate == 11025) {
-            bytes = 1382400;
-        } else if (facts.sample_rate == 16000 && six_tones) {
-            bytes = 1582080;
-        } else if (facts.sample_rate == 16000 && facts.chinese_open) {
-            bytes = 1515520;
-        }
+  const bool six_tones = facts.voice_kind == kvo_library::kVoiceKindSixTones;
+  const bool chinese = facts.chinese_open || six_tones;
+  int32_t bytes = 1561600;
+  if (chinese != facts.english_open) {  // one library only
+    if (facts.sample_rate == 8000 || facts.sample_rate == 11025) {
+      bytes = 1382400;
+    } else if (facts.sample_rate == 16000 && six_tones) {
+      bytes = 1582080;
+    } else if (facts.sample_rate == 16000 && facts.chinese_open) {
+      bytes = 1515520;
     }
-    if (facts.domain_open) bytes += kDomainExtra;
-    return bytes;
+  }
+  if (facts.domain_open) bytes += kDomainExtra;
+  return bytes;
 }
 
 // The core behind this module reads the standard sections, so the section
@@ -77,12 +77,12 @@ const qvEngineVariant kN6Variant = {
 
 }  // namespace
 
-extern "C" int qvTTS_GetExtBufSize(const char* chinese_library, const char* english_library,
-                                   const char* domain_library, int32_t* size) {
-    return qvEngine_GetExtBufSize(&kN6Variant, chinese_library, english_library, domain_library, size);
+extern "C" int qvTTS_GetExtBufSize(const char* chinese_library, const char* english_library, const char* domain_library,
+                                   int32_t* size) {
+  return qvEngine_GetExtBufSize(&kN6Variant, chinese_library, english_library, domain_library, size);
 }
 
 extern "C" int qvTTS_Init(const char* chinese_library, const char* english_library, const char* domain_library,
                           qvTTS_HANDLE* handle, void* block) {
-    return qvEngine_Init(&kN6Variant, chinese_library, english_library, domain_library, handle, block);
+  return qvEngine_Init(&kN6Variant, chinese_library, english_library, domain_library, handle, block);
 }

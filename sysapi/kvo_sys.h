@@ -13,13 +13,13 @@
 #include <stdarg.h>
 
 #if defined(_WIN32)
-#  if defined(KVO_SYS_BUILD)
-#    define KVO_SYS_API __declspec(dllexport)
-#  else
-#    define KVO_SYS_API __declspec(dllimport)
-#  endif
+#if defined(KVO_SYS_BUILD)
+#define KVO_SYS_API __declspec(dllexport)
 #else
-#  define KVO_SYS_API __attribute__((visibility("default")))
+#define KVO_SYS_API __declspec(dllimport)
+#endif
+#else
+#define KVO_SYS_API __attribute__((visibility("default")))
 #endif
 
 #ifdef __cplusplus
@@ -27,26 +27,21 @@ extern "C" {
 #endif
 
 /* Log levels of KVO_LOG. */
-enum {
-    KVO_LOG_ERROR = 1,
-    KVO_LOG_WARNING = 2,
-    KVO_LOG_INFO = 3,
-    KVO_LOG_TRACE = 5
-};
+enum { KVO_LOG_ERROR = 1, KVO_LOG_WARNING = 2, KVO_LOG_INFO = 3, KVO_LOG_TRACE = 5 };
 
 /* Codes of the system library itself. They live above the speech API's and
  * the player's codes so that kvo_get_error_info gives each its own text. */
 enum {
-    KVO_SYS_OK = 0,
-    KVO_SYS_NOT_INITED = 100,          /* kvo_init has not succeeded */
-    KVO_SYS_INVALID_ARG = 600,         /* a null or empty required argument */
-    KVO_SYS_BAD_CONFIG = 601,          /* the init string does not parse or a value is invalid */
-    KVO_SYS_ALREADY_INITED = 602,      /* kvo_init called twice */
-    KVO_SYS_CATALOG_MISSING = 603,     /* the voice catalogue file cannot be read */
-    KVO_SYS_CATALOG_MALFORMED = 604,   /* the voice catalogue has a syntax error or missing field */
-    KVO_SYS_CAPKEY_UNKNOWN = 605,      /* the capability key is not in the catalogue */
-    KVO_SYS_NO_SERVICE = 606,          /* no cloud service address is configured */
-    KVO_SYS_NO_MEMORY = 607
+  KVO_SYS_OK = 0,
+  KVO_SYS_NOT_INITED = 100,        /* kvo_init has not succeeded */
+  KVO_SYS_INVALID_ARG = 600,       /* a null or empty required argument */
+  KVO_SYS_BAD_CONFIG = 601,        /* the init string does not parse or a value is invalid */
+  KVO_SYS_ALREADY_INITED = 602,    /* kvo_init called twice */
+  KVO_SYS_CATALOG_MISSING = 603,   /* the voice catalogue file cannot be read */
+  KVO_SYS_CATALOG_MALFORMED = 604, /* the voice catalogue has a syntax error or missing field */
+  KVO_SYS_CAPKEY_UNKNOWN = 605,    /* the capability key is not in the catalogue */
+  KVO_SYS_NO_SERVICE = 606,        /* no cloud service address is configured */
+  KVO_SYS_NO_MEMORY = 607
 };
 
 /* Writes one log line. Levels: 1 error, 2 warning, 3 information, 5 trace.
@@ -87,48 +82,47 @@ KVO_SYS_API const char* KVO_GetDataPath(void);
 /* ---- Capability store ---- */
 
 typedef struct CapConfigPair {
-    char* key;
-    char* value;
+  char* key;
+  char* value;
 } CapConfigPair;
 
 typedef struct ResourceEntry {
-    char* tag;        /* "cnlib", "enlib" or "dmlib" */
-    char* file_name;  /* relative to the data folder */
-    int reserved;
+  char* tag;       /* "cnlib", "enlib" or "dmlib" */
+  char* file_name; /* relative to the data folder */
+  int reserved;
 } ResourceEntry;
 
 typedef struct CapInnerItem {
-    int reserved0;
-    unsigned char is_cloud;
-    int reserved1;
-    CapConfigPair* configs;
-    int config_count;
-    char* service_url;        /* may be null or empty */
-    ResourceEntry* resources;
-    int resource_count;
+  int reserved0;
+  unsigned char is_cloud;
+  int reserved1;
+  CapConfigPair* configs;
+  int config_count;
+  char* service_url; /* may be null or empty */
+  ResourceEntry* resources;
+  int resource_count;
 } CapInnerItem;
 
 typedef struct CapabilityProperty {
-    char* name;   /* "lang", "speaker", "gender", "domain", ... */
-    char* value;
+  char* name; /* "lang", "speaker", "gender", "domain", ... */
+  char* value;
 } CapabilityProperty;
 
 typedef struct CapabilityItem {
-    char* capkey;
-    CapabilityProperty* properties;
-    int property_count;
+  char* capkey;
+  CapabilityProperty* properties;
+  int property_count;
 } CapabilityItem;
 
 typedef struct CapabilityList {
-    CapabilityItem* items;
-    int count;
+  CapabilityItem* items;
+  int count;
 } CapabilityList;
 
 /* Fills the record for a capability key. file_flag is "none" or the
  * configured file flag. Returns 0, or an error code that callers pass on.
  * The record must be released with KVO_ReleaseCapabilityInternalItem. */
-KVO_SYS_API int KVO_GetCapabilityInternalItemByKey(const char* capkey, CapInnerItem* item,
-                                                   const char* file_flag);
+KVO_SYS_API int KVO_GetCapabilityInternalItemByKey(const char* capkey, CapInnerItem* item, const char* file_flag);
 /* Frees the contents of a record filled above and zeroes it. */
 KVO_SYS_API int KVO_ReleaseCapabilityInternalItem(CapInnerItem* item);
 
@@ -152,8 +146,8 @@ KVO_SYS_API int KVO_StartApplyServiceUrlThread(void);
 KVO_SYS_API const char* KVO_GetDefaultAppKey(void);
 
 typedef struct KvoLocation {
-    double latitude;
-    double longitude;
+  double latitude;
+  double longitude;
 } KvoLocation;
 /* Fills latitude, then longitude (configured values, else 0, 0). */
 KVO_SYS_API int KVO_GetLocation(KvoLocation* location);
@@ -161,14 +155,14 @@ KVO_SYS_API int KVO_GetLocation(KvoLocation* location);
 /* ---- Usage records ---- */
 
 typedef struct UserHistoryItem {
-    const char* appkey;
-    const char* capkey;
-    int config_len;
-    int request_len;
-    int result_len;
-    const char* config_text;
-    const unsigned char* request_data;
-    const unsigned char* result_data;
+  const char* appkey;
+  const char* capkey;
+  int config_len;
+  int request_len;
+  int result_len;
+  const char* config_text;
+  const unsigned char* request_data;
+  const unsigned char* result_data;
 } UserHistoryItem;
 
 /* Stores one usage record. By default only counts are kept; the text is

@@ -6,18 +6,18 @@
 #include <cstring>
 #include <new>
 
-#include "core/arena.h"
+#include "backend/acoustic/param_generator.h"
 #include "backend/audio/audio_format.h"
 #include "backend/audio/background_mix.h"
+#include "backend/audio/sound_effect.h"
+#include "backend/vocoder/vocoder.h"
+#include "backend/waveform/syllable_report.h"
+#include "backend/waveform/waveform_assembly.h"
+#include "core/arena.h"
 #include "core/engine_instance.h"
 #include "core/library_format.h"
-#include "backend/acoustic/param_generator.h"
 #include "core/resource_library.h"
 #include "core/saturate.h"
-#include "backend/audio/sound_effect.h"
-#include "backend/waveform/syllable_report.h"
-#include "backend/vocoder/vocoder.h"
-#include "backend/waveform/waveform_assembly.h"
 
 namespace {
 
@@ -45,7 +45,7 @@ struct BackEndStage {
   ChunkState chunk;
   GroupResult group;
   bool batchDone;
-  int32_t reported;  // last item of the group reported, -1 none
+  int32_t reported;   // last item of the group reported, -1 none
   int32_t workBytes;  // size of the label area the loop takes for a batch
   VocoderTail* tail;
   SoundEffectState effect;
@@ -195,7 +195,8 @@ void ReportItem(void* user, const SpeechItem& item) {
   if (qvStopRequested(in)) return;
   const qvSyllableTables& t = in->tables;
   char spelling[kSpellingBytes];
-  const int32_t length = SyllableSpelling(item, View(t.syllables), t.tones, static_cast<uint32_t>(t.unit_base), spelling);
+  const int32_t length =
+      SyllableSpelling(item, View(t.syllables), t.tones, static_cast<uint32_t>(t.unit_base), spelling);
   in->params.syllable_proc(in->params.user_data, 0, reinterpret_cast<const char*>(item.character), 2,
                            length > 0 ? spelling : "", length);
 }
@@ -281,8 +282,7 @@ int qvBackEnd_PlanBatch(qvInstance* in, const qvAnalysisItem* items, int32_t ite
     const int32_t area = st->workBytes;
     const size_t speech_bytes = kBatchItemCount * sizeof(SpeechItem);
     st->speech = static_cast<SpeechItem*>(label_area);
-    st->work = ScratchArena(static_cast<uint8_t*>(label_area) + speech_bytes,
-                            static_cast<size_t>(area) - speech_bytes);
+    st->work = ScratchArena(static_cast<uint8_t*>(label_area) + speech_bytes, static_cast<size_t>(area) - speech_bytes);
     st->chunk = ChunkState();
     // Generation rewrites the codes of non-Chinese items; the batch is the
     // loop's own writable arena block.

@@ -22,10 +22,10 @@ typedef int (*qvParamHandler)(qvInstance* instance, intptr_t value);
 // One accepted parameter id: values in [low, high] go to apply, which may
 // refuse further values. Ids without a rule are refused.
 struct qvParamRule {
-    int32_t id;
-    intptr_t low;
-    intptr_t high;
-    qvParamHandler apply;
+  int32_t id;
+  intptr_t low;
+  intptr_t high;
+  qvParamHandler apply;
 };
 
 // Value ranges the rule tables of the engine variants share.
@@ -39,20 +39,20 @@ constexpr intptr_t kAnyMax = INTPTR_MAX;
 }  // namespace qv_param_range
 
 struct qvVoiceFacts {
-    bool chinese_open;
-    bool english_open;
-    bool domain_open;
-    int32_t sample_rate;
-    uint8_t voice_kind;
+  bool chinese_open;
+  bool english_open;
+  bool domain_open;
+  int32_t sample_rate;
+  uint8_t voice_kind;
 };
 
 struct qvEngineVariant {
-    const qvParamRule* rules;
-    int32_t rule_count;
-    int32_t (*arena_bytes)(const qvVoiceFacts& facts);
-    int32_t instance_bytes;  // the figure reported for the instance record
-    qvContainerRules chinese_library;
-    qvContainerRules english_library;
+  const qvParamRule* rules;
+  int32_t rule_count;
+  int32_t (*arena_bytes)(const qvVoiceFacts& facts);
+  int32_t instance_bytes;  // the figure reported for the instance record
+  qvContainerRules chinese_library;
+  qvContainerRules english_library;
 };
 
 extern const qvEngineVariant kqvStandardVariant;
@@ -61,8 +61,8 @@ extern const qvEngineVariant kqvStandardVariant;
 int32_t qvEngine_InstanceBytes(const qvEngineVariant* variant);
 int32_t qvEngine_StandardArenaBytes(const qvVoiceFacts& facts);
 
-int qvEngine_GetExtBufSize(const qvEngineVariant* variant, const char* chinese_library,
-                           const char* english_library, const char* domain_library, int32_t* size);
+int qvEngine_GetExtBufSize(const qvEngineVariant* variant, const char* chinese_library, const char* english_library,
+                           const char* domain_library, int32_t* size);
 int qvEngine_Init(const qvEngineVariant* variant, const char* chinese_library, const char* english_library,
                   const char* domain_library, qvTTS_HANDLE* handle, void* block);
 

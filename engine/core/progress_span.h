@@ -5,8 +5,8 @@
 #include <cstdint>
 
 struct qvProgressSpan {
-    int32_t begin;
-    int32_t length;
+  int32_t begin;
+  int32_t length;
 };
 
 // bytes_read: input bytes so far; chunk_length: the chunk the offsets refer
@@ -16,12 +16,12 @@ struct qvProgressSpan {
 // began in the previous chunk.
 inline qvProgressSpan qvProgress_Span(int32_t bytes_read, int32_t chunk_length, int32_t previous_chunk_length,
                                       int32_t first, int32_t end) {
-    qvProgressSpan span{bytes_read - chunk_length + first, end - first};
-    if (span.length < 0) {
-        span.begin -= previous_chunk_length;
-        span.length += previous_chunk_length;
-    }
-    return span;
+  qvProgressSpan span{bytes_read - chunk_length + first, end - first};
+  if (span.length < 0) {
+    span.begin -= previous_chunk_length;
+    span.length += previous_chunk_length;
+  }
+  return span;
 }
 
 #endif

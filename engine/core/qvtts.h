@@ -75,15 +75,14 @@ typedef int (*qvTTS_SpareProc)(void* user_data);
 typedef int (*qvTTS_OutputVoiceProc)(void* user_data, int32_t kind, const void* data, int32_t bytes);
 /* A unit whose sound has been delivered: its two-byte character and its
  * spelling with tone digit (empty for units that are not syllables). */
-typedef int (*qvTTS_SyllableProc)(void* user_data, int32_t kind, const char* character,
-                                  int32_t character_bytes, const char* spelling, int32_t spelling_bytes);
+typedef int (*qvTTS_SyllableProc)(void* user_data, int32_t kind, const char* character, int32_t character_bytes,
+                                  const char* spelling, int32_t spelling_bytes);
 /* One word of a Chinese sentence after word building. */
-typedef int (*qvTTS_WordSegmentProc)(void* user_data, int32_t text_begin, int32_t text_length,
-                                     int32_t part_of_speech);
+typedef int (*qvTTS_WordSegmentProc)(void* user_data, int32_t text_begin, int32_t text_length, int32_t part_of_speech);
 
 /* Block size (instance record plus arena) for these libraries. */
-int qvTTS_GetExtBufSize(const char* chinese_library, const char* english_library,
-                        const char* domain_library, int32_t* size);
+int qvTTS_GetExtBufSize(const char* chinese_library, const char* english_library, const char* domain_library,
+                        int32_t* size);
 /* Builds an instance in block, which must hold the size reported above and
  * stay untouched until qvTTS_End has returned. */
 int qvTTS_Init(const char* chinese_library, const char* english_library, const char* domain_library,

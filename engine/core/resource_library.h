@@ -10,16 +10,15 @@
 void qvReadCache_Init(qvReadCache* cache, uint8_t* buffer);
 
 struct qvContainerRules {
-    int32_t section_count;
-    bool check_magic;
-    bool require_chinese_language;
+  int32_t section_count;
+  bool check_magic;
+  bool require_chinese_language;
 };
 
 // Opens a Chinese or English library: header, magic and language checks and
 // the whole section chain. False (library left closed) when the file does not
 // open or any check fails.
-bool qvLibrary_OpenContainer(qvLibrary* library, const char* path, const qvContainerRules& rules,
-                             qvReadCache* cache);
+bool qvLibrary_OpenContainer(qvLibrary* library, const char* path, const qvContainerRules& rules, qvReadCache* cache);
 // Opens a domain library: the five locating values must describe two parts
 // inside the file.
 bool qvLibrary_OpenDomain(qvLibrary* library, const char* path, qvReadCache* cache);
@@ -39,14 +38,12 @@ int32_t qvLibrary_ReadI32(qvLibrary* library, int32_t section, int32_t offset);
 
 // The voice facts of a library's header, read without opening it for use.
 struct qvVoiceHeader {
-    int32_t sample_rate;
-    uint8_t voice_kind;
+  int32_t sample_rate;
+  uint8_t voice_kind;
 };
 // False when the file does not open or is shorter than a header.
 bool qvLibrary_ProbeHeader(const char* path, qvVoiceHeader* header);
 bool qvFileOpens(const char* path);
-
-
 
 // The 64-byte header of an open Chinese or English library.
 bool qvLibrary_ReadHeader(qvLibrary* library, uint8_t* header);

@@ -26,8 +26,6 @@ inline int16_t SoftSaturateToInt16(int64_t v) {
   return static_cast<int16_t>(v < 0 ? -y : y);
 }
 
-inline int32_t ClampInt32(int32_t v, int32_t lo, int32_t hi) {
-  return v < lo ? lo : (v > hi ? hi : v);
-}
+inline int32_t ClampInt32(int32_t v, int32_t lo, int32_t hi) { return v < lo ? lo : (v > hi ? hi : v); }
 
 }  // namespace kvo::backend

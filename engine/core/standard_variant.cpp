@@ -42,13 +42,13 @@ const qvParamRule kStandardRules[] = {
 }  // namespace
 
 int32_t qvEngine_StandardArenaBytes(const qvVoiceFacts& facts) {
-    const bool chinese = facts.chinese_open || facts.voice_kind == kvo_library::kVoiceKindSixTones;
-    int32_t bytes = 819200;
-    if (!(chinese && facts.english_open) && (facts.sample_rate == 8000 || facts.sample_rate == 11025)) {
-        bytes = 409600;
-    }
-    if (facts.domain_open) bytes += 61440;
-    return bytes;
+  const bool chinese = facts.chinese_open || facts.voice_kind == kvo_library::kVoiceKindSixTones;
+  int32_t bytes = 819200;
+  if (!(chinese && facts.english_open) && (facts.sample_rate == 8000 || facts.sample_rate == 11025)) {
+    bytes = 409600;
+  }
+  if (facts.domain_open) bytes += 61440;
+  return bytes;
 }
 
 const qvEngineVariant kqvStandardVariant = {

@@ -13,8 +13,7 @@ struct qvLibrary;
 namespace kvo::frontend {
 
 // Called after the analysis of every Chinese sentence (debugging and tests).
-using AnalysisObserver = void (*)(void* user, const WordList& words, const qvAnalysisItem* items,
-                                  int32_t count);
+using AnalysisObserver = void (*)(void* user, const WordList& words, const qvAnalysisItem* items, int32_t count);
 
 // One section of an open library as a read callback.
 struct LibrarySection {

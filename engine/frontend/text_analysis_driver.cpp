@@ -4,10 +4,10 @@
 #include <new>
 
 #include "core/arena.h"
-#include "frontend/chinese_front_end.h"
 #include "core/engine_instance.h"
 #include "core/library_format.h"
 #include "core/resource_library.h"
+#include "frontend/chinese_front_end.h"
 
 namespace kvo::frontend {
 
@@ -136,8 +136,7 @@ bool LoadBoundaryModels(ChineseFrontEnd* fe, qvInstance* instance) {
   fe->boundaryModelBytes = static_cast<int32_t>(total);
   AnalysisResources& res = fe->resources;
   return LoadBoundaryModel(word_view, block, word_bytes, &res.prosodicWordModel) == BoundaryModelStatus::kOk &&
-         LoadBoundaryModel(phrase_view, block + word_bytes, phrase_bytes, &res.phraseModel) ==
-             BoundaryModelStatus::kOk;
+         LoadBoundaryModel(phrase_view, block + word_bytes, phrase_bytes, &res.phraseModel) == BoundaryModelStatus::kOk;
 }
 
 }  // namespace
@@ -204,9 +203,8 @@ void qvFrontEnd_Reset(qvFrontEndState* state) {
   state->stage = stage;
 }
 
-int32_t qvFrontEnd_Process(qvFrontEndState* state, int32_t* language_status, const uint8_t* chunk,
-                           int32_t chunk_length, qvAnalysisItem* items, int32_t capacity, qvInstance* instance,
-                           int32_t* item_count) {
+int32_t qvFrontEnd_Process(qvFrontEndState* state, int32_t* language_status, const uint8_t* chunk, int32_t chunk_length,
+                           qvAnalysisItem* items, int32_t capacity, qvInstance* instance, int32_t* item_count) {
   using namespace kvo::frontend;
   *item_count = 0;
   *language_status = kLanguageStatusNone;

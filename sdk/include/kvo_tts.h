@@ -36,13 +36,13 @@
 #include <stdint.h>
 
 #if defined(_WIN32)
-#  if defined(KVO_TTS_BUILD)
-#    define KVO_TTS_API __declspec(dllexport)
-#  else
-#    define KVO_TTS_API __declspec(dllimport)
-#  endif
+#if defined(KVO_TTS_BUILD)
+#define KVO_TTS_API __declspec(dllexport)
 #else
-#  define KVO_TTS_API __attribute__((visibility("default")))
+#define KVO_TTS_API __declspec(dllimport)
+#endif
+#else
+#define KVO_TTS_API __attribute__((visibility("default")))
 #endif
 
 #ifdef __cplusplus
@@ -51,28 +51,28 @@ extern "C" {
 
 /* Error codes of the speech API. */
 enum {
-    KVO_TTS_OK = 0,
-    KVO_TTS_ERR_INVALID_ARG = 1,        /* a required argument is null or empty */
-    KVO_TTS_ERR_NO_MEMORY = 2,          /* out of memory (also from an engine module) */
-    KVO_TTS_ERR_CONFIG = 3,             /* config string does not parse, or a value is not allowed */
-    KVO_TTS_ERR_CAPKEY_MISSING = 4,     /* a session config without capkey */
-    KVO_TTS_ERR_CAPKEY_INVALID = 5,     /* a capability key that does not start with "tts." */
-    KVO_TTS_ERR_NO_DATAPATH = 6,        /* a local capability needs datapath in the init string */
-    KVO_TTS_ERR_ENGINE_PARAM = 7,       /* the engine module could not apply the engine parameters */
-    KVO_TTS_ERR_RESOURCE_MISSING = 14,  /* a resource file of the capability is not under datapath */
-    KVO_TTS_ERR_NO_SERVICE_URL = 15,    /* no service address for a cloud capability */
-    KVO_TTS_ERR_SESSION_ID = 16,        /* session id outside 0..255 or not open */
-    KVO_TTS_ERR_SESSION_LIMIT = 17,     /* the most sessions allowed at once are open */
-    KVO_TTS_ERR_SESSIONS_OPEN = 18,     /* kvo_tts_release while sessions are open */
-    KVO_TTS_ERR_NO_MODULE = 22,         /* the capability key names no engine module */
-    KVO_TTS_ERR_MODULE_LOAD = 23,       /* the engine module will not load or lacks an entry point */
-    KVO_TTS_ERR_SYS_NOT_INITED = 100,   /* kvo_init of the system library has not succeeded */
-    KVO_TTS_ERR_NOT_INITED = 500,       /* kvo_tts_init has not succeeded */
-    KVO_TTS_ERR_ALREADY_INITED = 501,   /* kvo_tts_init called twice */
-    KVO_TTS_ERR_SESSION_BUSY = 502,     /* the session is synthesising (or being stopped) */
-    KVO_TTS_ERR_ENGINE_INIT = 503,      /* the engine could not be sized or initialised */
-    KVO_TTS_ERR_ENGINE_SYNTH = 504,     /* the engine failed during synthesis */
-    KVO_TTS_ERR_NO_SLOT = -1            /* all 256 session slots taken, or no module for the key */
+  KVO_TTS_OK = 0,
+  KVO_TTS_ERR_INVALID_ARG = 1,       /* a required argument is null or empty */
+  KVO_TTS_ERR_NO_MEMORY = 2,         /* out of memory (also from an engine module) */
+  KVO_TTS_ERR_CONFIG = 3,            /* config string does not parse, or a value is not allowed */
+  KVO_TTS_ERR_CAPKEY_MISSING = 4,    /* a session config without capkey */
+  KVO_TTS_ERR_CAPKEY_INVALID = 5,    /* a capability key that does not start with "tts." */
+  KVO_TTS_ERR_NO_DATAPATH = 6,       /* a local capability needs datapath in the init string */
+  KVO_TTS_ERR_ENGINE_PARAM = 7,      /* the engine module could not apply the engine parameters */
+  KVO_TTS_ERR_RESOURCE_MISSING = 14, /* a resource file of the capability is not under datapath */
+  KVO_TTS_ERR_NO_SERVICE_URL = 15,   /* no service address for a cloud capability */
+  KVO_TTS_ERR_SESSION_ID = 16,       /* session id outside 0..255 or not open */
+  KVO_TTS_ERR_SESSION_LIMIT = 17,    /* the most sessions allowed at once are open */
+  KVO_TTS_ERR_SESSIONS_OPEN = 18,    /* kvo_tts_release while sessions are open */
+  KVO_TTS_ERR_NO_MODULE = 22,        /* the capability key names no engine module */
+  KVO_TTS_ERR_MODULE_LOAD = 23,      /* the engine module will not load or lacks an entry point */
+  KVO_TTS_ERR_SYS_NOT_INITED = 100,  /* kvo_init of the system library has not succeeded */
+  KVO_TTS_ERR_NOT_INITED = 500,      /* kvo_tts_init has not succeeded */
+  KVO_TTS_ERR_ALREADY_INITED = 501,  /* kvo_tts_init called twice */
+  KVO_TTS_ERR_SESSION_BUSY = 502,    /* the session is synthesising (or being stopped) */
+  KVO_TTS_ERR_ENGINE_INIT = 503,     /* the engine could not be sized or initialised */
+  KVO_TTS_ERR_ENGINE_SYNTH = 504,    /* the engine failed during synthesis */
+  KVO_TTS_ERR_NO_SLOT = -1           /* all 256 session slots taken, or no module for the key */
 };
 
 /*
@@ -89,11 +89,11 @@ enum {
  *    reached the engine, also after a stop or an engine error.
  */
 typedef struct TtsSynthResult {
-    const unsigned char* voice_data; /* audio, or NULL */
-    uint32_t voice_size;             /* bytes of audio, 0 when none */
-    const char* text;                /* start of the reported span of the caller's text, or NULL */
-    uint32_t text_len;               /* bytes in that span, 0 when none */
-    bool has_more;                   /* true while the synthesis goes on, false on its last call */
+  const unsigned char* voice_data; /* audio, or NULL */
+  uint32_t voice_size;             /* bytes of audio, 0 when none */
+  const char* text;                /* start of the reported span of the caller's text, or NULL */
+  uint32_t text_len;               /* bytes in that span, 0 when none */
+  bool has_more;                   /* true while the synthesis goes on, false on its last call */
 } TtsSynthResult;
 
 /*
@@ -152,8 +152,8 @@ KVO_TTS_API int kvo_tts_session_start(const char* config, int* session_id);
  * Returns 1 for an empty text or a NULL callback, 16 for a session id that
  * is not open, 502 while the session is busy.
  */
-KVO_TTS_API int kvo_tts_synth(int session_id, const char* text, const char* config,
-                              TtsSynthCallback callback, void* user);
+KVO_TTS_API int kvo_tts_synth(int session_id, const char* text, const char* config, TtsSynthCallback callback,
+                              void* user);
 
 /*
  * Stops a session and frees its id. Returns 16 for an id that is not open,

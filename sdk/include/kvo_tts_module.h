@@ -47,9 +47,9 @@
 #include "kvo_tts.h"
 
 #if defined(_WIN32)
-#  define KVO_TTS_MODULE_EXPORT __declspec(dllexport)
+#define KVO_TTS_MODULE_EXPORT __declspec(dllexport)
 #else
-#  define KVO_TTS_MODULE_EXPORT __attribute__((visibility("default")))
+#define KVO_TTS_MODULE_EXPORT __attribute__((visibility("default")))
 #endif
 
 // Opaque handle of one module session, owned by the module from
@@ -65,8 +65,7 @@ typedef int (*KvoTtsInitFunc)(const ConfigMap* init_config, const CapInnerItem* 
 // Starts a module session; on success stores its handle in *handle. The
 // session configuration holds the application's entries (with defaults),
 // the capability's own configuration and "sessionid".
-typedef int (*KvoTtsStartSessionFunc)(const ConfigMap* session_config, const CapInnerItem* item,
-                                      ModuleHandle* handle);
+typedef int (*KvoTtsStartSessionFunc)(const ConfigMap* session_config, const CapInnerItem* item, ModuleHandle* handle);
 // Runs one synthesis on the calling thread (see the contract above).
 typedef int (*KvoTtsSynthFunc)(ModuleHandle handle, const ConfigMap* synth_config, const char* text,
                                TtsSynthCallback callback, void* user);
@@ -95,9 +94,9 @@ KVO_TTS_MODULE_EXPORT int KvoTtsRelease(void);
 
 // The separator that ends a normalised data path on this platform.
 #if defined(_WIN32)
-#  define KVO_TTS_PATH_SEPARATOR '\\'
+#define KVO_TTS_PATH_SEPARATOR '\\'
 #else
-#  define KVO_TTS_PATH_SEPARATOR '/'
+#define KVO_TTS_PATH_SEPARATOR '/'
 #endif
 
 // Normalises a data path the way the API does for "datapath": trims the
@@ -106,14 +105,14 @@ KVO_TTS_MODULE_EXPORT int KvoTtsRelease(void);
 // appended. Modules reading "datapath" from the init configuration should
 // use the same rule so both sides name the same files.
 inline std::string KvoTtsNormaliseDataPath(const std::string& path) {
-    const char* blanks = " \t\n\r";
-    const size_t begin = path.find_first_not_of(blanks);
-    if (begin == std::string::npos) return std::string();
-    const size_t end = path.find_last_not_of(blanks);
-    std::string out = path.substr(begin, end - begin + 1);
-    const char last = out[out.size() - 1];
-    if (last != '/' && last != '\\') out += KVO_TTS_PATH_SEPARATOR;
-    return out;
+  const char* blanks = " \t\n\r";
+  const size_t begin = path.find_first_not_of(blanks);
+  if (begin == std::string::npos) return std::string();
+  const size_t end = path.find_last_not_of(blanks);
+  std::string out = path.substr(begin, end - begin + 1);
+  const char last = out[out.size() - 1];
+  if (last != '/' && last != '\\') out += KVO_TTS_PATH_SEPARATOR;
+  return out;
 }
 
 #endif  // KVO_TTS_MODULE_H

@@ -6,8 +6,8 @@
 namespace {
 
 struct ErrorText {
-    int code;
-    const char* text;
+  int code;
+  const char* text;
 };
 
 const ErrorText kErrorTexts[] = {
@@ -61,15 +61,15 @@ const char* const kPlayerTexts[] = {
 extern "C" {
 
 KVO_SYS_API const char* kvo_get_error_info(int code) {
-    for (const ErrorText& entry : kErrorTexts) {
-        if (entry.code == code) return entry.text;
-    }
-    return "unknown error";
+  for (const ErrorText& entry : kErrorTexts) {
+    if (entry.code == code) return entry.text;
+  }
+  return "unknown error";
 }
 
 KVO_SYS_API const char* kvo_get_player_error_info(int code) {
-    if (code >= 0 && code < static_cast<int>(sizeof kPlayerTexts / sizeof kPlayerTexts[0])) return kPlayerTexts[code];
-    return "unknown player error";
+  if (code >= 0 && code < static_cast<int>(sizeof kPlayerTexts / sizeof kPlayerTexts[0])) return kPlayerTexts[code];
+  return "unknown player error";
 }
 
 }  // extern "C"

@@ -12,33 +12,33 @@
 namespace kvo_sys {
 
 struct LogSettings {
-    int level = 0;               // 0: off; otherwise the highest level written
-    std::string folder;          // empty: off
-    long max_file_bytes = 1024L * 1024L;
-    int file_count = 5;          // current file plus file_count - 1 rotated ones
+  int level = 0;       // 0: off; otherwise the highest level written
+  std::string folder;  // empty: off
+  long max_file_bytes = 1024L * 1024L;
+  int file_count = 5;  // current file plus file_count - 1 rotated ones
 };
 
 class LogWriter {
-public:
-    static LogWriter& Instance();
+ public:
+  static LogWriter& Instance();
 
-    // Opens the log file; returns false (and stays off) when it cannot be written.
-    bool Open(const LogSettings& settings);
-    void Close();
-    bool Enabled(int level) const;
-    void Write(int level, const char* format, va_list args);
-    std::string CurrentFilePath() const;
+  // Opens the log file; returns false (and stays off) when it cannot be written.
+  bool Open(const LogSettings& settings);
+  void Close();
+  bool Enabled(int level) const;
+  void Write(int level, const char* format, va_list args);
+  std::string CurrentFilePath() const;
 
-private:
-    LogWriter() = default;
-    void RotateLocked();
-    std::string FilePath(int index) const;
+ private:
+  LogWriter() = default;
+  void RotateLocked();
+  std::string FilePath(int index) const;
 
-    mutable std::mutex mutex_;
-    std::atomic<int> level_{0};
-    LogSettings settings_;
-    FILE* file_ = nullptr;
-    long written_ = 0;
+  mutable std::mutex mutex_;
+  std::atomic<int> level_{0};
+  LogSettings settings_;
+  FILE* file_ = nullptr;
+  long written_ = 0;
 };
 
 }  // namespace kvo_sys

@@ -8,21 +8,21 @@
 namespace kvo_sys {
 
 struct SysSettings {
-    std::string appkey;
-    std::string developer_key;
-    std::string cloud_url;
-    std::string data_path;      // always ends in '/'
-    std::string history_file;   // empty: usage texts are never written
-    int max_session_count = 16;
-    double latitude = 0.0;
-    double longitude = 0.0;
+  std::string appkey;
+  std::string developer_key;
+  std::string cloud_url;
+  std::string data_path;     // always ends in '/'
+  std::string history_file;  // empty: usage texts are never written
+  int max_session_count = 16;
+  double latitude = 0.0;
+  double longitude = 0.0;
 };
 
 struct SysState {
-    std::mutex mutex;
-    bool inited = false;
-    SysSettings settings;
-    int usage_records = 0;
+  std::mutex mutex;
+  bool inited = false;
+  SysSettings settings;
+  int usage_records = 0;
 };
 
 SysState& State();

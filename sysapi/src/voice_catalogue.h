@@ -12,18 +12,18 @@ namespace kvo_sys {
 extern const char kCatalogueFileName[];
 
 struct CatalogueEntry {
-    std::string capkey;
-    bool is_cloud = false;
-    std::vector<std::pair<std::string, std::string>> properties;  // lang, speaker, gender, ...
-    std::vector<std::pair<std::string, std::string>> configs;     // the capability's own configuration
-    std::string service_url;
-    std::vector<std::pair<std::string, std::string>> resources;   // tag, file name
-    int line = 0;                                                 // where the section starts
+  std::string capkey;
+  bool is_cloud = false;
+  std::vector<std::pair<std::string, std::string>> properties;  // lang, speaker, gender, ...
+  std::vector<std::pair<std::string, std::string>> configs;     // the capability's own configuration
+  std::string service_url;
+  std::vector<std::pair<std::string, std::string>> resources;  // tag, file name
+  int line = 0;                                                // where the section starts
 };
 
 struct Catalogue {
-    std::vector<CatalogueEntry> entries;
-    const CatalogueEntry* Find(const std::string& capkey) const;
+  std::vector<CatalogueEntry> entries;
+  const CatalogueEntry* Find(const std::string& capkey) const;
 };
 
 // Reads and checks the catalogue file. Returns 0, KVO_SYS_CATALOG_MISSING or

@@ -11,10 +11,10 @@ namespace module_test {
 namespace {
 
 struct LogCase {
-    const char* session;
-    const char* synth;  // null: start only
-    const char* expected;
-    const char* absent;  // null, or a text no line may hold
+  const char* session;
+  const char* synth;  // null: start only
+  const char* expected;
+  const char* absent;  // null, or a text no line may hold
 };
 std::ostream& operator<<(std::ostream& out, const LogCase& c) { return out << c.session << ": " << c.expected; }
 
@@ -23,17 +23,17 @@ class ModuleLog : public ModuleApiTest, public ::testing::WithParamInterface<Log
 bool StopAtOnce(void*, const TtsSynthResult*, int) { return false; }
 
 TEST_P(ModuleLog, HoldsTheLine) {
-    const LogCase& c = GetParam();
-    const int code = Start(c.session);
-    if (c.synth != nullptr) {
-        ASSERT_EQ(code, KVO_TTS_OK);
-        kvo_tts_synth(sessions_[0], "你好。", c.synth, StopAtOnce, nullptr);
-    }
-    const std::string log = ReadFile(scratch_ + "/kvo_tts.log");
-    EXPECT_NE(log.find(c.expected), std::string::npos) << c.expected;
-    if (c.absent != nullptr) {
-        EXPECT_EQ(log.find(c.absent), std::string::npos) << c.absent;
-    }
+  const LogCase& c = GetParam();
+  const int code = Start(c.session);
+  if (c.synth != nullptr) {
+    ASSERT_EQ(code, KVO_TTS_OK);
+    kvo_tts_synth(sessions_[0], "你好。", c.synth, StopAtOnce, nullptr);
+  }
+  const std::string log = ReadFile(scratch_ + "/kvo_tts.log");
+  EXPECT_NE(log.find(c.expected), std::string::npos) << c.expected;
+  if (c.absent != nullptr) {
+    EXPECT_EQ(log.find(c.absent), std::string::npos) << c.absent;
+  }
 }
 
 #define KVO_OP "[kvo_tts_local][TtsLocalEngine::"
@@ -47,8 +47,7 @@ INSTANTIATE_TEST_SUITE_P(
         LogCase{"capkey=tts.local.synth,gainfactor=3", nullptr,
                 KVO_OP "SetTtsEngineParamGainFactor] config unsupport:gainfactor 3", nullptr},
         LogCase{"capkey=tts.local.synth,specialtwo=er4", nullptr,
-                KVO_OP "SetTtsEngineParamSpecialNumber]  engine param config unsupport:specialone specialtwo",
-                nullptr},
+                KVO_OP "SetTtsEngineParamSpecialNumber]  engine param config unsupport:specialone specialtwo", nullptr},
         LogCase{"capkey=tts.local.synth.n6,speedmode=double", nullptr,
                 KVO_OP "SetTtsEngineParamSpeedMode]  engine param config error:speedmode double", nullptr},
         LogCase{"capkey=tts.local.synth.n6,silencemode=long", nullptr,

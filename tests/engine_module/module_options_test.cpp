@@ -19,61 +19,69 @@ const char kText[] = "今天天气很好，我们去公园散步吧！明天也�
 enum class Measure { kLonger, kShorter, kLouder, kSameLength };
 
 struct OptionCase {
-    const char* capkey;
-    const char* baseline;  // configuration entries both sessions share
-    const char* option;
-    Measure measure;
+  const char* capkey;
+  const char* baseline;  // configuration entries both sessions share
+  const char* option;
+  Measure measure;
 };
 
 std::ostream& operator<<(std::ostream& out, const OptionCase& c) {
-    return out << c.capkey << " " << c.baseline << " + " << c.option;
+  return out << c.capkey << " " << c.baseline << " + " << c.option;
 }
 
 class ModuleOption : public ModuleApiTest, public ::testing::WithParamInterface<OptionCase> {
-protected:
-    // The audio of kText from a session with this configuration (16 kHz
-    // 16-bit unless it names another format).
-    std::vector<unsigned char> Speak(const std::string& extra) {
-        std::string config = std::string("capkey=") + GetParam().capkey;
-        if (extra.find("audioformat=") == std::string::npos) config += ",audioformat=pcm16k16bit";
-        if (!extra.empty()) config += "," + extra;
-        int id = -1;
-        EXPECT_EQ(kvo_tts_session_start(config.c_str(), &id), 0) << config;
-        if (id < 0) return {};
-        CallRecorder recorder;
-        recorder.text = kText;
-        EXPECT_EQ(kvo_tts_synth(id, kText, nullptr, CallRecorder::Callback, &recorder), 0) << config;
-        EXPECT_EQ(kvo_tts_session_stop(id), 0);
-        return recorder.audio;
-    }
+ protected:
+  // The audio of kText from a session with this configuration (16 kHz
+  // 16-bit unless it names another format).
+  std::vector<unsigned char> Speak(const std::string& extra) {
+    std::string config = std::string("capkey=") + GetParam().capkey;
+    if (extra.find("audioformat=") == std::string::npos) config += ",audioformat=pcm16k16bit";
+    if (!extra.empty()) config += "," + extra;
+    int id = -1;
+    EXPECT_EQ(kvo_tts_session_start(config.c_str(), &id), 0) << config;
+    if (id < 0) return {};
+    CallRecorder recorder;
+    recorder.text = kText;
+    EXPECT_EQ(kvo_tts_synth(id, kText, nullptr, CallRecorder::Callback, &recorder), 0) << config;
+    EXPECT_EQ(kvo_tts_session_stop(id), 0);
+    return recorder.audio;
+  }
 };
 
 double Rms16(const std::vector<unsigned char>& bytes) {
-    std::vector<int16_t> s(bytes.size() / 2);
-    std::memcpy(s.data(), bytes.data(), s.size() * 2);
-    double sum = 0;
-    for (int16_t v : s) sum += static_cast<double>(v) * v;
-    return s.empty() ? 0.0 : std::sqrt(sum / static_cast<double>(s.size()));
+  std::vector<int16_t> s(bytes.size() / 2);
+  std::memcpy(s.data(), bytes.data(), s.size() * 2);
+  double sum = 0;
+  for (int16_t v : s) sum += static_cast<double>(v) * v;
+  return s.empty() ? 0.0 : std::sqrt(sum / static_cast<double>(s.size()));
 }
 
 std::string Join(const char* a, const char* b) {
-    if (*a == '\0') return b;
-    return std::string(a) + "," + b;
+  if (*a == '\0') return b;
+  return std::string(a) + "," + b;
 }
 
 TEST_P(ModuleOption, ChangesTheAudioAsExpected) {
-    const OptionCase& c = GetParam();
-    const std::vector<unsigned char> base = Speak(c.baseline);
-    const std::vector<unsigned char> with = Speak(Join(c.baseline, c.option));
-    ASSERT_GT(base.size(), 1000u);
-    EXPECT_NE(with, base);
-    switch (c.measure) {
-        case Measure::kLonger: EXPECT_GT(with.size(), base.size()); break;
-        case Measure::kShorter: EXPECT_LT(with.size(), base.size()); break;
-        case Measure::kLouder: EXPECT_GT(Rms16(with), 1.5 * Rms16(base)); break;
-        case Measure::kSameLength: EXPECT_EQ(with.size(), base.size()); break;
-    }
-    std::printf("[measure] %s %s %s: %zu -> %zu bytes\n", c.capkey, c.baseline, c.option, base.size(), with.size());
+  const OptionCase& c = GetParam();
+  const std::vector<unsigned char> base = Speak(c.baseline);
+  const std::vector<unsigned char> with = Speak(Join(c.baseline, c.option));
+  ASSERT_GT(base.size(), 1000u);
+  EXPECT_NE(with, base);
+  switch (c.measure) {
+    case Measure::kLonger:
+      EXPECT_GT(with.size(), base.size());
+      break;
+    case Measure::kShorter:
+      EXPECT_LT(with.size(), base.size());
+      break;
+    case Measure::kLouder:
+      EXPECT_GT(Rms16(with), 1.5 * Rms16(base));
+      break;
+    case Measure::kSameLength:
+      EXPECT_EQ(with.size(), base.size());
+      break;
+  }
+  std::printf("[measure] %s %s %s: %zu -> %zu bytes\n", c.capkey, c.baseline, c.option, base.size(), with.size());
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -19,37 +19,37 @@ std::string DataFolder();
 std::string ReadFile(const std::string& path);
 
 class ModuleApiTest : public ::testing::Test {
-protected:
-    void SetUp() override;
-    void TearDown() override;
-    // Starts a session; the id is kept and stopped at the end of the test.
-    int Start(const std::string& config);
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+  // Starts a session; the id is kept and stopped at the end of the test.
+  int Start(const std::string& config);
 
-    std::string scratch_;       // a fresh folder for logs and usage records
-    std::string history_file_;  // the usage records written by the system library
-    std::vector<int> sessions_;
+  std::string scratch_;       // a fresh folder for logs and usage records
+  std::string history_file_;  // the usage records written by the system library
+  std::vector<int> sessions_;
 };
 
 // One call of the synthesis callback.
 struct Delivery {
-    bool has_audio = false;
-    size_t audio_bytes = 0;
-    size_t text_begin = 0;  // offset into the synthesised text
-    size_t text_len = 0;
-    bool has_more = true;
+  bool has_audio = false;
+  size_t audio_bytes = 0;
+  size_t text_begin = 0;  // offset into the synthesised text
+  size_t text_len = 0;
+  bool has_more = true;
 };
 
 // Collects the calls of one synthesis; answers false from call stop_at on.
 struct CallRecorder {
-    const char* text = nullptr;
-    int stop_at = -1;
-    std::vector<Delivery> calls;
-    std::vector<unsigned char> audio;
+  const char* text = nullptr;
+  int stop_at = -1;
+  std::vector<Delivery> calls;
+  std::vector<unsigned char> audio;
 
-    static bool Callback(void* user, const TtsSynthResult* result, int error_code);
-    // Adds a failure for every broken rule of the callback contract.
-    void ExpectContract() const;
-    size_t ProgressCalls() const;
+  static bool Callback(void* user, const TtsSynthResult* result, int error_code);
+  // Adds a failure for every broken rule of the callback contract.
+  void ExpectContract() const;
+  size_t ProgressCalls() const;
 };
 
 }  // namespace module_test

@@ -9,23 +9,23 @@
 #include <utility>
 #include <vector>
 
-#include "module_test_support.h"
 #include "core/qvtts.h"
+#include "module_test_support.h"
 
 namespace {
 
 struct ParamCall {
-    int32_t id;
-    intptr_t value;
-    int result;
+  int32_t id;
+  intptr_t value;
+  int result;
 };
 std::vector<ParamCall> g_calls;
 
 }  // namespace
 
 extern "C" __attribute__((visibility("default"))) void KvoTestRecordEngineParam(int32_t id, intptr_t value,
-                                                                                  int result) {
-    g_calls.push_back({id, value, result});
+                                                                                int result) {
+  g_calls.push_back({id, value, result});
 }
 
 namespace module_test {
@@ -35,70 +35,70 @@ using Pairs = std::vector<std::pair<int32_t, intptr_t>>;
 
 // The parameter ids of the family only (the callbacks' pointers left out).
 Pairs FamilyCalls() {
-    Pairs out;
-    for (const ParamCall& call : g_calls) {
-        if (call.id == QVTTS_PARAM_INPUT_MODE || call.id == QVTTS_PARAM_OUTPUT_VOICE_PROC ||
-            call.id == QVTTS_PARAM_PROGRESS_PROC || call.id == QVTTS_PARAM_USER_DATA ||
-            call.id == QVTTS_PARAM_INPUT_TEXT_PROC) {
-            continue;
-        }
-        out.emplace_back(call.id, call.value);
+  Pairs out;
+  for (const ParamCall& call : g_calls) {
+    if (call.id == QVTTS_PARAM_INPUT_MODE || call.id == QVTTS_PARAM_OUTPUT_VOICE_PROC ||
+        call.id == QVTTS_PARAM_PROGRESS_PROC || call.id == QVTTS_PARAM_USER_DATA ||
+        call.id == QVTTS_PARAM_INPUT_TEXT_PROC) {
+      continue;
     }
-    return out;
+    out.emplace_back(call.id, call.value);
+  }
+  return out;
 }
 
 bool Contains(const Pairs& calls, const Pairs& expected_run) {
-    for (size_t i = 0; i + expected_run.size() <= calls.size(); ++i) {
-        if (Pairs(calls.begin() + static_cast<long>(i), calls.begin() + static_cast<long>(i + expected_run.size())) ==
-            expected_run) {
-            return true;
-        }
+  for (size_t i = 0; i + expected_run.size() <= calls.size(); ++i) {
+    if (Pairs(calls.begin() + static_cast<long>(i), calls.begin() + static_cast<long>(i + expected_run.size())) ==
+        expected_run) {
+      return true;
     }
-    return false;
+  }
+  return false;
 }
 
 bool Passes(const Pairs& calls, int32_t id) {
-    for (const auto& call : calls) {
-        if (call.first == id) return true;
-    }
-    return false;
+  for (const auto& call : calls) {
+    if (call.first == id) return true;
+  }
+  return false;
 }
 
 std::string Describe(const Pairs& calls) {
-    std::string out;
-    for (const auto& call : calls) out += std::to_string(call.first) + "=" + std::to_string(call.second) + " ";
-    return out;
+  std::string out;
+  for (const auto& call : calls) out += std::to_string(call.first) + "=" + std::to_string(call.second) + " ";
+  return out;
 }
 
 bool Ignore(void*, const TtsSynthResult*, int) { return true; }
 
 struct MappingCase {
-    const char* session;  // session configuration
-    const char* synth;    // null: check the calls of session start
-    Pairs expected_run;   // must appear in this order, one after the other
-    int32_t absent_id;    // -1, or an id that must not be passed
+  const char* session;  // session configuration
+  const char* synth;    // null: check the calls of session start
+  Pairs expected_run;   // must appear in this order, one after the other
+  int32_t absent_id;    // -1, or an id that must not be passed
 };
 std::ostream& operator<<(std::ostream& out, const MappingCase& c) {
-    return out << c.session << " / " << (c.synth ? c.synth : "(start)");
+  return out << c.session << " / " << (c.synth ? c.synth : "(start)");
 }
 
 class ParamMapping : public ModuleApiTest, public ::testing::WithParamInterface<MappingCase> {};
 
 TEST_P(ParamMapping, PassesTheseNumbers) {
-    const MappingCase& c = GetParam();
+  const MappingCase& c = GetParam();
+  g_calls.clear();
+  ASSERT_EQ(Start(c.session), KVO_TTS_OK) << c.session;
+  if (c.synth != nullptr) {
     g_calls.clear();
-    ASSERT_EQ(Start(c.session), KVO_TTS_OK) << c.session;
-    if (c.synth != nullptr) {
-        g_calls.clear();
-        ASSERT_EQ(kvo_tts_synth(sessions_[0], "你好。", c.synth, Ignore, nullptr), KVO_TTS_OK);
-    }
-    const Pairs calls = FamilyCalls();
-    EXPECT_TRUE(Contains(calls, c.expected_run)) << c.session << " / " << (c.synth ? c.synth : "") << ": "
-                                                 << Describe(calls);
-    if (c.absent_id >= 0) {
-        EXPECT_FALSE(Passes(calls, c.absent_id)) << Describe(calls);
-    }
-    for (const ParamCall& call : g_calls) EXPECT_EQ(call.result, QVTTS_ERR_OK) << call.id << "=" << call.value;
+    ASSERT_EQ(kvo_tts_synth(sessions_[0], "你好。", c.synth, Ignore, nullptr), KVO_TTS_OK);
+  }
+  const Pairs calls = FamilyCalls();
+  EXPECT_TRUE(Contains(calls, c.expected_run))
+      << c.session << " / " << (c.synth ? c.synth : "") << ": " << Describe(calls);
+  if (c.absent_id >= 0) {
+    EXPECT_FALSE(Passes(calls, c.absent_id)) << Describe(calls);
+  }
+  for (const ParamCall& call : g_calls) EXPECT_EQ(call.result, QVTTS_ERR_OK) << call.id << "=" << call.value;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -136,17 +136,17 @@ INSTANTIATE_TEST_SUITE_P(
         MappingCase{"capkey=tts.local.synth.n6,specialone=yao1,specialtwo=er4", nullptr, {{32, 272}}, -1},
         MappingCase{"capkey=tts.local.synth.n6", "", {{29, -1}, {28, 0}, {31, 0}, {32, 0}}, 27},
         MappingCase{"capkey=tts.local.synth.n6", "", {{33, 2}}, -1},
-        MappingCase{"capkey=tts.local.synth.n6", "speedup=3,symbolfilter=off,gainfactor=7",
-                    {{29, 3}, {28, 0}, {31, 1}}, -1},
+        MappingCase{
+            "capkey=tts.local.synth.n6", "speedup=3,symbolfilter=off,gainfactor=7", {{29, 3}, {28, 0}, {31, 1}}, -1},
         MappingCase{"capkey=tts.local.synth.n6", "gainfactor=7", {{33, 7}}, -1}));
 
 TEST_F(ModuleApiTest, EngineRefusalFailsTheStartWithSeven) {
-    // The standard engine knows no code page 1252.
-    g_calls.clear();
-    EXPECT_EQ(Start("capkey=tts.local.synth,codepage=1252"), KVO_TTS_ERR_ENGINE_PARAM);
-    ASSERT_FALSE(g_calls.empty());
-    EXPECT_EQ(g_calls.back().id, QVTTS_PARAM_CODEPAGE);
-    EXPECT_EQ(g_calls.back().result, QVTTS_ERR_INVALID_ARG);
+  // The standard engine knows no code page 1252.
+  g_calls.clear();
+  EXPECT_EQ(Start("capkey=tts.local.synth,codepage=1252"), KVO_TTS_ERR_ENGINE_PARAM);
+  ASSERT_FALSE(g_calls.empty());
+  EXPECT_EQ(g_calls.back().id, QVTTS_PARAM_CODEPAGE);
+  EXPECT_EQ(g_calls.back().result, QVTTS_ERR_INVALID_ARG);
 }
 
 }  // namespace

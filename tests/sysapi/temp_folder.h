@@ -6,17 +6,17 @@
 #include <vector>
 
 class TempFolder {
-public:
-    TempFolder();
-    ~TempFolder();
-    const std::string& path() const { return path_; }
-    std::string Write(const std::string& name, const std::string& content) const;
-    std::string Read(const std::string& name) const;
-    std::vector<std::string> List() const;
-    static std::vector<std::string> List(const std::string& folder);
+ public:
+  TempFolder();
+  ~TempFolder();
+  const std::string& path() const { return path_; }
+  std::string Write(const std::string& name, const std::string& content) const;
+  std::string Read(const std::string& name) const;
+  std::vector<std::string> List() const;
+  static std::vector<std::string> List(const std::string& folder);
 
-private:
-    std::string path_;
+ private:
+  std::string path_;
 };
 
 #endif

@@ -2,9 +2,9 @@
 
 #include <cstdio>
 
+#include "frontend/analysis/tag_tables.h"
 #include "frontend/intake/internal_code.h"
 #include "internal_text.h"
-#include "frontend/analysis/tag_tables.h"
 
 namespace kvo::analyze {
 
@@ -89,8 +89,8 @@ std::string FormatWords(const FrontEndRunner& runner, const AnalysedSentence& se
       Append(&spoken, IsSyllableItem(runner, item) ? Reading(runner, item.unit) : "-");
     }
     if (spoken.empty()) spoken = "-";
-    out += Printable(Utf8OfCodes(runner, word.chars, word.length)) + "\t" + TagText(word.pos) + "\t" + citation + "\t" + spoken +
-           "\n";
+    out += Printable(Utf8OfCodes(runner, word.chars, word.length)) + "\t" + TagText(word.pos) + "\t" + citation + "\t" +
+           spoken + "\n";
   }
   return out;
 }
@@ -114,7 +114,8 @@ std::string FormatItems(const FrontEndRunner& runner, const AnalysedSentence& se
 std::string SpokenSyllables(const FrontEndRunner& runner, const AnalysedSentence& sentence) {
   std::string line;
   for (const qvAnalysisItem& item : sentence.items) {
-    if (item.language == kItemLanguageChinese && IsSyllableItem(runner, item)) Append(&line, Reading(runner, item.unit));
+    if (item.language == kItemLanguageChinese && IsSyllableItem(runner, item))
+      Append(&line, Reading(runner, item.unit));
   }
   return line;
 }

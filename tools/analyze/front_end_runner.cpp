@@ -6,11 +6,11 @@
 #include <cstring>
 
 #include "core/arena.h"
-#include "frontend/chinese_front_end.h"
 #include "core/engine_instance.h"
 #include "core/engine_variant.h"
 #include "core/resident_tables.h"
 #include "core/resource_library.h"
+#include "frontend/chinese_front_end.h"
 
 namespace kvo::analyze {
 
@@ -108,8 +108,7 @@ bool FrontEndRunner::Open(const std::string& library, const RunnerOptions& optio
   return true;
 }
 
-void FrontEndRunner::Observe(void* user, const frontend::WordList& words, const qvAnalysisItem* items,
-                             int32_t count) {
+void FrontEndRunner::Observe(void* user, const frontend::WordList& words, const qvAnalysisItem* items, int32_t count) {
   auto* self = static_cast<FrontEndRunner*>(user);
   if (self->sink_ == nullptr) return;
   AnalysedSentence sentence;
@@ -132,8 +131,8 @@ int FrontEndRunner::RunChunk(const uint8_t* chunk, int32_t length) {
     fe->bytes_read = in->bytes_read;
     fe->chunk_length = in->chunk_length;
     int32_t count = 0;
-    const int32_t status = qvFrontEnd_Process(fe, &in->language_status, first ? chunk : nullptr,
-                                              first ? length : 0, items_.data(), kBatchItemCount, in, &count);
+    const int32_t status = qvFrontEnd_Process(fe, &in->language_status, first ? chunk : nullptr, first ? length : 0,
+                                              items_.data(), kBatchItemCount, in, &count);
     first = false;
     if (in->arena_exhausted) return QVTTS_ERR_INVALID_ARG;
     if (status == kFeChunkDone || status == kFeEmptyChunk) return QVTTS_ERR_OK;

@@ -18,9 +18,9 @@ namespace kvo::analyze {
 
 // One sentence as the front end left it.
 struct AnalysedSentence {
-  std::vector<uint16_t> codes;                   // the sentence, internal codes
-  std::vector<frontend::WordRecord> words;       // readings before tone sandhi
-  std::vector<qvAnalysisItem> items;             // the batch, after tone sandhi, without terminator
+  std::vector<uint16_t> codes;              // the sentence, internal codes
+  std::vector<frontend::WordRecord> words;  // readings before tone sandhi
+  std::vector<qvAnalysisItem> items;        // the batch, after tone sandhi, without terminator
 };
 
 struct RunnerOptions {

@@ -146,8 +146,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   std::string library = options.cnlib, error;
-  if (library.empty() &&
-      !kvo::analyze::ChineseLibraryOfCapability(options.data, options.capkey, &library, &error)) {
+  if (library.empty() && !kvo::analyze::ChineseLibraryOfCapability(options.data, options.capkey, &library, &error)) {
     std::fprintf(stderr, "kvo-analyze: %s\n", error.c_str());
     return 1;
   }

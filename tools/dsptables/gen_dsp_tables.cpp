@@ -136,9 +136,15 @@ std::vector<long> NoiseBursts() {
   std::vector<long> v;
   for (int b = 0; b < kBursts;) {
     double x[kLen], mean = 0, var = 0, peak = 0;
-    for (double& e : x) { e = rng.Gauss(); mean += e; }
+    for (double& e : x) {
+      e = rng.Gauss();
+      mean += e;
+    }
     mean /= kLen;
-    for (double& e : x) { e -= mean; var += e * e; }
+    for (double& e : x) {
+      e -= mean;
+      var += e * e;
+    }
     double scale = kStd / std::sqrt(var / kLen);
     long r[kLen], sum = 0;
     for (int i = 0; i < kLen; ++i) {
@@ -181,8 +187,7 @@ std::vector<long> NearFarGains() {
 
 std::vector<long> Triangle(int len, int lo, int hi) {
   std::vector<long> v(len);
-  for (int i = 0; i < len; ++i)
-    v[i] = lo + Round((hi - lo) * (1.0 - std::fabs(2.0 * i / len - 1.0)));
+  for (int i = 0; i < len; ++i) v[i] = lo + Round((hi - lo) * (1.0 - std::fabs(2.0 * i / len - 1.0)));
   return v;
 }
 

@@ -11,12 +11,12 @@ namespace kvosay {
 enum class Coding { kPcm8, kPcm16, kALaw, kMuLaw, kVox, kImaAdpcm };
 
 struct AudioFormat {
-    std::string name;
-    int rate = 16000;
-    Coding coding = Coding::kPcm16;
-    bool has_wav_header() const { return coding != Coding::kVox; }
-    // Bytes of audio per second, for reporting durations.
-    double BytesPerSecond() const;
+  std::string name;
+  int rate = 16000;
+  Coding coding = Coding::kPcm16;
+  bool has_wav_header() const { return coding != Coding::kVox; }
+  // Bytes of audio per second, for reporting durations.
+  double BytesPerSecond() const;
 };
 
 // Looks up an audioformat value; "auto" (and "ima") take the voice's rate

@@ -10,8 +10,8 @@
 namespace kvosay {
 
 struct ConfigEntry {
-    std::string key;  // lower case
-    std::string value;
+  std::string key;  // lower case
+  std::string value;
 };
 
 // Splits KEY=VALUE,... as the SDK does: entries at commas, the key before the

@@ -16,49 +16,49 @@
 namespace kvosay {
 
 class OutputFile {
-public:
-    OutputFile() = default;
-    OutputFile(const OutputFile&) = delete;
-    OutputFile& operator=(const OutputFile&) = delete;
-    ~OutputFile();  // an uncommitted scratch file goes
+ public:
+  OutputFile() = default;
+  OutputFile(const OutputFile&) = delete;
+  OutputFile& operator=(const OutputFile&) = delete;
+  ~OutputFile();  // an uncommitted scratch file goes
 
-    // Looks at path ("-" for standard output) and refuses what cannot be
-    // written; nothing is opened yet. False with a message.
-    bool Check(const std::string& path, std::string& error);
-    // Opens what the audio is written to (a FIFO waits here for its reader).
-    bool Open(std::string& error);
-    // Standard output takes the raw audio; everything else a WAV file.
-    bool raw() const { return kind_ == Kind::kStdout; }
+  // Looks at path ("-" for standard output) and refuses what cannot be
+  // written; nothing is opened yet. False with a message.
+  bool Check(const std::string& path, std::string& error);
+  // Opens what the audio is written to (a FIFO waits here for its reader).
+  bool Open(std::string& error);
+  // Standard output takes the raw audio; everything else a WAV file.
+  bool raw() const { return kind_ == Kind::kStdout; }
 
-    bool Write(const void* data, size_t size);
-    // Writes bytes over the start (the WAV header, once the length is known)
-    // where the output can seek; elsewhere nothing.
-    bool Rewrite(const std::string& bytes);
-    // Makes the audio the output's content. False with a message.
-    bool Commit(std::string& error);
-    // Drops what was written (the target stays as it was).
-    void Abandon();
-    // "cannot write PATH: reason" for the first failed write.
-    std::string WriteError() const;
+  bool Write(const void* data, size_t size);
+  // Writes bytes over the start (the WAV header, once the length is known)
+  // where the output can seek; elsewhere nothing.
+  bool Rewrite(const std::string& bytes);
+  // Makes the audio the output's content. False with a message.
+  bool Commit(std::string& error);
+  // Drops what was written (the target stays as it was).
+  void Abandon();
+  // "cannot write PATH: reason" for the first failed write.
+  std::string WriteError() const;
 
-private:
-    enum class Kind { kNone, kStdout, kStream, kReplace, kInPlace };
+ private:
+  enum class Kind { kNone, kStdout, kStream, kReplace, kInPlace };
 
-    bool Fail(int error_number);
-    bool OpenScratchBeside();
-    bool OpenAnonymousScratch();
-    bool CopyScratchInto(std::string& error);
+  bool Fail(int error_number);
+  bool OpenScratchBeside();
+  bool OpenAnonymousScratch();
+  bool CopyScratchInto(std::string& error);
 
-    Kind kind_ = Kind::kNone;
-    std::string path_;
-    int fd_ = -1;
-    bool seekable_ = false;
-    std::string scratch_;  // name of the scratch file beside the target
-    bool keep_mode_ = false;
-    mode_t mode_ = 0;
-    uid_t uid_ = 0;
-    gid_t gid_ = 0;
-    int errno_ = 0;  // of the first failed write
+  Kind kind_ = Kind::kNone;
+  std::string path_;
+  int fd_ = -1;
+  bool seekable_ = false;
+  std::string scratch_;  // name of the scratch file beside the target
+  bool keep_mode_ = false;
+  mode_t mode_ = 0;
+  uid_t uid_ = 0;
+  gid_t gid_ = 0;
+  int errno_ = 0;  // of the first failed write
 };
 
 }  // namespace kvosay

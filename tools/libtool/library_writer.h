@@ -15,13 +15,13 @@ enum class LibraryKind { kChinese, kEnglish, kDomain };
 
 // Header values of a Chinese or English library.
 struct VoiceHeader {
-    int32_t sample_rate = 16000;
-    int16_t voice_word1 = 0;
-    int16_t voice_word2 = 0;
-    uint8_t voice_byte29 = 0;
-    uint8_t voice_byte30 = 0;
-    uint8_t voice_kind = 0;
-    uint8_t voice_byte32 = 0;
+  int32_t sample_rate = 16000;
+  int16_t voice_word1 = 0;
+  int16_t voice_word2 = 0;
+  uint8_t voice_byte29 = 0;
+  uint8_t voice_byte30 = 0;
+  uint8_t voice_kind = 0;
+  uint8_t voice_byte32 = 0;
 };
 
 // Number of sections a library of this kind carries.
@@ -30,8 +30,8 @@ int32_t SectionCount(LibraryKind kind);
 // A Chinese or English library: header, then every section of the kind in
 // order; payloads beyond those given are written absent (empty).
 // Fails (returns false, error set) with too many payloads or a file over 2 GiB.
-bool BuildContainer(LibraryKind kind, const VoiceHeader& header, const std::vector<Bytes>& payloads,
-                    Bytes* out, std::string* error);
+bool BuildContainer(LibraryKind kind, const VoiceHeader& header, const std::vector<Bytes>& payloads, Bytes* out,
+                    std::string* error);
 // A domain library: the five locating values, the phrase dictionary, then
 // the phrase speech data.
 bool BuildDomain(const Bytes& dictionary, const Bytes& speech, Bytes* out, std::string* error);

@@ -101,10 +101,14 @@ bool ParseModelDescription(const std::string& text, VoiceModelDescription* m, st
       if (w.size() == 2 && w[1] == "duration") {
         current = &m->duration;
       } else if (w.size() == 3 && ToInt(w[2], &k)) {
-        if (w[1] == "phone-duration" && inRange(k, 0, 2)) current = &m->phoneDuration[k];
-        else if (w[1] == "spectrum" && inRange(k, 0, kStates - 1)) current = &m->spectrum[k];
-        else if (w[1] == "logf0" && inRange(k, 0, kStates - 1)) current = &m->logF0[k];
-        else return fail("unknown tree");
+        if (w[1] == "phone-duration" && inRange(k, 0, 2))
+          current = &m->phoneDuration[k];
+        else if (w[1] == "spectrum" && inRange(k, 0, kStates - 1))
+          current = &m->spectrum[k];
+        else if (w[1] == "logf0" && inRange(k, 0, kStates - 1))
+          current = &m->logF0[k];
+        else
+          return fail("unknown tree");
       } else {
         return fail("unknown tree");
       }
@@ -130,7 +134,8 @@ bool ParseModelDescription(const std::string& text, VoiceModelDescription* m, st
       m->phoneDurations[n[0]].push_back({static_cast<int16_t>(n[1]), static_cast<int16_t>(n[2])});
     } else if (key == "logf0") {
       const size_t wn = static_cast<size_t>(m->windows);
-      if (w.size() != 3 + 2 * wn || (w[2] != "voiced" && w[2] != "unvoiced")) return fail("logf0 <state> voiced|unvoiced <means> <precisions>");
+      if (w.size() != 3 + 2 * wn || (w[2] != "voiced" && w[2] != "unvoiced"))
+        return fail("logf0 <state> voiced|unvoiced <means> <precisions>");
       long s = 0;
       if (!ToInt(w[1], &s) || !inRange(s, 0, kStates - 1)) return fail("state must be 0 ... 4");
       LogF0Leaf leaf;

@@ -132,14 +132,13 @@ std::vector<uint8_t> WriteVoiceModel(const VoiceModelDescription& m, uint32_t pa
   std::vector<Root> roots;
   roots.push_back({&m.duration, 0, static_cast<int>(m.durations.size()), "duration tree"});
   for (int k = 0; k < 3; ++k)
-    roots.push_back({&m.phoneDuration[k], ml::kTreePhoneDuration + 4 * k,
-                     static_cast<int>(m.phoneDurations[k].size()), "phone-duration tree"});
+    roots.push_back({&m.phoneDuration[k], ml::kTreePhoneDuration + 4 * k, static_cast<int>(m.phoneDurations[k].size()),
+                     "phone-duration tree"});
   for (int s = 0; s < kStates; ++s)
-    roots.push_back({&m.spectrum[s], ml::kTreeSpectrum + 4 * s, static_cast<int>(m.spectrumLeaves[s].size()),
-                     "spectrum tree"});
+    roots.push_back(
+        {&m.spectrum[s], ml::kTreeSpectrum + 4 * s, static_cast<int>(m.spectrumLeaves[s].size()), "spectrum tree"});
   for (int s = 0; s < kStates; ++s)
-    roots.push_back({&m.logF0[s], ml::kTreeLogF0 + 4 * s, static_cast<int>(m.logF0Leaves[s].size()),
-                     "log-F0 tree"});
+    roots.push_back({&m.logF0[s], ml::kTreeLogF0 + 4 * s, static_cast<int>(m.logF0Leaves[s].size()), "log-F0 tree"});
   for (const Root& r : roots) {
     if (r.field != 0) out.PutI32(treeBlock + r.field, base + static_cast<int64_t>(out.Size()));
     // A style without phone durations still needs a walkable tree.

@@ -44,7 +44,7 @@ struct Tree {
 };
 
 struct StreamBits {
-  int mean[3] = {0, 0, 0};       // static, delta, delta-delta
+  int mean[3] = {0, 0, 0};  // static, delta, delta-delta
   int precision[3] = {0, 0, 0};
 };
 
@@ -82,8 +82,7 @@ struct VoiceModelDescription {
 // The model section payload for a payload that starts at file position
 // `payloadPosition`. Empty with *error set when the description is
 // inconsistent (unknown question, leaf without distribution, ...).
-std::vector<uint8_t> WriteVoiceModel(const VoiceModelDescription& model, uint32_t payloadPosition,
-                                     std::string* error);
+std::vector<uint8_t> WriteVoiceModel(const VoiceModelDescription& model, uint32_t payloadPosition, std::string* error);
 
 // A name table section: u32 count, then NUL-terminated names.
 std::vector<uint8_t> WriteNameTable(const std::vector<std::string>& names);

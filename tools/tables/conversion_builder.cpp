@@ -23,11 +23,20 @@ bool DecodeUtf8(const std::string& s, size_t* i, char32_t* cp) {
   const unsigned char c = b(*i);
   size_t n;
   char32_t v;
-  if (c < 0x80) { n = 1; v = c; }
-  else if ((c & 0xE0) == 0xC0) { n = 2; v = c & 0x1F; }
-  else if ((c & 0xF0) == 0xE0) { n = 3; v = c & 0x0F; }
-  else if ((c & 0xF8) == 0xF0) { n = 4; v = c & 0x07; }
-  else return false;
+  if (c < 0x80) {
+    n = 1;
+    v = c;
+  } else if ((c & 0xE0) == 0xC0) {
+    n = 2;
+    v = c & 0x1F;
+  } else if ((c & 0xF0) == 0xE0) {
+    n = 3;
+    v = c & 0x0F;
+  } else if ((c & 0xF8) == 0xF0) {
+    n = 4;
+    v = c & 0x07;
+  } else
+    return false;
   if (*i + n > s.size()) return false;
   for (size_t k = 1; k < n; ++k) {
     if ((b(*i + k) & 0xC0) != 0x80) return false;
@@ -45,8 +54,7 @@ bool Convert(void* handle, const void* in, size_t inSize, unsigned char* out, si
   char* inPtr = const_cast<char*>(static_cast<const char*>(in));
   char* outPtr = reinterpret_cast<char*>(out);
   size_t inLeft = inSize, outLeft = *outSize;
-  if (iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) == static_cast<size_t>(-1) || inLeft != 0)
-    return false;
+  if (iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) == static_cast<size_t>(-1) || inLeft != 0) return false;
   *outSize -= outLeft;
   return true;
 }
@@ -111,8 +119,7 @@ bool LoadReadingMap(const std::string& path, ReadingMap* map, std::string* error
     if (tone < '1' || tone > '5') continue;
     reading.pop_back();
     const char* const* end = kSyllables + kSyllableCount;
-    const char* const* found =
-        std::find_if(kSyllables, end, [&](const char* s) { return reading == s; });
+    const char* const* found = std::find_if(kSyllables, end, [&](const char* s) { return reading == s; });
     if (found == end) continue;
     const auto index = static_cast<uint16_t>(found - kSyllables);
     const char32_t cp = static_cast<char32_t>(std::strtoul(line.substr(0, tab).c_str(), nullptr, 16));
@@ -142,8 +149,7 @@ bool ConversionBuilder::ok() const {
 
 bool ConversionBuilder::UnicodeToGbk(char32_t codePoint, uint16_t* code) const {
   if (codePoint >= 0xD800 && codePoint <= 0xDFFF) return false;
-  const unsigned char in[4] = {static_cast<unsigned char>(codePoint),
-                               static_cast<unsigned char>(codePoint >> 8),
+  const unsigned char in[4] = {static_cast<unsigned char>(codePoint), static_cast<unsigned char>(codePoint >> 8),
                                static_cast<unsigned char>(codePoint >> 16), 0};
   unsigned char out[8];
   size_t n = sizeof out;
@@ -185,8 +191,7 @@ uint16_t ConversionBuilder::InternalCodeFor(char32_t codePoint) const {
   uint16_t simple;
   if (hasSimplified && UnicodeToGbk(simplified->second, &simple) && IsGb2312(simple)) return simple;
   const auto reading = readings_.find(codePoint);
-  if (reading != readings_.end())
-    return static_cast<uint16_t>(frontend::kReadingCodeBase + reading->second);
+  if (reading != readings_.end()) return static_cast<uint16_t>(frontend::kReadingCodeBase + reading->second);
   if (inGbk) return gbk;
   if (hasSimplified) {
     const auto simplifiedReading = readings_.find(simplified->second);
@@ -238,8 +243,12 @@ std::vector<uint8_t> ConversionBuilder::Big5Section() const {
 }
 
 std::vector<uint8_t> ConversionBuilder::UnicodeSection() const {
-  struct Range { uint16_t start, end, base; };
-  struct Pair { uint16_t code, value; };
+  struct Range {
+    uint16_t start, end, base;
+  };
+  struct Pair {
+    uint16_t code, value;
+  };
   std::vector<Range> ranges;
   std::vector<Pair> pairs;
   // Runs of consecutive code points whose codes step through one GBK row
@@ -264,8 +273,8 @@ std::vector<uint8_t> ConversionBuilder::UnicodeSection() const {
       flush();
       continue;
     }
-    const bool extends = !run.empty() && run.back().code + 1 == static_cast<uint16_t>(cp) &&
-                         run.back().value + 256 == v;
+    const bool extends =
+        !run.empty() && run.back().code + 1 == static_cast<uint16_t>(cp) && run.back().value + 256 == v;
     if (!extends) flush();
     run.push_back({static_cast<uint16_t>(cp), v});
   }

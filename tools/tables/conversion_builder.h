@@ -54,7 +54,6 @@ class ConversionBuilder {
   static uint16_t TableValue(uint16_t internalCode);
 
  private:
-
   SimplifiedMap simplified_;
   ReadingMap readings_;
   void* toGbk_;

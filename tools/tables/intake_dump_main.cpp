@@ -21,9 +21,8 @@ std::vector<uint8_t> ReadFile(const std::string& path) {
 }
 
 void Print(void*, const kvo::frontend::DebugSentence& s) {
-  std::printf("[%lld,%lld) %s status=0x%X:", static_cast<long long>(s.byteBegin),
-              static_cast<long long>(s.byteEnd), s.language == 2 ? "english" : "chinese",
-              static_cast<unsigned>(s.languageStatus));
+  std::printf("[%lld,%lld) %s status=0x%X:", static_cast<long long>(s.byteBegin), static_cast<long long>(s.byteEnd),
+              s.language == 2 ? "english" : "chinese", static_cast<unsigned>(s.languageStatus));
   for (size_t i = 0; i < s.length; ++i) std::printf(" %04X/%d", s.codes[i], s.classes[i]);
   std::printf("\n");
 }
@@ -40,9 +39,12 @@ int main(int argc, char** argv) {
   config.codePage = std::atoi(argv[2]);
   size_t chunk = 1024;
   for (int i = 3; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--english") == 0) config.englishAvailable = true;
-    else if (std::strcmp(argv[i], "--mode") == 0 && i + 1 < argc) config.englishMode = std::atoi(argv[++i]);
-    else if (std::strcmp(argv[i], "--chunk") == 0 && i + 1 < argc) chunk = std::strtoul(argv[++i], nullptr, 10);
+    if (std::strcmp(argv[i], "--english") == 0)
+      config.englishAvailable = true;
+    else if (std::strcmp(argv[i], "--mode") == 0 && i + 1 < argc)
+      config.englishMode = std::atoi(argv[++i]);
+    else if (std::strcmp(argv[i], "--chunk") == 0 && i + 1 < argc)
+      chunk = std::strtoul(argv[++i], nullptr, 10);
   }
   const std::vector<uint8_t> gbk = ReadFile(dir + "/section04.bin");
   const std::vector<uint8_t> big5 = ReadFile(dir + "/section05.bin");
@@ -65,9 +67,8 @@ int main(int argc, char** argv) {
   while ((n = std::fread(buffer, 1, sizeof buffer, stdin)) > 0) text.append(buffer, n);
 
   static kvo::frontend::TextIntake intake;
-  const int status = kvo::frontend::DebugRunIntake(
-      &intake, config, reinterpret_cast<const uint8_t*>(text.data()), text.size(), chunk, Print,
-      nullptr);
+  const int status = kvo::frontend::DebugRunIntake(&intake, config, reinterpret_cast<const uint8_t*>(text.data()),
+                                                   text.size(), chunk, Print, nullptr);
   if (status != kFeOk) {
     std::fprintf(stderr, "kvo_intake_dump: status 0x%X\n", static_cast<unsigned>(status));
     return 1;

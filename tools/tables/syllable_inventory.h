@@ -34,10 +34,10 @@ VoicingClass VoicingOf(const std::string& phone);
 
 // Section payloads: a 32-bit count, then NUL-terminated names.
 std::vector<uint8_t> NameSection(const std::vector<std::string>& names);
-std::vector<uint8_t> SyllableSection();    // 8
-std::vector<uint8_t> InitialsSection();    // 9
-std::vector<uint8_t> FinalsSection();      // 10
-std::vector<uint8_t> PhonesSection();      // 11
-std::vector<uint8_t> VoicingSection();     // 12: one class byte per phone
+std::vector<uint8_t> SyllableSection();  // 8
+std::vector<uint8_t> InitialsSection();  // 9
+std::vector<uint8_t> FinalsSection();    // 10
+std::vector<uint8_t> PhonesSection();    // 11
+std::vector<uint8_t> VoicingSection();   // 12: one class byte per phone
 
 }  // namespace kvo::tables

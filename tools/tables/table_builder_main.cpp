@@ -16,8 +16,7 @@ bool Write(const std::string& dir, int section, const std::vector<uint8_t>& payl
   char name[32];
   std::snprintf(name, sizeof name, "/section%02d.bin", section);
   std::ofstream out(dir + name, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(payload.data()),
-            static_cast<std::streamsize>(payload.size()));
+  out.write(reinterpret_cast<const char*>(payload.data()), static_cast<std::streamsize>(payload.size()));
   if (!out) {
     std::fprintf(stderr, "kvo_table_builder: cannot write %s%s\n", dir.c_str(), name);
     return false;
@@ -74,11 +73,10 @@ int main(int argc, char** argv) {
     return 1;
   }
   using namespace kvo::tables;
-  const bool ok = Write(outDir, 4, conversion.GbkSection()) &&
-                  Write(outDir, 5, conversion.Big5Section()) &&
-                  Write(outDir, 6, conversion.UnicodeSection()) &&
-                  Write(outDir, 8, SyllableSection()) && Write(outDir, 9, InitialsSection()) &&
-                  Write(outDir, 10, FinalsSection()) && Write(outDir, 11, PhonesSection()) &&
-                  Write(outDir, 12, VoicingSection()) && WriteSyllableList(outDir);
+  const bool ok = Write(outDir, 4, conversion.GbkSection()) && Write(outDir, 5, conversion.Big5Section()) &&
+                  Write(outDir, 6, conversion.UnicodeSection()) && Write(outDir, 8, SyllableSection()) &&
+                  Write(outDir, 9, InitialsSection()) && Write(outDir, 10, FinalsSection()) &&
+                  Write(outDir, 11, PhonesSection()) && Write(outDir, 12, VoicingSection()) &&
+                  WriteSyllableList(outDir);
   return ok ? 0 : 1;
 }

@@ -32,9 +32,7 @@ bool SolveTrajectory(const TrajectoryInput& in, int64_t* out, ScratchArena& aren
     return false;
   }
   const bool dd = in.windows == 3;
-  auto mu = [&](int w, int t) -> int64_t {
-    return (t < 0 || t >= n) ? 0 : Clamp(in.mean[w][t], kInputLimit);
-  };
+  auto mu = [&](int w, int t) -> int64_t { return (t < 0 || t >= n) ? 0 : Clamp(in.mean[w][t], kInputLimit); };
   auto pr = [&](int w, int t) -> int64_t {
     if (t < 0 || t >= n) return 0;
     int64_t p = in.precision[w][t];

@@ -1,7 +1,7 @@
 #include "backend/acoustic/frame_ownership.h"
 
-#include "core/unit_code.h"
 #include "backend/acoustic/voice_model_layout.h"
+#include "core/unit_code.h"
 
 namespace kvo {
 namespace backend {

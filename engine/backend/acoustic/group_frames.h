@@ -13,7 +13,7 @@ struct GroupFrames {
   const int32_t* stateFrames = nullptr;  // 5 per phone
   int32_t frameCount = 0;
   int order = 20;
-  int16_t* frames = nullptr;             // frameCount * (order + 2) values
+  int16_t* frames = nullptr;  // frameCount * (order + 2) values
 
   int FrameValues() const { return order + 2; }
   int16_t* Frame(int32_t index) const { return frames + static_cast<int64_t>(index) * FrameValues(); }

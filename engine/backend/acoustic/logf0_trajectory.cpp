@@ -1,9 +1,9 @@
 #include "backend/acoustic/logf0_trajectory.h"
 
 #include "backend/acoustic/band_solver.h"
-#include "backend/labels/context_label.h"
 #include "backend/acoustic/level_tables.h"
 #include "backend/acoustic/model_tree.h"
+#include "backend/labels/context_label.h"
 
 namespace kvo {
 namespace backend {
@@ -83,7 +83,8 @@ AcousticStatus GenerateLogF0(const VoiceModel& model, const GroupFrames& group, 
       prec[0][obs] = (static_cast<uint16_t>(d.values[w]) >> 3) & 0xFFF;
       for (int k = 1; k < w; ++k) {
         mean[k][obs] = static_cast<int32_t>(ShiftBits(d.values[k], -meanShift[k]));
-        prec[k][obs] = previousVoiced ? static_cast<int32_t>(ShiftBits(static_cast<uint16_t>(d.values[w + k]), precShift[k])) : 0;
+        prec[k][obs] =
+            previousVoiced ? static_cast<int32_t>(ShiftBits(static_cast<uint16_t>(d.values[w + k]), precShift[k])) : 0;
       }
       previousVoiced = true;
     }

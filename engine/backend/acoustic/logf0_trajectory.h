@@ -3,8 +3,8 @@
 #pragma once
 
 #include "backend/acoustic/group_frames.h"
-#include "backend/scratch_arena.h"
 #include "backend/acoustic/voice_model.h"
+#include "backend/scratch_arena.h"
 
 namespace kvo {
 namespace backend {

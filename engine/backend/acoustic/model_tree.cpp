@@ -16,13 +16,19 @@ bool AnswerQuestion(const uint8_t* question, const int8_t* label) {
       while (lo <= hi) {
         int mid = (lo + hi) / 2;
         if (operands[mid] == value) return true;
-        if (operands[mid] < value) lo = mid + 1; else hi = mid - 1;
+        if (operands[mid] < value)
+          lo = mid + 1;
+        else
+          hi = mid - 1;
       }
       return false;
     }
-    case ml::kTestAtMost: return value <= operands[0];
-    case ml::kTestAtLeast: return value >= operands[0];
-    default: return value == operands[0];
+    case ml::kTestAtMost:
+      return value <= operands[0];
+    case ml::kTestAtLeast:
+      return value >= operands[0];
+    default:
+      return value == operands[0];
   }
 }
 

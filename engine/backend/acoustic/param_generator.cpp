@@ -1,13 +1,13 @@
 #include "backend/acoustic/param_generator.h"
 
-#include "backend/labels/context_label.h"
 #include "backend/acoustic/frame_ownership.h"
 #include "backend/acoustic/group_frames.h"
-#include "backend/labels/grouping.h"
 #include "backend/acoustic/logf0_trajectory.h"
-#include "backend/labels/phone_list.h"
 #include "backend/acoustic/spectrum_trajectory.h"
 #include "backend/acoustic/state_duration.h"
+#include "backend/labels/context_label.h"
+#include "backend/labels/grouping.h"
+#include "backend/labels/phone_list.h"
 
 namespace kvo {
 namespace backend {
@@ -23,8 +23,8 @@ const VoiceModel* ChooseModel(const AcousticVoice& voice, const ModelHistory& hi
 }
 
 AcousticStatus Generate(const AcousticVoice& voice, const AcousticSettings& settings, const VoiceModel& model,
-                        bool modelChanged, const AnalysisItem* items, int count, SpeechItem* speech, int first,
-                        int end, int phones, ChunkState& chunk, ScratchArena& arena) {
+                        bool modelChanged, const AnalysisItem* items, int count, SpeechItem* speech, int first, int end,
+                        int phones, ChunkState& chunk, ScratchArena& arena) {
   const uint32_t g = static_cast<uint32_t>(voice.symbols->tones * voice.symbols->syllables.count);
   int8_t* labels = arena.TakeArray<int8_t>(static_cast<size_t>(phones) * kLabelBytes);
   int32_t* stateFrames = arena.TakeArray<int32_t>(static_cast<size_t>(phones) * ml::kStateCount);
@@ -77,8 +77,8 @@ void ResetChunk(ChunkState& chunk, ScratchArena& arena) {
 }
 
 AcousticStatus GenerateGroup(const AcousticVoice& voice, const AcousticSettings& settings, ModelHistory& history,
-                             AnalysisItem* items, int count, SpeechItem* speech, ChunkState& chunk,
-                             ScratchArena& arena, GroupResult* result) {
+                             AnalysisItem* items, int count, SpeechItem* speech, ChunkState& chunk, ScratchArena& arena,
+                             GroupResult* result) {
   *result = GroupResult();
   ReleaseGroup(chunk, arena);
   if (count < 0) count = 0;

@@ -6,11 +6,11 @@
 
 #include <cstdint>
 
-#include "core/analysis_item.h"
-#include "backend/scratch_arena.h"
-#include "backend/labels/speech_item.h"
 #include "backend/acoustic/voice_model.h"
+#include "backend/labels/speech_item.h"
 #include "backend/labels/voice_symbols.h"
+#include "backend/scratch_arena.h"
+#include "core/analysis_item.h"
 
 namespace kvo {
 namespace backend {
@@ -20,7 +20,7 @@ struct AcousticVoice {
   const VoiceSymbols* symbols = nullptr;  // Chinese symbol and unit tables
   const VoiceModel* chinese = nullptr;    // either model may be absent
   const VoiceModel* english = nullptr;
-  int order = 20;                         // SpectralOrderForRate of the voice
+  int order = 20;  // SpectralOrderForRate of the voice
 };
 
 struct AcousticSettings {
@@ -47,8 +47,8 @@ struct ChunkState {
   size_t groupMark = 0;
   int groupPhones = 0;
   int32_t groupFrames = 0;
-  int16_t* frames = nullptr;               // groupFrames frames of order + 2 values
-  const int32_t* stateFrames = nullptr;    // 5 per phone of the group
+  int16_t* frames = nullptr;             // groupFrames frames of order + 2 values
+  const int32_t* stateFrames = nullptr;  // 5 per phone of the group
 };
 
 struct GroupResult {
@@ -65,8 +65,8 @@ struct GroupResult {
 // its level. The group's buffers stay in the arena until ReleaseGroup (or
 // the next call, or ResetChunk).
 AcousticStatus GenerateGroup(const AcousticVoice& voice, const AcousticSettings& settings, ModelHistory& history,
-                             AnalysisItem* items, int count, SpeechItem* speech, ChunkState& chunk,
-                             ScratchArena& arena, GroupResult* result);
+                             AnalysisItem* items, int count, SpeechItem* speech, ChunkState& chunk, ScratchArena& arena,
+                             GroupResult* result);
 
 // Gives the current group's buffers back to the arena.
 void ReleaseGroup(ChunkState& chunk, ScratchArena& arena);

@@ -1,9 +1,9 @@
 #include "backend/acoustic/spectrum_trajectory.h"
 
 #include "backend/acoustic/band_solver.h"
-#include "backend/labels/context_label.h"
 #include "backend/acoustic/level_tables.h"
 #include "backend/acoustic/model_tree.h"
+#include "backend/labels/context_label.h"
 
 namespace kvo {
 namespace backend {
@@ -51,8 +51,7 @@ AcousticStatus GenerateSpectrum(const VoiceModel& model, const GroupFrames& grou
     const int8_t* label = group.labels + p * kLabelBytes;
     for (int s = 0; s < ml::kStateCount; ++s) {
       int leaf = FindLeaf(model, model.spectrumTree[s], label);
-      int64_t position =
-          spectrum.position + (static_cast<int64_t>(leaf) - 1 + model.spectrumFirstLeaf[s]) * recBytes;
+      int64_t position = spectrum.position + (static_cast<int64_t>(leaf) - 1 + model.spectrumFirstLeaf[s]) * recBytes;
       if (leaf < 1 || leaf > spectrum.leafCounts[s] ||
           !model.source.ReadAt(position, recBytes, records + (p * ml::kStateCount + s) * recBytes)) {
         arena.Rewind(mark);

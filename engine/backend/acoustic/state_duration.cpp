@@ -1,7 +1,7 @@
 #include "backend/acoustic/state_duration.h"
 
-#include "backend/labels/context_label.h"
 #include "backend/acoustic/model_tree.h"
+#include "backend/labels/context_label.h"
 
 namespace kvo {
 namespace backend {

@@ -17,7 +17,7 @@ constexpr int kMaxStateFrames = 2000;
 constexpr int kSilencePhoneId = 94;
 
 struct DurationSettings {
-  int voiceStyle = -1;     // -1, or 0 ... 2 to stretch towards the phone duration
+  int voiceStyle = -1;  // -1, or 0 ... 2 to stretch towards the phone duration
   bool silenceMode = false;
   bool modelChanged = false;
   int silencePhoneId = kSilencePhoneId;  // the voice's pause phone

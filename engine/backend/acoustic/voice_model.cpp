@@ -7,10 +7,14 @@ namespace ml = model_layout;
 
 int SpectralOrderForRate(int32_t sampleRate) {
   switch (sampleRate) {
-    case 8000: return 12;
-    case 11025: return 14;
-    case 22050: return 24;
-    default: return 20;
+    case 8000:
+      return 12;
+    case 11025:
+      return 14;
+    case 22050:
+      return 24;
+    default:
+      return 20;
   }
 }
 
@@ -80,8 +84,8 @@ AcousticStatus Load(const ModelSource& source, int windows, int order, ScratchAr
     return AcousticStatus::kBadModel;
 
   // Tree block.
-  int64_t treeBlock = static_cast<int64_t>(ReadI32(head + ml::kTreeBlockBaseOffset)) +
-                      ReadI32(head + ml::kTreeBlockDeltaOffset);
+  int64_t treeBlock =
+      static_cast<int64_t>(ReadI32(head + ml::kTreeBlockBaseOffset)) + ReadI32(head + ml::kTreeBlockDeltaOffset);
   uint8_t tb[ml::kTreeFixedBytes];
   if (!source.ReadAt(treeBlock, ml::kTreeFixedBytes, tb)) return AcousticStatus::kBadModel;
   int64_t nodeEnd = ReadI32(tb + ml::kTreeNodeEnd);
@@ -107,8 +111,7 @@ AcousticStatus Load(const ModelSource& source, int windows, int order, ScratchAr
   int64_t previous = -1;
   for (int q = 0; q < questionCount; ++q) {
     int64_t off = static_cast<int64_t>(ReadU16(offsets + 2 * q)) - m->questionBase;
-    if (off < 0 || off <= previous || (q == 0 && off != 0) ||
-        off + ml::kQuestionHeaderBytes > m->questionBytes)
+    if (off < 0 || off <= previous || (q == 0 && off != 0) || off + ml::kQuestionHeaderBytes > m->questionBytes)
       return AcousticStatus::kBadModel;
     int n = static_cast<int8_t>(m->questions[off]);
     if (n < 1 || off + ml::kQuestionHeaderBytes + n > m->questionBytes) return AcousticStatus::kBadModel;
@@ -132,7 +135,8 @@ AcousticStatus Load(const ModelSource& source, int windows, int order, ScratchAr
   int64_t durBytes = durEnd - st[ml::kStreamDuration].position;
   int64_t durNeeded = static_cast<int64_t>(st[ml::kStreamDuration].leafCounts[0]) * ml::kDurationLeafValues * 2;
   if (durBytes < durNeeded || durNeeded == 0 || durBytes > source.payload.size) return AcousticStatus::kBadModel;
-  const uint8_t* dur = LoadBytes(source, st[ml::kStreamDuration].position, static_cast<uint32_t>(durNeeded), arena, outOfScratch);
+  const uint8_t* dur =
+      LoadBytes(source, st[ml::kStreamDuration].position, static_cast<uint32_t>(durNeeded), arena, outOfScratch);
   if (dur == nullptr) return AcousticStatus::kBadModel;
   m->durations = DecodeI16(dur, static_cast<uint32_t>(durNeeded / 2));
   m->durationLeaves = static_cast<uint32_t>(st[ml::kStreamDuration].leafCounts[0]);
@@ -146,7 +150,8 @@ AcousticStatus Load(const ModelSource& source, int windows, int order, ScratchAr
   }
   int64_t lfNeeded = lfLeaves * 2 * windows * 2;
   if (lfBytes < lfNeeded || lfNeeded == 0 || lfBytes > source.payload.size) return AcousticStatus::kBadModel;
-  const uint8_t* lf = LoadBytes(source, st[ml::kStreamLogF0].position, static_cast<uint32_t>(lfNeeded), arena, outOfScratch);
+  const uint8_t* lf =
+      LoadBytes(source, st[ml::kStreamLogF0].position, static_cast<uint32_t>(lfNeeded), arena, outOfScratch);
   if (lf == nullptr) return AcousticStatus::kBadModel;
   m->logF0Values = static_cast<uint32_t>(lfNeeded / 2);
   m->logF0 = DecodeI16(lf, m->logF0Values);

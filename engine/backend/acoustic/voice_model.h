@@ -6,8 +6,8 @@
 #include <cstdint>
 
 #include "backend/acoustic/model_source.h"
-#include "backend/scratch_arena.h"
 #include "backend/acoustic/voice_model_layout.h"
+#include "backend/scratch_arena.h"
 
 namespace kvo {
 namespace backend {
@@ -47,11 +47,11 @@ struct VoiceModel {
 
   const int16_t* durations = nullptr;  // kDurationLeafValues per leaf
   uint32_t durationLeaves = 0;
-  const int16_t* logF0 = nullptr;      // 2 * windows per leaf, state after state
+  const int16_t* logF0 = nullptr;  // 2 * windows per leaf, state after state
   uint32_t logF0Values = 0;
   uint32_t logF0FirstLeaf[model_layout::kStateCount] = {0, 0, 0, 0, 0};
   uint32_t spectrumFirstLeaf[model_layout::kStateCount] = {0, 0, 0, 0, 0};
-  uint32_t spectrumRecordBytes = 0;    // (order + 1) dimension records
+  uint32_t spectrumRecordBytes = 0;  // (order + 1) dimension records
 };
 
 // Spectral order for a voice sample rate (16000 Hz when unknown).

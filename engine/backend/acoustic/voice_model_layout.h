@@ -21,11 +21,11 @@ constexpr int kStreamCount = 7;
 constexpr uint32_t kModelHeaderBytes = kDescriptorsOffset + kStreamCount * kDescriptorBytes;
 
 enum Stream {
-  kStreamDuration = 0,      // count = 5 states; leafCounts[0] = leaves
-  kStreamSpectrum = 1,      // count = spectral order; leafCounts = per state
-  kStreamLogF0 = 2,         // count = windows; leafCounts = per state
-  kStreamGain = 3,          // spectrum dimension 0: only its bits are used
-  kStreamPhoneDuration = 4, // 4, 5, 6: voice styles 0, 1, 2; count = leaves
+  kStreamDuration = 0,       // count = 5 states; leafCounts[0] = leaves
+  kStreamSpectrum = 1,       // count = spectral order; leafCounts = per state
+  kStreamLogF0 = 2,          // count = windows; leafCounts = per state
+  kStreamGain = 3,           // spectrum dimension 0: only its bits are used
+  kStreamPhoneDuration = 4,  // 4, 5, 6: voice styles 0, 1, 2; count = leaves
 };
 
 // Stream descriptor fields (offsets inside one 28-byte descriptor).
@@ -37,13 +37,13 @@ constexpr uint32_t kDescLeafCounts = 18;     // i16 x5
 
 // Tree block. Positions are absolute; question offsets are relative to
 // the tree block start.
-constexpr uint32_t kTreeNodeEnd = 4;            // i32 E
-constexpr uint32_t kTreeNodeStart = 8;          // i32 N0 (duration tree root)
-constexpr uint32_t kTreePhoneDuration = 12;     // i32 x3
-constexpr uint32_t kTreeSpectrum = 24;          // i32 x5
-constexpr uint32_t kTreeLogF0 = 44;             // i32 x5
-constexpr uint32_t kTreeQuestionCount = 64;     // i16 K
-constexpr uint32_t kTreeQuestionOffsets = 66;   // i16 x K
+constexpr uint32_t kTreeNodeEnd = 4;           // i32 E
+constexpr uint32_t kTreeNodeStart = 8;         // i32 N0 (duration tree root)
+constexpr uint32_t kTreePhoneDuration = 12;    // i32 x3
+constexpr uint32_t kTreeSpectrum = 24;         // i32 x5
+constexpr uint32_t kTreeLogF0 = 44;            // i32 x5
+constexpr uint32_t kTreeQuestionCount = 64;    // i16 K
+constexpr uint32_t kTreeQuestionOffsets = 66;  // i16 x K
 constexpr uint32_t kTreeFixedBytes = 66;
 
 // Tree node: u16 unused, u16 question offset (tree block relative),

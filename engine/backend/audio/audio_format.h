@@ -6,7 +6,7 @@
 namespace kvo::backend {
 
 enum AudioFormatCode : int32_t {
-  kAudioFormatAuto = 0,         // library rate and width
+  kAudioFormatAuto = 0,  // library rate and width
   kAudioFormatPcm8k8bit = 1,
   kAudioFormatPcm8k16bit = 2,
   kAudioFormatPcm16k8bit = 3,
@@ -17,7 +17,7 @@ enum AudioFormatCode : int32_t {
   kAudioFormatPcm22k16bit = 8,
   kAudioFormatPcm44k8bit = 9,
   kAudioFormatPcm44k16bit = 10,
-  kAudioFormatVox6k4bit = 11,   // Dialogic ADPCM
+  kAudioFormatVox6k4bit = 11,  // Dialogic ADPCM
   kAudioFormatVox8k4bit = 12,
   kAudioFormatAlaw8k8bit = 13,  // G.711 A-law
   kAudioFormatUlaw8k8bit = 14,  // G.711 mu-law
@@ -35,8 +35,7 @@ bool IsSupportedLibraryFormat(int32_t libraryRate, int32_t libraryWidth);
 // Output rate and bits per sample used for sizing: codes 0 and 15 give the
 // library's rate (code 0 its width, code 15 16 bits); codes 11..14 count as
 // 8 bits. Returns kBackendInvalidArgument for an unknown code or library format.
-int OutputFormat(int32_t libraryRate, int32_t libraryWidth, int32_t formatCode,
-                 int32_t* outRate, int32_t* outWidth);
+int OutputFormat(int32_t libraryRate, int32_t libraryWidth, int32_t formatCode, int32_t* outRate, int32_t* outWidth);
 
 // Byte that fills a silence in the output stream, or -1 for code 15, whose
 // silence is 16-bit zero samples passed through the encoder.

@@ -12,7 +12,8 @@ constexpr int32_t kReadChunkBytes = 512;
 
 int32_t Scale(int32_t sample, int32_t level) {
   if (level > 0) return static_cast<int32_t>(static_cast<int64_t>(sample) * (level + 32767) / 32767);
-  if (level < 0) return static_cast<int32_t>(static_cast<int64_t>(sample) * 32768 / (32768 - static_cast<int64_t>(level)));
+  if (level < 0)
+    return static_cast<int32_t>(static_cast<int64_t>(sample) * 32768 / (32768 - static_cast<int64_t>(level)));
   return sample;
 }
 
@@ -26,8 +27,7 @@ void BackgroundAttach(BackgroundSound* bg, BackgroundReadFn read, void* user) {
 }
 
 void MixBackground(BackgroundSound* bg, int16_t* samples, int32_t byteCount) {
-  if (!bg || !bg->read || !samples || byteCount <= 0 || bg->endPosition <= kBackgroundDataStart)
-    return;
+  if (!bg || !bg->read || !samples || byteCount <= 0 || bg->endPosition <= kBackgroundDataStart) return;
   if (bg->readPosition < kBackgroundDataStart) bg->readPosition = kBackgroundDataStart;
   int32_t remaining = bg->endPosition - bg->readPosition;
   // Whole samples only, so the read position never lands between two bytes of a sample.

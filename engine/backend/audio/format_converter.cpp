@@ -4,9 +4,9 @@
 #include <cstring>
 
 #include "backend/audio/audio_format.h"
-#include "backend/vocoder/dsp_tables.h"
 #include "backend/audio/g711.h"
 #include "backend/audio/oki_adpcm.h"
+#include "backend/vocoder/dsp_tables.h"
 #include "core/saturate.h"
 
 namespace kvo::backend {
@@ -163,8 +163,7 @@ int32_t ConvertIma(FormatConverterState* s, const int16_t* in, int32_t count, ui
 
 }  // namespace
 
-int FormatConverterInit(FormatConverterState* s, int32_t formatCode, int32_t libraryRate,
-                        int32_t libraryWidth) {
+int FormatConverterInit(FormatConverterState* s, int32_t formatCode, int32_t libraryRate, int32_t libraryWidth) {
   if (!s) return kBackendInvalidArgument;
   int32_t outRate = 0, outWidth = 0;
   int rc = OutputFormat(libraryRate, libraryWidth, formatCode, &outRate, &outWidth);
@@ -199,8 +198,7 @@ int32_t ConvertedBytesMax(const FormatConverterState* s, int32_t count) {
   return bytes > INT32_MAX ? -1 : static_cast<int32_t>(bytes);
 }
 
-int32_t ConvertSamples(FormatConverterState* s, const int16_t* in, int32_t count, uint8_t* out,
-                       int32_t outCap) {
+int32_t ConvertSamples(FormatConverterState* s, const int16_t* in, int32_t count, uint8_t* out, int32_t outCap) {
   if (!s || count < 0 || (count > 0 && (!in || !out))) return -1;
   int32_t need = ConvertedBytesMax(s, count);
   if (need < 0 || outCap < need) return -1;

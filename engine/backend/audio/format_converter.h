@@ -26,7 +26,7 @@ struct FormatConverterState {
   int32_t inRate;
   int32_t inWidth;
   int32_t outRate;
-  int32_t filter;  // anti-alias filter index, -1 for none
+  int32_t filter;                      // anti-alias filter index, -1 for none
   int16_t history[kAntiAliasHistory];  // last inputs, oldest first
   // Position of the next output sample after the inputs seen so far, in
   // 1/outRate of an input sample, counted from the next piece's first input.
@@ -38,8 +38,7 @@ struct FormatConverterState {
 
 // Zeroes the state and prepares it for one format; returns
 // kBackendInvalidArgument for an unknown code or library format.
-int FormatConverterInit(FormatConverterState* state, int32_t formatCode, int32_t libraryRate,
-                        int32_t libraryWidth);
+int FormatConverterInit(FormatConverterState* state, int32_t formatCode, int32_t libraryRate, int32_t libraryWidth);
 
 // Upper bound of the bytes ConvertSamples writes for a piece of `count` samples.
 int32_t ConvertedBytesMax(const FormatConverterState* state, int32_t count);
@@ -49,7 +48,6 @@ int32_t ConvertedBytesMax(const FormatConverterState* state, int32_t count);
 // written and the state is unchanged then). `in` and `out` must not overlap.
 // For IMA ADPCM the result is 256 per completed block (0 while samples are
 // pending); pending samples are dropped with the state.
-int32_t ConvertSamples(FormatConverterState* state, const int16_t* in, int32_t count,
-                       uint8_t* out, int32_t outCap);
+int32_t ConvertSamples(FormatConverterState* state, const int16_t* in, int32_t count, uint8_t* out, int32_t outCap);
 
 }  // namespace kvo::backend

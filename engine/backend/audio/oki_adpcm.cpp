@@ -6,10 +6,9 @@ namespace kvo::backend {
 
 namespace {
 
-const int16_t kOkiStep[49] = {
-    16,  17,  19,  21,  23,  25,  28,  31,  34,  37,  41,  45,   50,   55,   60,   66,   73,
-    80,  88,  97,  107, 118, 130, 143, 157, 173, 190, 209, 230,  253,  279,  307,  337,  371,
-    408, 449, 494, 544, 598, 658, 724, 796, 876, 963, 1060, 1166, 1282, 1411, 1552};
+const int16_t kOkiStep[49] = {16,  17,  19,  21,  23,  25,  28,  31,  34,  37,  41,   45,   50,   55,   60,  66,  73,
+                              80,  88,  97,  107, 118, 130, 143, 157, 173, 190, 209,  230,  253,  279,  307, 337, 371,
+                              408, 449, 494, 544, 598, 658, 724, 796, 876, 963, 1060, 1166, 1282, 1411, 1552};
 const int8_t kIndexChange[8] = {-1, -1, -1, -1, 2, 4, 6, 8};
 
 void Advance(OkiAdpcmState* s, int nibble, int step) {
@@ -32,8 +31,14 @@ uint8_t OkiAdpcmEncode(OkiAdpcmState* s, int32_t sample12) {
     nibble = 8;
     diff = -diff;
   }
-  if (diff >= step) { nibble |= 4; diff -= step; }
-  if (diff >= (step >> 1)) { nibble |= 2; diff -= step >> 1; }
+  if (diff >= step) {
+    nibble |= 4;
+    diff -= step;
+  }
+  if (diff >= (step >> 1)) {
+    nibble |= 2;
+    diff -= step >> 1;
+  }
   if (diff >= (step >> 2)) nibble |= 1;
   Advance(s, nibble, step);
   return static_cast<uint8_t>(nibble);

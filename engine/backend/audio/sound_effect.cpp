@@ -35,8 +35,7 @@ void Echo(SoundEffectState* s, int16_t* x, int32_t count, int32_t voiceRate) {
     // The history holds inputs only, so the echoes do not feed back.
     int32_t acc = x[i];
     int32_t divisor = 2;
-    for (int tap = 1; tap <= 4; ++tap, divisor *= 2)
-      acc += s->history[Wrap(p - tap * d, len)] / divisor;
+    for (int tap = 1; tap <= 4; ++tap, divisor *= 2) acc += s->history[Wrap(p - tap * d, len)] / divisor;
     s->history[p] = x[i];
     x[i] = SaturateToInt16(acc);
     if (++p == len) p = 0;
@@ -125,11 +124,20 @@ void ApplyEffect(SoundEffectState* s, int16_t* samples, int32_t count, int32_t v
     case kEffectReverb:
       if (64 * r <= kEffectHistorySamples) Reverb(s, samples, count, r);
       break;
-    case kEffectEcho: Echo(s, samples, count, voiceRate); break;
-    case kEffectChorus: Chorus(s, samples, count); break;
-    case kEffectNearFar: NearFar(s, samples, count); break;
-    case kEffectRobot: Robot(s, samples, count); break;
-    default: break;
+    case kEffectEcho:
+      Echo(s, samples, count, voiceRate);
+      break;
+    case kEffectChorus:
+      Chorus(s, samples, count);
+      break;
+    case kEffectNearFar:
+      NearFar(s, samples, count);
+      break;
+    case kEffectRobot:
+      Robot(s, samples, count);
+      break;
+    default:
+      break;
   }
 }
 
@@ -137,10 +145,14 @@ int32_t EffectTailSamples(const SoundEffectState* s, int32_t voiceRate) {
   const int32_t r = voiceRate / 1000;
   if (!s || r <= 0) return 0;
   switch (s->kind) {
-    case kEffectReverb: return 64 * r <= kEffectHistorySamples ? 8 * 64 * r : 0;  // 4^-8 < 2^-15
-    case kEffectEcho: return 4 * EchoDelaySamples(s->level, voiceRate);
-    case kEffectChorus: return kChorusHistorySamples;
-    default: return 0;
+    case kEffectReverb:
+      return 64 * r <= kEffectHistorySamples ? 8 * 64 * r : 0;  // 4^-8 < 2^-15
+    case kEffectEcho:
+      return 4 * EchoDelaySamples(s->level, voiceRate);
+    case kEffectChorus:
+      return kChorusHistorySamples;
+    default:
+      return 0;
   }
 }
 

@@ -15,15 +15,15 @@ constexpr uint8_t kNoTone = 0xFF;
 
 // Voicing classes of the English symbol table, in symbol order.
 const uint8_t kEnglishVoicingTable[kEnglishSymbolCount] = {
-    255, 255, 255, 255, 255, 255,  // 0 H-H% H-L% L-H% L-L% NONE
-    1, 1, 1, 1, 255, 1, 1, 1, 1,   // aa ae ah ao aux aw ax axr ay
-    1, 3, 255, 0, 255, 1, 255,     // b brth cc ch content d det
-    1, 1, 1, 1, 1, 1, 1, 1,        // dh dx eh el em en er ey
-    0, 1, 3, 0, 255, 1, 1, 1, 1,   // f g h# hh hv ih in ix iy
-    255, 0, 1, 1, 255, 1, 1,       // jh k l m md n ng
-    255, 255, 1, 1, 0, 3, 255, 255,  // novowel nx ow oy p pau pps punc
-    1, 0, 0, 3, 0, 255, 1, 1,      // r s sh t th to uh uw
-    1, 1, 255, 255, 1, 3, 1, 0,    // v w wp x y z zh 6
+    255, 255, 255, 255, 255, 255,               // 0 H-H% H-L% L-H% L-L% NONE
+    1,   1,   1,   1,   255, 1,   1,   1,   1,  // aa ae ah ao aux aw ax axr ay
+    1,   3,   255, 0,   255, 1,   255,          // b brth cc ch content d det
+    1,   1,   1,   1,   1,   1,   1,   1,       // dh dx eh el em en er ey
+    0,   1,   3,   0,   255, 1,   1,   1,   1,  // f g h# hh hv ih in ix iy
+    255, 0,   1,   1,   255, 1,   1,            // jh k l m md n ng
+    255, 255, 1,   1,   0,   3,   255, 255,     // novowel nx ow oy p pau pps punc
+    1,   0,   0,   3,   0,   255, 1,   1,       // r s sh t th to uh uw
+    1,   1,   255, 255, 1,   3,   1,   0,       // v w wp x y z zh 6
 };
 
 bool IsChineseSyllable(const SpeechItem& s, uint32_t g) {
@@ -56,9 +56,8 @@ uint8_t EnglishVoicing(int symbol) {
   return symbol >= 0 && symbol < kEnglishSymbolCount ? kEnglishVoicingTable[symbol] : 255;
 }
 
-bool BuildGroupLabels(const VoiceSymbols& symbols, uint32_t g, const AnalysisItem* analysis,
-                      const SpeechItem* items, int count, int first, int end, int8_t* labels,
-                      ScratchArena& arena) {
+bool BuildGroupLabels(const VoiceSymbols& symbols, uint32_t g, const AnalysisItem* analysis, const SpeechItem* items,
+                      int count, int first, int end, int8_t* labels, ScratchArena& arena) {
   const size_t mark = arena.Mark();
   // The chunk's syllable phones as one sequence, with their segments.
   const int cap = count * 4 + 1;
@@ -131,7 +130,8 @@ bool BuildGroupLabels(const VoiceSymbols& symbols, uint32_t g, const AnalysisIte
     // Chinese syllable.
     SyllableSplit split;
     bool hasSplit = SplitSyllableCode(symbols, s.code, &split);
-    int byte23 = (!hasSplit || split.initialIndex < 0 || (split.initialIndex >= 17 && split.initialIndex <= 20)) ? 1 : 0;
+    int byte23 =
+        (!hasSplit || split.initialIndex < 0 || (split.initialIndex >= 17 && split.initialIndex <= 20)) ? 1 : 0;
     int base = itemStart[i];
     for (int k = 0; k < n; ++k, label += kLabelBytes) {
       std::memset(label, 0xFF, kLabelBytes);

@@ -4,9 +4,9 @@
 
 #include <cstdint>
 
-#include "backend/scratch_arena.h"
 #include "backend/labels/speech_item.h"
 #include "backend/labels/voice_symbols.h"
+#include "backend/scratch_arena.h"
 
 namespace kvo {
 namespace backend {
@@ -27,9 +27,8 @@ uint8_t EnglishVoicing(int symbol);
 // (kLabelBytes per phone, in phone order). Temporary tables come from the
 // arena and are returned before the call ends. False when the arena is
 // too small for them.
-bool BuildGroupLabels(const VoiceSymbols& symbols, uint32_t g, const AnalysisItem* analysis,
-                      const SpeechItem* items, int count, int first, int end, int8_t* labels,
-                      ScratchArena& arena);
+bool BuildGroupLabels(const VoiceSymbols& symbols, uint32_t g, const AnalysisItem* analysis, const SpeechItem* items,
+                      int count, int first, int end, int8_t* labels, ScratchArena& arena);
 
 }  // namespace backend
 }  // namespace kvo

@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "frontend/lexicon/syllable_split.h"
 #include "core/unit_code.h"
+#include "frontend/lexicon/syllable_split.h"
 
 namespace kvo {
 namespace backend {
@@ -71,8 +71,7 @@ void SetUnitPhones(const UnitTable& table, int unit, SpeechItem& s) {
   int first = 0, last = 0;
   if (!UnitContextRange(table, unit, &first, &last) || last - first + 1 > kMaxGroupPhones) return;
   int n = last - first + 1;
-  for (int k = 0; k < n && k < kMaxItemPhones; ++k)
-    s.phones[k] = table.contexts[(first + k) * kUnitContextBytes + 2];
+  for (int k = 0; k < n && k < kMaxItemPhones; ++k) s.phones[k] = table.contexts[(first + k) * kUnitContextBytes + 2];
   s.phones[kMaxItemPhones] = static_cast<uint8_t>(n);
 }
 

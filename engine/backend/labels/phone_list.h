@@ -15,7 +15,7 @@ constexpr int kMaxGroupPhones = 30;
 constexpr uint8_t kNoPhone = 0xFF;
 
 struct SyllableSplit {
-  char initial[8];   // empty when the syllable has no initial
+  char initial[8];  // empty when the syllable has no initial
   char final_[16];
   int initialIndex;  // index in the initials table, -1 without initial
 };

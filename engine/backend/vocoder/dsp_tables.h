@@ -7,8 +7,8 @@
 
 namespace kvo::backend {
 
-constexpr int kCosineTableSize = 4096;           // entry k = 32767 cos(pi k / 4096)
-constexpr int kExcitationPulseSize = 256;        // main peak at entry 128
+constexpr int kCosineTableSize = 4096;     // entry k = 32767 cos(pi k / 4096)
+constexpr int kExcitationPulseSize = 256;  // main peak at entry 128
 constexpr int kExcitationPulsePeakIndex = 128;
 constexpr int kNoiseBurstCount = 40;
 constexpr int kNoiseBurstLength = 16;
@@ -28,7 +28,7 @@ extern const int16_t kNoiseBursts[kNoiseBurstCount * kNoiseBurstLength];
 extern const int16_t kAntiAliasRatios[kAntiAliasFilterCount];
 // Filter f occupies entries f*41 .. f*41+40; taps sum to about 10000.
 extern const int16_t kAntiAliasFilters[kAntiAliasFilterCount * kAntiAliasTaps];
-extern const int32_t kNearFarGains[kNearFarGainCount];   // Q15, up to 38229
+extern const int32_t kNearFarGains[kNearFarGainCount];    // Q15, up to 38229
 extern const int16_t kChorusDelay1[kChorusDelay1Count];   // samples, 447..510
 extern const int16_t kChorusDelay2[kChorusDelay23Count];  // samples, 763..834
 extern const int16_t kChorusDelay3[kChorusDelay23Count];  // samples, 1099..1138

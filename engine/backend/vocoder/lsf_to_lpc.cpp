@@ -39,8 +39,7 @@ void Reposition(const int32_t* l, int order, int32_t* out) {
     int64_t dk = (l[k] - l[k - 1]) >> 2;
     int64_t dk1 = (l[k + 1] - l[k]) >> 2;
     int64_t ek = dk * dk, ek1 = dk1 * dk1;
-    out[k] = static_cast<int32_t>(l[k - 1] + dk +
-                                  (ek + 1) * (l[k + 1] - l[k - 1] - dk1 - dk) / (ek + ek1 + 1));
+    out[k] = static_cast<int32_t>(l[k - 1] + dk + (ek + 1) * (l[k + 1] - l[k - 1] - dk1 - dk) / (ek + ek1 + 1));
   }
 }
 

@@ -63,7 +63,8 @@ void BuildVoiced(VocoderState* s, int32_t gain, int32_t level) {
   for (int i = 0; i < len; ++i) x[i] = kExcitationPulse[offset + i] * gain / 256;
   Synthesize(s, x, y, len);
   for (int j = kWindowEdge; j <= n - 1 - kWindowEdge; ++j)
-    s->contribution[j] = static_cast<int32_t>(int64_t{s->window[j]} * y[j] * level / (32 * int64_t{kVocoderUnityLevel}));
+    s->contribution[j] =
+        static_cast<int32_t>(int64_t{s->window[j]} * y[j] * level / (32 * int64_t{kVocoderUnityLevel}));
 }
 
 void BuildUnvoiced(VocoderState* s, const int16_t* burst, int32_t gain) {
@@ -98,11 +99,24 @@ void SaveTail(VocoderState* s, const int16_t* out, int32_t capacity, int32_t pos
 bool VocoderRateConstants(int32_t rate, int32_t* order, int32_t* pulseLength) {
   int32_t p, n;
   switch (rate) {
-    case 8000: p = 12; n = 192; break;
-    case 11025: p = 14; n = 192; break;
-    case 16000: p = 20; n = 192; break;
-    case 22050: p = 24; n = 256; break;
-    default: return false;
+    case 8000:
+      p = 12;
+      n = 192;
+      break;
+    case 11025:
+      p = 14;
+      n = 192;
+      break;
+    case 16000:
+      p = 20;
+      n = 192;
+      break;
+    case 22050:
+      p = 24;
+      n = 256;
+      break;
+    default:
+      return false;
   }
   if (order) *order = p;
   if (pulseLength) *pulseLength = n;
@@ -118,8 +132,8 @@ int32_t VocoderScaledF0(int32_t f0, int32_t pitchFactor) {
 
 int32_t VocoderExtraPulseReuse(int32_t speedup) { return speedup >= 2 && speedup <= 3 ? speedup - 1 : 0; }
 
-int VocoderStart(VocoderState* s, VocoderTail* tail, int32_t rate, const int16_t* frames,
-                 int32_t frameBytes, int32_t speedFactor, int32_t pitchFactor) {
+int VocoderStart(VocoderState* s, VocoderTail* tail, int32_t rate, const int16_t* frames, int32_t frameBytes,
+                 int32_t speedFactor, int32_t pitchFactor) {
   int32_t order = 0, n = 0;
   if (!s || !tail || !VocoderRateConstants(rate, &order, &n)) return kBackendInvalidArgument;
   std::memset(s, 0, sizeof *s);

@@ -62,10 +62,10 @@ struct VocoderState {
   int32_t total;        // samples to render
   int32_t done;
   uint32_t seed;
-  int32_t countdown;       // periods left to reuse the voiced pulse
+  int32_t countdown;        // periods left to reuse the voiced pulse
   int32_t extraPulseReuse;  // further periods per voiced pulse (speed-up), 0 by default
-  int32_t filterFrame;     // frame of the last unvoiced filter, -1 none
-  int32_t filterVoiced;    // last filter computed for a voiced pulse
+  int32_t filterFrame;      // frame of the last unvoiced filter, -1 none
+  int32_t filterVoiced;     // last filter computed for a voiced pulse
   int32_t lpc[kMaxLpcOrder];
   int32_t contribution[kVocoderMaxPulse];
   VocoderTail* tail;
@@ -78,8 +78,8 @@ bool VocoderRateConstants(int32_t rate, int32_t* order, int32_t* pulseLength);
 // Starts an item: frames and their byte length, speed and pitch factors in
 // 1/1024 (1024 = unchanged). Returns kBackendInvalidArgument for a missing
 // state or tail or an unsupported rate.
-int VocoderStart(VocoderState* state, VocoderTail* tail, int32_t rate, const int16_t* frames,
-                 int32_t frameBytes, int32_t speedFactor, int32_t pitchFactor);
+int VocoderStart(VocoderState* state, VocoderTail* tail, int32_t rate, const int16_t* frames, int32_t frameBytes,
+                 int32_t speedFactor, int32_t pitchFactor);
 
 // Sets the output level (Q15, 0 ... 65536) of the started item.
 void VocoderSetLevel(VocoderState* state, int32_t level);

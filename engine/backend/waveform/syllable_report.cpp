@@ -18,8 +18,7 @@ void ReportSounded(const SpeechItem* items, int32_t size, int32_t current, int32
   if (last > *reported) *reported = last;
 }
 
-int32_t SyllableSpelling(const SpeechItem& item, const NameTable& syllables, int tones, uint32_t unitBase,
-                         char* out) {
+int32_t SyllableSpelling(const SpeechItem& item, const NameTable& syllables, int tones, uint32_t unitBase, char* out) {
   if (item.language != kItemLanguageChinese || tones <= 0 || item.code >= unitBase) return 0;
   const int index = item.code / tones;
   if (index >= syllables.count || syllables.names == nullptr) return 0;

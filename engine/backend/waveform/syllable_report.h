@@ -23,7 +23,6 @@ void ReportSounded(const SpeechItem* items, int32_t size, int32_t current, int32
                    void* user);
 
 // Spelling of an item into out (kSpellingBytes); returns its length.
-int32_t SyllableSpelling(const SpeechItem& item, const NameTable& syllables, int tones, uint32_t unitBase,
-                         char* out);
+int32_t SyllableSpelling(const SpeechItem& item, const NameTable& syllables, int tones, uint32_t unitBase, char* out);
 
 }  // namespace kvo::backend

@@ -27,8 +27,7 @@ ItemClass Classify(const WaveformSetup& setup, int32_t c) {
       (c >= b + kUnitPunctuationFirst && c <= b + kUnitPunctuationLast) ||
       (c >= b + kUnitMarkFirst && c <= b + kUnitMarkLast))
     return ItemClass::kPause;
-  if (setup.englishLoaded && c >= b + kUnitEnglishFirst && c <= b + kUnitEnglishLast)
-    return ItemClass::kEnglishUnit;
+  if (setup.englishLoaded && c >= b + kUnitEnglishFirst && c <= b + kUnitEnglishLast) return ItemClass::kEnglishUnit;
   return ItemClass::kSkip;
 }
 
@@ -104,8 +103,7 @@ int WaveformBegin(WaveformState* s, const WaveformSetup& setup, const SpeechItem
   s->afterPhrase = false;
   s->afterSpeech = false;
   s->tail = tail;
-  if (OutputFormat(setup.libraryRate, setup.libraryWidth, setup.formatCode, &s->outRate, &s->outWidth) !=
-          kBackendOk ||
+  if (OutputFormat(setup.libraryRate, setup.libraryWidth, setup.formatCode, &s->outRate, &s->outWidth) != kBackendOk ||
       FormatConverterInit(&s->converter, setup.formatCode, setup.libraryRate, setup.libraryWidth) != kBackendOk ||
       tail == nullptr || (items == nullptr && size > 0))
     return kBackendInvalidArgument;
@@ -121,8 +119,10 @@ bool WriteSilenceSamples(WaveformState* s, int32_t libraryBytes, int32_t millise
   int64_t total = milliseconds >= 0 ? static_cast<int64_t>(milliseconds) * s->setup.libraryRate / 1000
                                     : static_cast<int64_t>(libraryBytes) * 8 / s->setup.libraryWidth;
   const int64_t b = speedValue;
-  if (b > 0) total = total * 32767 / (b + 32767);
-  else if (b < 0) total = total * ((32768 - b) * 100 / 32768) / 100;
+  if (b > 0)
+    total = total * 32767 / (b + 32767);
+  else if (b < 0)
+    total = total * ((32768 - b) * 100 / 32768) / 100;
   const int64_t remaining = total - s->itemDone;
   if (remaining <= 0) return true;
   int32_t samples = static_cast<int32_t>(remaining < kWaveformScratchSamples ? remaining : kWaveformScratchSamples);
@@ -144,12 +144,14 @@ bool WriteSilence(WaveformState* s, int32_t libraryBytes, int32_t milliseconds, 
   if (milliseconds >= 0) {
     bytes = static_cast<int64_t>(milliseconds) * s->outRate / 1000 * s->outWidth / 8;
   } else {
-    bytes = static_cast<int64_t>(libraryBytes) * s->outRate / s->setup.libraryRate * s->outWidth /
-            s->setup.libraryWidth;
+    bytes =
+        static_cast<int64_t>(libraryBytes) * s->outRate / s->setup.libraryRate * s->outWidth / s->setup.libraryWidth;
   }
   const int64_t b = speedValue;
-  if (b > 0) bytes = bytes * 32767 / (b + 32767);
-  else if (b < 0) bytes = bytes * ((32768 - b) * 100 / 32768) / 100;
+  if (b > 0)
+    bytes = bytes * 32767 / (b + 32767);
+  else if (b < 0)
+    bytes = bytes * ((32768 - b) * 100 / 32768) / 100;
   bytes -= s->itemDone;
   if (bytes <= 0) return true;
   int64_t room = FreeBytes(s);

@@ -48,11 +48,11 @@ struct WaveformSetup {
 struct WaveformState {
   const SpeechItem* items;
   int32_t size;
-  int32_t current;     // item being rendered
-  int32_t itemDone;    // output bytes of silence written, or frameBytes once the vocoder runs
-  bool afterPhrase;    // the previous item was a recorded phrase
-  bool afterSpeech;    // the previous item (pauses aside) was generated speech
-  bool first;          // the item is the first of this block
+  int32_t current;   // item being rendered
+  int32_t itemDone;  // output bytes of silence written, or frameBytes once the vocoder runs
+  bool afterPhrase;  // the previous item was a recorded phrase
+  bool afterSpeech;  // the previous item (pauses aside) was generated speech
+  bool first;        // the item is the first of this block
   WaveformSetup setup;
   int32_t outRate;
   int32_t outWidth;

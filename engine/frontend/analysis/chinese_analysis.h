@@ -9,13 +9,12 @@
 
 #include "core/analysis_item.h"
 #include "core/frontend_stage.h"
+#include "frontend/analysis/word_record.h"
 #include "frontend/lexicon/lexicon_reader.h"
 #include "frontend/lexicon/polyphone_reader.h"
 #include "frontend/prosody/prosodic_boundary.h"
-#include "frontend/analysis/word_record.h"
 
 namespace kvo::frontend {
-
 
 // What the steps read from the libraries and the voice.
 struct AnalysisResources {
@@ -80,8 +79,8 @@ bool PredictBoundaries(const AnalysisResources& res, WordList* words);
 
 // Step 8: items of the word list (at most capacity - 1 plus the
 // terminator), structure counters and letter codes. Returns the count.
-int32_t BuildItems(const AnalysisResources& res, WordList* words, const ItemSettings& settings,
-                   qvAnalysisItem* items, int32_t capacity);
+int32_t BuildItems(const AnalysisResources& res, WordList* words, const ItemSettings& settings, qvAnalysisItem* items,
+                   int32_t capacity);
 
 // Step 9: tone sandhi over the items. Placeholder: no change.
 bool ApplyToneSandhi(const AnalysisResources& res, qvAnalysisItem* items, int32_t count);

@@ -2,8 +2,8 @@
 // for punctuation and unread characters, then the structure counters and
 // the letter codes, closed by the terminator.
 #include "frontend/analysis/chinese_analysis.h"
-#include "frontend/intake/internal_code.h"
 #include "frontend/analysis/tag_tables.h"
+#include "frontend/intake/internal_code.h"
 
 namespace kvo::frontend {
 
@@ -93,8 +93,8 @@ void AssignLetterCodes(qvAnalysisItem* items, int32_t count, uint16_t g) {
 
 }  // namespace
 
-int32_t BuildItems(const AnalysisResources& res, WordList* words, const ItemSettings& settings,
-                   qvAnalysisItem* items, int32_t capacity) {
+int32_t BuildItems(const AnalysisResources& res, WordList* words, const ItemSettings& settings, qvAnalysisItem* items,
+                   int32_t capacity) {
   if (capacity <= 0) return 0;
   for (int32_t i = 0; i < capacity; ++i) {
     char* name = items[i].name;

@@ -8,7 +8,7 @@ namespace kvo::frontend {
 
 namespace {
 
-constexpr int16_t kTagNumber = 34;  // m
+constexpr int16_t kTagNumber = 34;    // m
 constexpr int16_t kTagLetters = 104;  // x
 
 // Attribute bits of the few characters whose attributes are known; every
@@ -39,8 +39,8 @@ bool Range(const WordList& words, int w, int begin, int end, int* from, int* to)
   return *from <= *to;
 }
 
-PolyphoneStatus LimitHolds(const PolyphoneReader& reader, const PolyphoneLimit& limit, const WordList& words,
-                           int w, bool* holds) {
+PolyphoneStatus LimitHolds(const PolyphoneReader& reader, const PolyphoneLimit& limit, const WordList& words, int w,
+                           bool* holds) {
   *holds = false;
   int from = 0, to = -1;
   switch (limit.type) {

@@ -10,8 +10,9 @@ namespace kvo::frontend {
 
 namespace {
 
-bool SplitsAlone(int word_class) { return word_class == qvTTS_CT_SYMBOL || word_class == qvTTS_CT_OTHER ||
-                                          word_class == qvTTS_CT_NUMBERED; }
+bool SplitsAlone(int word_class) {
+  return word_class == qvTTS_CT_SYMBOL || word_class == qvTTS_CT_OTHER || word_class == qvTTS_CT_NUMBERED;
+}
 
 }  // namespace
 

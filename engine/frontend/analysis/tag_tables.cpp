@@ -5,17 +5,17 @@ namespace kvo::frontend {
 namespace {
 
 const char* const kTagNames[kTagNameCount] = {
-    "ag", "a",  "ad",  "an",  "bg", "b",   "c",   "dg", "d",  "dc", "df", "e",  "f",  "g",  "h",   "i",
-    "ia", "ib", "id",  "in",  "iv", "j",   "ja",  "jb", "jd", "jn", "jv", "k",  "l",  "la", "lb",  "ld",
-    "ln", "lv", "m",   "mg",  "mq", "ng",  "n",   "nr", "nrf", "nrg", "ns", "nt", "nx", "nz", "o",  "p",
-    "qg", "q",  "qb",  "qc",  "qd", "qe",  "qj",  "ql", "qr", "qt", "qv", "qz", "rg", "r",  "rr",  "ry",
-    "ryw", "rz", "rzw", "s",  "tg", "t",   "tt",  "u",  "ud", "ue", "ui", "ul", "uo", "us", "uz",  "vg",
-    "v",  "vd", "vi",  "vl",  "vn", "vq",  "vu",  "vx", "w",  "wd", "wf", "wj", "wk", "wky", "wkz", "wm",
-    "wp", "ws", "wt",  "wu",  "ww", "wy",  "wyy", "wyz", "x", "y",  "z",  "zr", "zs"};
+    "ag",  "a",  "ad",  "an", "bg", "b",  "c",   "dg",  "d",   "dc",  "df", "e",  "f",  "g",   "h",   "i",
+    "ia",  "ib", "id",  "in", "iv", "j",  "ja",  "jb",  "jd",  "jn",  "jv", "k",  "l",  "la",  "lb",  "ld",
+    "ln",  "lv", "m",   "mg", "mq", "ng", "n",   "nr",  "nrf", "nrg", "ns", "nt", "nx", "nz",  "o",   "p",
+    "qg",  "q",  "qb",  "qc", "qd", "qe", "qj",  "ql",  "qr",  "qt",  "qv", "qz", "rg", "r",   "rr",  "ry",
+    "ryw", "rz", "rzw", "s",  "tg", "t",  "tt",  "u",   "ud",  "ue",  "ui", "ul", "uo", "us",  "uz",  "vg",
+    "v",   "vd", "vi",  "vl", "vn", "vq", "vu",  "vx",  "w",   "wd",  "wf", "wj", "wk", "wky", "wkz", "wm",
+    "wp",  "ws", "wt",  "wu", "ww", "wy", "wyy", "wyz", "x",   "y",   "z",  "zr", "zs"};
 
-constexpr int16_t kTaggerTags[kTaggerTagCount] = {
-    -1, -2, 1,  2,  0,  3,  5,  4,  6,  8,  7,  11, 12, 14, 15, 21, 27, 28, 34, 35, 38, 37, 39, 42, 43,
-    44, 45, 46, 47, 49, 61, 60, 67, 69, 68, 71, 72, -3, -4, 75, -5, 78, 80, 81, 79, 84, 88, 105, -6, 106};
+constexpr int16_t kTaggerTags[kTaggerTagCount] = {-1, -2, 1,  2,  0,  3,  5,  4,  6,  8,  7,  11, 12, 14,  15, 21, 27,
+                                                  28, 34, 35, 38, 37, 39, 42, 43, 44, 45, 46, 47, 49, 61,  60, 67, 69,
+                                                  68, 71, 72, -3, -4, 75, -5, 78, 80, 81, 79, 84, 88, 105, -6, 106};
 
 }  // namespace
 

@@ -3,8 +3,8 @@
 // other characters grouped, then one reading per word chosen by a Viterbi
 // search over emission and tag-transition costs.
 #include "frontend/analysis/chinese_analysis.h"
-#include "frontend/intake/internal_code.h"
 #include "frontend/analysis/tag_tables.h"
+#include "frontend/intake/internal_code.h"
 
 namespace kvo::frontend {
 
@@ -27,8 +27,8 @@ int RunType(uint16_t code, uint16_t g) { return IsReadingCode(code, g) ? 2 : 1; 
 
 // Cheapest cut of codes[begin … end) (all hanzi) into lexicon words, walked
 // from the end; a character no word starts with stands alone.
-bool CutHanzi(const AnalysisResources& res, const uint16_t* codes, int begin, int end,
-              WordBuildScratch* scratch, Piece* pieces, int* count) {
+bool CutHanzi(const AnalysisResources& res, const uint16_t* codes, int begin, int end, WordBuildScratch* scratch,
+              Piece* pieces, int* count) {
   int32_t best[kSentenceCodes + 1];
   int16_t next[kSentenceCodes + 1];
   bool known[kSentenceCodes + 1];
@@ -120,9 +120,9 @@ void TagPath(const Piece* pieces, int count, WordBuildScratch* s, int* choice) {
       } else {
         const int pn = ReadingCount(pieces[w - 1], s->entries[w - 1]);
         for (int q = 0; q < pn; ++q) {
-          const int32_t c = CapAdd(CapAdd(s->cost[w - 1][q],
-                                          TagTransitionCost(ReadingTag(pieces[w - 1], s->entries[w - 1], q), tag)),
-                                   emission);
+          const int32_t c =
+              CapAdd(CapAdd(s->cost[w - 1][q], TagTransitionCost(ReadingTag(pieces[w - 1], s->entries[w - 1], q), tag)),
+                     emission);
           if (c < best) {
             best = c;
             from = static_cast<int8_t>(q);
@@ -191,8 +191,7 @@ enum class CutQuality { kPoor, kPlain, kGood };
 
 int DefaultTag(const AnalysisResources& res, const uint16_t* codes, const Piece& piece, LexiconEntry* entry) {
   if (piece.kind != kLexiconWord) return kTagUnknown;
-  if (res.lexicon.Find(codes + piece.start, piece.length, entry) != LexiconStatus::kFound ||
-      entry->reading_count == 0)
+  if (res.lexicon.Find(codes + piece.start, piece.length, entry) != LexiconStatus::kFound || entry->reading_count == 0)
     return kTagUnknown;
   return entry->readings[0].tag;
 }

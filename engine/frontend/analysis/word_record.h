@@ -28,22 +28,22 @@ constexpr uint16_t kUnknownPinyin = 0xFFFF;
 constexpr int16_t kWordClassUntouchable = 6;  // later steps leave the word alone
 
 struct WordRecord {
-    uint16_t chars[kMaxWordChars];        // internal codes
-    uint16_t pinyin[kMaxWordChars];       // unit code per character, kUnknownPinyin when none
-    int16_t length;                       // 1..24
-    int16_t word_class;                   // character class of the first character
-    int16_t pos;                          // tag number (dictionary words) or letter-coded tag
-    int16_t char_pos[kMaxWordChars];      // letter-coded tag of the word holding each character
-    int16_t char_word[kMaxWordChars];     // number of the word holding each character
-    int16_t reading_modes[2];             // chosen by normalisation
-    uint16_t flags;
-    uint16_t boundary;                    // kStartsProsodicWord, kStartsPhrase
-    int32_t text_position;                // index of the first character from the start of the text buffer
+  uint16_t chars[kMaxWordChars];     // internal codes
+  uint16_t pinyin[kMaxWordChars];    // unit code per character, kUnknownPinyin when none
+  int16_t length;                    // 1..24
+  int16_t word_class;                // character class of the first character
+  int16_t pos;                       // tag number (dictionary words) or letter-coded tag
+  int16_t char_pos[kMaxWordChars];   // letter-coded tag of the word holding each character
+  int16_t char_word[kMaxWordChars];  // number of the word holding each character
+  int16_t reading_modes[2];          // chosen by normalisation
+  uint16_t flags;
+  uint16_t boundary;      // kStartsProsodicWord, kStartsPhrase
+  int32_t text_position;  // index of the first character from the start of the text buffer
 };
 
 struct WordList {
-    WordRecord words[kMaxWordsPerSentence];
-    int count;
+  WordRecord words[kMaxWordsPerSentence];
+  int count;
 };
 
 }  // namespace kvo::frontend

@@ -7,11 +7,9 @@ namespace kvo::frontend {
 
 int GbkExtensionIndex(uint16_t raw) {
   const int lead = LeadByte(raw), trail = TrailByte(raw);
-  if (lead >= kGbkArea1LeadFirst && lead <= kGbkArea1LeadLast && trail >= kGbkArea1TrailFirst &&
-      trail <= 0xFE)
+  if (lead >= kGbkArea1LeadFirst && lead <= kGbkArea1LeadLast && trail >= kGbkArea1TrailFirst && trail <= 0xFE)
     return (lead - kGbkArea1LeadFirst) * kGbkArea1PerLead + (trail - kGbkArea1TrailFirst);
-  if (lead >= kGbkArea2LeadFirst && lead <= kGbkArea2LeadLast && trail >= kGbkArea2TrailFirst &&
-      trail <= 0xA0) {
+  if (lead >= kGbkArea2LeadFirst && lead <= kGbkArea2LeadLast && trail >= kGbkArea2TrailFirst && trail <= 0xA0) {
     const int base = (kGbkArea1LeadLast - kGbkArea1LeadFirst + 1) * kGbkArea1PerLead;
     return base + (lead - kGbkArea2LeadFirst) * kGbkArea2PerLead + (trail - kGbkArea2TrailFirst);
   }
@@ -47,8 +45,7 @@ uint16_t TableValueToCode(uint16_t value, uint16_t syllableCodeCount) {
 
 uint16_t LookupEntry(const SectionReader& table, int index, uint16_t syllableCodeCount) {
   uint16_t value;
-  if (index < 0 || !table.ReadU16(static_cast<uint32_t>(index) * 2u, &value))
-    return kCodeUnconvertible;
+  if (index < 0 || !table.ReadU16(static_cast<uint32_t>(index) * 2u, &value)) return kCodeUnconvertible;
   if (value == kCodeUnconvertible) return value;
   return TableValueToCode(value, syllableCodeCount);
 }
@@ -56,8 +53,7 @@ uint16_t LookupEntry(const SectionReader& table, int index, uint16_t syllableCod
 bool IsKeptGbk(uint16_t raw) {
   const int lead = LeadByte(raw), trail = TrailByte(raw);
   if (lead >= 0xA1 && lead <= 0xA9 && trail >= 0x40 && trail <= 0xFE) return true;
-  if (lead >= 0xB0 && lead <= 0xF7 && trail >= 0xA1 && trail <= 0xFE)
-    return !(lead == 0xD7 && trail > 0xF9);
+  if (lead >= 0xB0 && lead <= 0xF7 && trail >= 0xA1 && trail <= 0xFE) return !(lead == 0xD7 && trail > 0xF9);
   return false;
 }
 
@@ -87,8 +83,7 @@ uint16_t ConvertUnicode(const ConversionTables& tables, uint16_t codePoint) {
   const uint32_t directAt = pairsAt + 4u * pairCount;
   if (codePoint >= kUnicodeDirectFirst && codePoint <= kUnicodeDirectLast) {
     uint16_t value;
-    if (!t.ReadU16(directAt + 2u * (codePoint - kUnicodeDirectFirst), &value))
-      return kCodeUnconvertible;
+    if (!t.ReadU16(directAt + 2u * (codePoint - kUnicodeDirectFirst), &value)) return kCodeUnconvertible;
     return value;
   }
   // Ranges are sorted by start and do not overlap.
@@ -97,8 +92,7 @@ uint16_t ConvertUnicode(const ConversionTables& tables, uint16_t codePoint) {
     const int mid = (lo + hi) / 2;
     uint16_t start, end, base;
     const uint32_t at = rangesAt + 6u * static_cast<uint32_t>(mid);
-    if (!t.ReadU16(at, &start) || !t.ReadU16(at + 2, &end) || !t.ReadU16(at + 4, &base))
-      return kCodeUnconvertible;
+    if (!t.ReadU16(at, &start) || !t.ReadU16(at + 2, &end) || !t.ReadU16(at + 4, &base)) return kCodeUnconvertible;
     if (codePoint < start) {
       hi = mid - 1;
     } else if (codePoint > end) {
@@ -138,10 +132,17 @@ uint16_t NormaliseSymbol(uint16_t code) {
 
 bool CodePageSupported(const ConversionTables& tables, int codePage) {
   switch (codePage) {
-    case kCodePageOem: case kCodePageGbk: return true;  // GB2312 needs no table
-    case kCodePageBig5: return tables.big5.present();
-    case kCodePageUtf16Le: case kCodePageUtf16Be: case kCodePageUtf8: return tables.unicode.present();
-    default: return false;
+    case kCodePageOem:
+    case kCodePageGbk:
+      return true;  // GB2312 needs no table
+    case kCodePageBig5:
+      return tables.big5.present();
+    case kCodePageUtf16Le:
+    case kCodePageUtf16Be:
+    case kCodePageUtf8:
+      return tables.unicode.present();
+    default:
+      return false;
   }
 }
 
@@ -151,9 +152,16 @@ bool ConvertCodes(const ConversionTables& tables, int codePage, uint16_t* codes,
     uint16_t c = codes[i];
     if (c == kCodeUnconvertible) continue;  // malformed input stays unconvertible
     switch (codePage) {
-      case kCodePageBig5: c = ConvertBig5(tables, c); break;
-      case kCodePageOem: case kCodePageGbk: c = ConvertGbk(tables, c); break;
-      default: c = ConvertUnicode(tables, c); break;
+      case kCodePageBig5:
+        c = ConvertBig5(tables, c);
+        break;
+      case kCodePageOem:
+      case kCodePageGbk:
+        c = ConvertGbk(tables, c);
+        break;
+      default:
+        c = ConvertUnicode(tables, c);
+        break;
     }
     codes[i] = NormaliseSymbol(c);
   }

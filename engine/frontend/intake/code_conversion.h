@@ -30,9 +30,9 @@ int GbkExtensionIndex(uint16_t raw);
 int Big5Index(uint16_t raw);
 
 struct ConversionTables {
-  SectionReader gbk;      // section 4
-  SectionReader big5;     // section 5
-  SectionReader unicode;  // section 6
+  SectionReader gbk;               // section 4
+  SectionReader big5;              // section 5
+  SectionReader unicode;           // section 6
   uint16_t syllableCodeCount = 0;  // G: table values up to G are reading codes
 };
 

@@ -4,8 +4,8 @@
 
 namespace kvo::frontend {
 
-int DebugRunIntake(TextIntake* intake, const TextIntakeConfig& config, const uint8_t* text,
-                   size_t length, size_t chunkSize, DebugSentenceFn onSentence, void* user) {
+int DebugRunIntake(TextIntake* intake, const TextIntakeConfig& config, const uint8_t* text, size_t length,
+                   size_t chunkSize, DebugSentenceFn onSentence, void* user) {
   if (chunkSize == 0) return kFeEmptyChunk;
   IntakeReset(intake, config);
   uint8_t classes[kSentenceCodes];
@@ -30,7 +30,7 @@ int DebugRunIntake(TextIntake* intake, const TextIntakeConfig& config, const uin
     const Sentence& s = intake->sentence;
     for (size_t i = 0; i < s.length; ++i)
       classes[i] = static_cast<uint8_t>(ClassifyCode(s.codes[i], config.tables.syllableCodeCount));
-    DebugSentence d{s.codes, classes, s.offsets, s.length, s.offsets[0], s.offsets[s.length],
+    DebugSentence d{s.codes,    classes,       s.offsets, s.length, s.offsets[0], s.offsets[s.length],
                     s.language, languageStatus};
     if (onSentence != nullptr) onSentence(user, d);
     languageStatus = kLanguageStatusChinese;  // the English side, if any, is done with it

@@ -11,9 +11,7 @@ constexpr uint16_t kCodeUnconvertible = 0xFFFF;
 constexpr uint16_t kReadingCodeBase = 128;
 
 // GBK two-byte character as an internal code: lead byte low, trail byte high.
-constexpr uint16_t GbkCode(uint8_t lead, uint8_t trail) {
-  return static_cast<uint16_t>(lead | (trail << 8));
-}
+constexpr uint16_t GbkCode(uint8_t lead, uint8_t trail) { return static_cast<uint16_t>(lead | (trail << 8)); }
 constexpr uint8_t LeadByte(uint16_t code) { return static_cast<uint8_t>(code & 0xFF); }
 constexpr uint8_t TrailByte(uint16_t code) { return static_cast<uint8_t>(code >> 8); }
 
@@ -39,8 +37,7 @@ enum LanguageClass : int {
 
 // syllableCodeCount is G, the number of syllable codes of one tone set.
 inline bool IsReadingCode(uint16_t code, uint16_t syllableCodeCount) {
-  return code >= kReadingCodeBase && code <= kReadingCodeBase + syllableCodeCount &&
-         code != kCodeUnconvertible;
+  return code >= kReadingCodeBase && code <= kReadingCodeBase + syllableCodeCount && code != kCodeUnconvertible;
 }
 
 inline bool IsGb2312Hanzi(uint16_t code) {
@@ -58,8 +55,7 @@ inline CharClass ClassifyCode(uint16_t code, uint16_t syllableCodeCount) {
   if (code == kCodeUnconvertible) return qvTTS_CT_OTHER;
   const uint8_t lead = LeadByte(code), trail = TrailByte(code);
   if (IsGb2312Hanzi(code)) return qvTTS_CT_CHINESE;
-  if (lead == 0xA6 && ((trail >= 0xA1 && trail <= 0xB8) || (trail >= 0xC1 && trail <= 0xD8)))
-    return qvTTS_CT_GREEK;
+  if (lead == 0xA6 && ((trail >= 0xA1 && trail <= 0xB8) || (trail >= 0xC1 && trail <= 0xD8))) return qvTTS_CT_GREEK;
   if (lead == 0xA2 && trail >= 0xA1) return qvTTS_CT_NUMBERED;
   if (lead >= 0xA1 && lead <= 0xA9) return qvTTS_CT_SYMBOL;
   return qvTTS_CT_OTHER;
@@ -68,10 +64,14 @@ inline CharClass ClassifyCode(uint16_t code, uint16_t syllableCodeCount) {
 inline LanguageClass LanguageOf(uint16_t code, uint16_t syllableCodeCount) {
   switch (ClassifyCode(code, syllableCodeCount)) {
     case qvTTS_CT_CHINESE:
-    case qvTTS_CT_READING: return kLangChinese;
-    case qvTTS_CT_LETTER: return kLangEnglish;
-    case qvTTS_CT_DIGIT: return kLangNeutralNumber;
-    default: return kLangNeutralSymbol;
+    case qvTTS_CT_READING:
+      return kLangChinese;
+    case qvTTS_CT_LETTER:
+      return kLangEnglish;
+    case qvTTS_CT_DIGIT:
+      return kLangNeutralNumber;
+    default:
+      return kLangNeutralSymbol;
   }
 }
 

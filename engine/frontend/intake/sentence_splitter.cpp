@@ -6,8 +6,8 @@ namespace kvo::frontend {
 
 namespace {
 
-constexpr uint16_t kIdeographicFullStop = GbkCode(0xA1, 0xA3);    // 。
-constexpr uint16_t kLeftDoubleQuotation = GbkCode(0xA1, 0xB0);    // “
+constexpr uint16_t kIdeographicFullStop = GbkCode(0xA1, 0xA3);  // 。
+constexpr uint16_t kLeftDoubleQuotation = GbkCode(0xA1, 0xB0);  // “
 
 enum class Decision { kEnd, kGoOn, kUnknown };
 
@@ -36,8 +36,14 @@ Decision InAbbreviation(const View& v, size_t i) {
       if (first > 0 && IsLetter(v.codes[first - 1])) continue;
       bool match = true, cut = false;
       for (size_t m = 0; m < len; ++m) {
-        if (first + m >= v.count) { cut = true; break; }
-        if (Lower(v.codes[first + m]) != static_cast<uint16_t>(a[m])) { match = false; break; }
+        if (first + m >= v.count) {
+          cut = true;
+          break;
+        }
+        if (Lower(v.codes[first + m]) != static_cast<uint16_t>(a[m])) {
+          match = false;
+          break;
+        }
       }
       if (match && !cut) return Decision::kGoOn;  // inside an abbreviation
       if (match && cut && !v.endOfInput) unknown = true;
@@ -69,8 +75,7 @@ Decision FullStop(const View& v, size_t i) {
 }
 
 Decision Colon(const View& v, size_t i) {
-  if (i + 1 < v.count && (v.codes[i + 1] == '"' || v.codes[i + 1] == kLeftDoubleQuotation))
-    return Decision::kEnd;
+  if (i + 1 < v.count && (v.codes[i + 1] == '"' || v.codes[i + 1] == kLeftDoubleQuotation)) return Decision::kEnd;
   if (i + 2 >= v.count) return v.endOfInput ? Decision::kGoOn : Decision::kUnknown;
   if (i > 0 && IsDigit(v.codes[i - 1]) && IsDigit(v.codes[i + 1])) return Decision::kGoOn;
   return Decision::kEnd;
@@ -86,20 +91,39 @@ Decision Comma(const View& v, size_t i) {
 
 Decision Terminator(const View& v, size_t i) {
   switch (v.codes[i]) {
-    case kIdeographicFullStop: case '\r': case '\n': case '!': case '?': case ';':
+    case kIdeographicFullStop:
+    case '\r':
+    case '\n':
+    case '!':
+    case '?':
+    case ';':
       return Decision::kEnd;
-    case '.': return FullStop(v, i);
-    case ':': return Colon(v, i);
-    case ',': return Comma(v, i);
-    default: return Decision::kGoOn;
+    case '.':
+      return FullStop(v, i);
+    case ':':
+      return Colon(v, i);
+    case ',':
+      return Comma(v, i);
+    default:
+      return Decision::kGoOn;
   }
 }
 
 bool OnlyMarks(const uint16_t* codes, size_t begin, size_t end) {
   for (size_t i = begin; i < end; ++i) {
     switch (codes[i]) {
-      case ' ': case '\r': case '\n': case '\t': case ',': case '.': case ':': case '?':
-      case '!': case ';': case '\'': case '"':
+      case ' ':
+      case '\r':
+      case '\n':
+      case '\t':
+      case ',':
+      case '.':
+      case ':':
+      case '?':
+      case '!':
+      case ';':
+      case '\'':
+      case '"':
         break;
       default:
         return false;
@@ -112,16 +136,26 @@ bool OnlyMarks(const uint16_t* codes, size_t begin, size_t end) {
 
 int CostOf(uint16_t c) {
   switch (c) {
-    case '%': case '&': case '*': case '+': case '/': case '\\': case '_': case '~': case '=':
-    case '^': case 'w': case 'W':
+    case '%':
+    case '&':
+    case '*':
+    case '+':
+    case '/':
+    case '\\':
+    case '_':
+    case '~':
+    case '=':
+    case '^':
+    case 'w':
+    case 'W':
       return 2;
     default:
       return IsDigit(c) ? 2 : 1;
   }
 }
 
-SplitStatus SplitSentence(const uint16_t* codes, size_t count, size_t start,
-                          const SplitOptions& options, SentenceSpan* out) {
+SplitStatus SplitSentence(const uint16_t* codes, size_t count, size_t start, const SplitOptions& options,
+                          SentenceSpan* out) {
   if (start >= count) return options.endOfInput ? SplitStatus::kEmpty : SplitStatus::kNeedMore;
   const View v{codes, count, options.endOfInput, options.syllableCodeCount};
   const bool allChinese = !options.englishAvailable || options.englishMode == 1;
@@ -146,8 +180,7 @@ SplitStatus SplitSentence(const uint16_t* codes, size_t count, size_t start,
       }
     }
     const bool chineseBudget = allChinese || language == kLangChinese;
-    const int budget = chineseBudget ? kBudgetChinese
-                       : language == kLangEnglish ? kBudgetEnglish : kBudgetUndecided;
+    const int budget = chineseBudget ? kBudgetChinese : language == kLangEnglish ? kBudgetEnglish : kBudgetUndecided;
     const int cost = CostOf(c);
     if (used + cost > budget && i > start) {
       if (chineseBudget && lastSpace <= start && options.wordCut != nullptr) {

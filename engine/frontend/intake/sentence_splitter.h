@@ -23,11 +23,11 @@ using WordCutFinder = size_t (*)(void* user, const uint16_t* codes, size_t avail
 constexpr size_t kWordCutLookahead = 16;
 
 struct SplitOptions {
-  uint16_t syllableCodeCount = 0;  // G
-  bool englishAvailable = false;   // an English library is open
-  int englishMode = 0;             // 0 automatic, 1 letters stay Chinese, 2 English
-  bool endOfInput = false;         // no codes follow the buffered ones
-  size_t bufferCapacity = 512;     // a sentence filling the buffer is cut
+  uint16_t syllableCodeCount = 0;   // G
+  bool englishAvailable = false;    // an English library is open
+  int englishMode = 0;              // 0 automatic, 1 letters stay Chinese, 2 English
+  bool endOfInput = false;          // no codes follow the buffered ones
+  size_t bufferCapacity = 512;      // a sentence filling the buffer is cut
   WordCutFinder wordCut = nullptr;  // none: a long Chinese sentence is cut at its limit
   void* wordCutUser = nullptr;
 };
@@ -47,7 +47,7 @@ struct SentenceSpan {
 int CostOf(uint16_t code);
 
 // Finds the sentence starting at codes[start].
-SplitStatus SplitSentence(const uint16_t* codes, size_t count, size_t start,
-                          const SplitOptions& options, SentenceSpan* out);
+SplitStatus SplitSentence(const uint16_t* codes, size_t count, size_t start, const SplitOptions& options,
+                          SentenceSpan* out);
 
 }  // namespace kvo::frontend

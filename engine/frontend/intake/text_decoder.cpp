@@ -15,8 +15,7 @@ namespace {
 // The pending bytes followed by the unread rest of the chunk.
 class ByteStream {
  public:
-  ByteStream(DecoderState* s, const uint8_t* chunk, size_t length, size_t* position,
-             int64_t chunkOffset)
+  ByteStream(DecoderState* s, const uint8_t* chunk, size_t length, size_t* position, int64_t chunkOffset)
       : s_(s), chunk_(chunk), length_(length), position_(position), chunkOffset_(chunkOffset) {}
 
   size_t available() const { return s_->pendingCount + (length_ - *position_); }
@@ -24,8 +23,7 @@ class ByteStream {
     return k < s_->pendingCount ? s_->pending[k] : chunk_[*position_ + k - s_->pendingCount];
   }
   int64_t offset() const {
-    return s_->pendingCount > 0 ? s_->pendingOffset
-                                : chunkOffset_ + static_cast<int64_t>(*position_);
+    return s_->pendingCount > 0 ? s_->pendingOffset : chunkOffset_ + static_cast<int64_t>(*position_);
   }
   void consume(size_t n) {
     if (n < s_->pendingCount) {
@@ -77,13 +75,16 @@ bool DecodeUtf8(ByteStream& in, DecodeOutput* out) {
   uint32_t cp;
   uint8_t lo = 0x80, hi = 0xBF;  // allowed range of the second byte
   if (b0 >= 0xC2 && b0 <= 0xDF) {
-    need = 2; cp = b0 & 0x1F;
+    need = 2;
+    cp = b0 & 0x1F;
   } else if (b0 >= 0xE0 && b0 <= 0xEF) {
-    need = 3; cp = b0 & 0x0F;
+    need = 3;
+    cp = b0 & 0x0F;
     if (b0 == 0xE0) lo = 0xA0;  // overlong
     if (b0 == 0xED) hi = 0x9F;  // surrogates
   } else if (b0 >= 0xF0 && b0 <= 0xF4) {
-    need = 4; cp = b0 & 0x07;
+    need = 4;
+    cp = b0 & 0x07;
     if (b0 == 0xF0) lo = 0x90;
     if (b0 == 0xF4) hi = 0x8F;
   } else {
@@ -171,8 +172,8 @@ bool DecodeUtf16(ByteStream& in, DecodeOutput* out, bool bigEndian) {
 
 }  // namespace
 
-void DecodeChunk(DecoderState* state, const uint8_t* chunk, size_t length, size_t* position,
-                 int64_t chunkOffset, DecodeOutput* out) {
+void DecodeChunk(DecoderState* state, const uint8_t* chunk, size_t length, size_t* position, int64_t chunkOffset,
+                 DecodeOutput* out) {
   if (chunk == nullptr) length = 0;
   if (*position > length) *position = length;
   ByteStream in(state, chunk, length, position, chunkOffset);
@@ -180,10 +181,18 @@ void DecodeChunk(DecoderState* state, const uint8_t* chunk, size_t length, size_
     if (*position >= length && state->pendingCount > 0) break;  // wait for more bytes
     bool complete;
     switch (state->codePage) {
-      case kCodePageUtf8: complete = DecodeUtf8(in, out); break;
-      case kCodePageUtf16Le: complete = DecodeUtf16(in, out, false); break;
-      case kCodePageUtf16Be: complete = DecodeUtf16(in, out, true); break;
-      default: complete = DecodeDoubleByte(in, out); break;
+      case kCodePageUtf8:
+        complete = DecodeUtf8(in, out);
+        break;
+      case kCodePageUtf16Le:
+        complete = DecodeUtf16(in, out, false);
+        break;
+      case kCodePageUtf16Be:
+        complete = DecodeUtf16(in, out, true);
+        break;
+      default:
+        complete = DecodeDoubleByte(in, out);
+        break;
     }
     if (!complete) break;
   }

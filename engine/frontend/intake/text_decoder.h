@@ -30,8 +30,8 @@ struct DecodeOutput {
 // Decodes chunk[*position...] until the chunk is used up or the output is
 // full. chunkOffset is the absolute offset of chunk[0] in the whole input.
 // Bytes of an incomplete character at the chunk end are kept pending.
-void DecodeChunk(DecoderState* state, const uint8_t* chunk, size_t length, size_t* position,
-                 int64_t chunkOffset, DecodeOutput* out);
+void DecodeChunk(DecoderState* state, const uint8_t* chunk, size_t length, size_t* position, int64_t chunkOffset,
+                 DecodeOutput* out);
 
 // At the end of the input: a pending incomplete character becomes one
 // 0xFFFF (if there is room). Returns true when nothing is left pending.

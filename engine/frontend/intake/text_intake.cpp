@@ -56,8 +56,7 @@ void Compact(TextIntake* t) {
 bool Refill(TextIntake* t) {
   const size_t before = t->count;
   DecodeOutput out{t->codes, t->offsets, kTextBufferCodes, t->count};
-  if (!ChunkUsedUp(t))
-    DecodeChunk(&t->decoder, t->chunk, t->chunkLength, &t->chunkPosition, t->chunkOffset, &out);
+  if (!ChunkUsedUp(t)) DecodeChunk(&t->decoder, t->chunk, t->chunkLength, &t->chunkPosition, t->chunkOffset, &out);
   if (t->endOfInput && ChunkUsedUp(t)) DecoderFinish(&t->decoder, &out);
   t->count = out.count;
   ConvertCodes(t->config.tables, t->config.codePage, t->codes + before, t->count - before);
@@ -80,21 +79,18 @@ void TakeSentence(TextIntake* t, const SentenceSpan& span) {
 
 int IntakeNextSentence(TextIntake* intake, int* languageStatus) {
   if (languageStatus != nullptr && *languageStatus == kLanguageStatusEnglishPending) return kFeOk;
-  if (!CodePageSupported(intake->config.tables, intake->config.codePage))
-    return kFeNoConversion;
+  if (!CodePageSupported(intake->config.tables, intake->config.codePage)) return kFeNoConversion;
   for (;;) {
     SplitOptions options;
     options.syllableCodeCount = intake->config.tables.syllableCodeCount;
     options.englishAvailable = intake->config.englishAvailable;
     options.englishMode = intake->config.englishMode;
-    options.endOfInput =
-        intake->endOfInput && ChunkUsedUp(intake) && intake->decoder.pendingCount == 0;
+    options.endOfInput = intake->endOfInput && ChunkUsedUp(intake) && intake->decoder.pendingCount == 0;
     options.bufferCapacity = kTextBufferCodes;
     options.wordCut = intake->config.wordCut;
     options.wordCutUser = intake->config.wordCutUser;
     SentenceSpan span;
-    const SplitStatus status =
-        SplitSentence(intake->codes, intake->count, intake->position, options, &span);
+    const SplitStatus status = SplitSentence(intake->codes, intake->count, intake->position, options, &span);
     if (status == SplitStatus::kSentence) {
       TakeSentence(intake, span);
       if (languageStatus != nullptr)
@@ -103,8 +99,7 @@ int IntakeNextSentence(TextIntake* intake, int* languageStatus) {
     }
     if (status == SplitStatus::kEmpty) return kFeChunkDone;
     Compact(intake);
-    const bool moreToRead =
-        !ChunkUsedUp(intake) || (intake->endOfInput && intake->decoder.pendingCount > 0);
+    const bool moreToRead = !ChunkUsedUp(intake) || (intake->endOfInput && intake->decoder.pendingCount > 0);
     if (!moreToRead) {
       if (intake->endOfInput) continue;  // split again as the last sentence
       return kFeChunkDone;

@@ -13,7 +13,6 @@
 
 namespace kvo::frontend {
 
-
 struct TextIntakeConfig {
   int codePage = 0;
   ConversionTables tables;

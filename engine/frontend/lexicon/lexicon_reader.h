@@ -25,59 +25,57 @@ int LexiconHanziIndex(uint16_t code);
 uint32_t LexiconFrequency(uint8_t code);
 
 struct LexiconEntryHeader {
-    int length;     // characters, 1 … 16
-    int size;       // bytes of the whole entry, header included
+  int length;  // characters, 1 … 16
+  int size;    // bytes of the whole entry, header included
 };
 LexiconEntryHeader DecodeLexiconEntryHeader(uint16_t header);
 
 struct LexiconReading {
-    uint8_t tag;             // tag number (index into the tag-name table)
-    uint8_t frequency_code;
-    uint32_t frequency;
-    uint16_t pinyin[kLexiconMaxWordLength];   // unit code per character
+  uint8_t tag;  // tag number (index into the tag-name table)
+  uint8_t frequency_code;
+  uint32_t frequency;
+  uint16_t pinyin[kLexiconMaxWordLength];  // unit code per character
 };
 
 struct LexiconEntry {
-    int length;
-    int reading_count;       // readings beyond kLexiconMaxReadings are left out
-    uint32_t frequency_sum;  // of the readings kept
-    LexiconReading readings[kLexiconMaxReadings];
+  int length;
+  int reading_count;       // readings beyond kLexiconMaxReadings are left out
+  uint32_t frequency_sum;  // of the readings kept
+  LexiconReading readings[kLexiconMaxReadings];
 };
 
 enum class LexiconStatus { kFound, kNotFound, kCorrupt };
 
 class LexiconReader {
-public:
-    // False when the payload cannot hold the block index.
-    bool Open(const SectionReader& payload);
+ public:
+  // False when the payload cannot hold the block index.
+  bool Open(const SectionReader& payload);
 
-    // The default unit code of a first character's block; kNotFound when
-    // the character is not a GB2312 hanzi or has an empty block.
-    LexiconStatus DefaultPinyin(uint16_t first, uint16_t* code) const;
+  // The default unit code of a first character's block; kNotFound when
+  // the character is not a GB2312 hanzi or has an empty block.
+  LexiconStatus DefaultPinyin(uint16_t first, uint16_t* code) const;
 
-    // The entry for exactly the word chars[0 … length).
-    LexiconStatus Find(const uint16_t* chars, int length, LexiconEntry* entry) const;
+  // The entry for exactly the word chars[0 … length).
+  LexiconStatus Find(const uint16_t* chars, int length, LexiconEntry* entry) const;
 
-    // Every entry that starts the text chars[0 … available): entries[i]
-    // receives the word of length i + 1 and found[i] whether there is one
-    // (for i below kLexiconMaxWordLength; shorter arrays are not allowed).
-    // Returns kFound when any length matched.
-    LexiconStatus FindPrefixes(const uint16_t* chars, int available,
-                               LexiconEntry* entries, bool* found) const;
+  // Every entry that starts the text chars[0 … available): entries[i]
+  // receives the word of length i + 1 and found[i] whether there is one
+  // (for i below kLexiconMaxWordLength; shorter arrays are not allowed).
+  // Returns kFound when any length matched.
+  LexiconStatus FindPrefixes(const uint16_t* chars, int available, LexiconEntry* entries, bool* found) const;
 
-private:
-    struct Block {
-        uint32_t begin;
-        uint32_t end;
-        uint16_t default_code;
-    };
-    LexiconStatus LocateBlock(uint16_t first, Block* block) const;
-    LexiconStatus DecodeReadings(const Block& block, uint32_t entry_offset,
-                                 const LexiconEntryHeader& header,
-                                 LexiconEntry* entry) const;
+ private:
+  struct Block {
+    uint32_t begin;
+    uint32_t end;
+    uint16_t default_code;
+  };
+  LexiconStatus LocateBlock(uint16_t first, Block* block) const;
+  LexiconStatus DecodeReadings(const Block& block, uint32_t entry_offset, const LexiconEntryHeader& header,
+                               LexiconEntry* entry) const;
 
-    SectionReader payload_{};
-    bool open_ = false;
+  SectionReader payload_{};
+  bool open_ = false;
 };
 
 #endif

@@ -27,19 +27,40 @@ void Copy(char* dst, const char* src, size_t n) {
 void Set(char* dst, const char* src) { Copy(dst, src, Length(src)); }
 
 void RewriteFinal(char* f) {
-  if (StartsWith(f, "iua")) { Set(f, "van"); return; }
-  if (StartsWith(f, "uei")) { Set(f, "ui"); return; }
-  if (StartsWith(f, "uen")) { Set(f, Length(f) >= 4 ? "ueng" : "un"); return; }
-  if (StartsWith(f, "iun")) { Set(f, "vn"); return; }
-  if (StartsWith(f, "iou")) { Set(f, "iu"); return; }
-  if (StartsWith(f, "iue") || StartsWith(f, "ue")) { Set(f, "ve"); return; }
-  if (StartsWith(f, "io") && f[2] != 'n') { Set(f, "iu"); return; }
+  if (StartsWith(f, "iua")) {
+    Set(f, "van");
+    return;
+  }
+  if (StartsWith(f, "uei")) {
+    Set(f, "ui");
+    return;
+  }
+  if (StartsWith(f, "uen")) {
+    Set(f, Length(f) >= 4 ? "ueng" : "un");
+    return;
+  }
+  if (StartsWith(f, "iun")) {
+    Set(f, "vn");
+    return;
+  }
+  if (StartsWith(f, "iou")) {
+    Set(f, "iu");
+    return;
+  }
+  if (StartsWith(f, "iue") || StartsWith(f, "ue")) {
+    Set(f, "ve");
+    return;
+  }
+  if (StartsWith(f, "io") && f[2] != 'n') {
+    Set(f, "iu");
+    return;
+  }
 }
 
 }  // namespace
 
-bool SplitSyllableName(const char* name, const char* const* initials, size_t initialCount,
-                       bool sixTones, SyllableParts* out) {
+bool SplitSyllableName(const char* name, const char* const* initials, size_t initialCount, bool sixTones,
+                       SyllableParts* out) {
   size_t n = Length(name);
   if (n > 0 && name[n - 1] >= '0' && name[n - 1] <= '9') --n;  // the tone goes with the final
   if (n + 1 > kMaxPartName) return false;
@@ -50,8 +71,7 @@ bool SplitSyllableName(const char* name, const char* const* initials, size_t ini
   out->initial[0] = '\0';
   for (size_t i = 0; i < initialCount; ++i) {
     const char* ini = initials[i];
-    const bool match = i < 3 ? (ini[0] != '\0' && base[0] == ini[0] && ini[1] != '\0' &&
-                                base[1] == ini[1])
+    const bool match = i < 3 ? (ini[0] != '\0' && base[0] == ini[0] && ini[1] != '\0' && base[1] == ini[1])
                              : (ini[0] != '\0' && base[0] == ini[0]);
     if (match) {
       out->initialIndex = static_cast<int>(i);
@@ -94,15 +114,13 @@ bool SplitSyllableName(const char* name, const char* const* initials, size_t ini
     }
     Copy(out->final_, f, Length(f));
   } else {
-    const size_t len =
-        (StartsWith(base, "zh") || StartsWith(base, "ch") || StartsWith(base, "sh")) ? 2 : 1;
+    const size_t len = (StartsWith(base, "zh") || StartsWith(base, "ch") || StartsWith(base, "sh")) ? 2 : 1;
     Copy(out->initial, base, len);
     Copy(out->final_, base + len, n - len);
   }
   RewriteFinal(out->final_);
   const char c = out->initial[0];
-  if ((c == 'j' || c == 'q' || c == 'x') && out->initial[1] == '\0' && out->final_[0] == 'u')
-    out->final_[0] = 'v';
+  if ((c == 'j' || c == 'q' || c == 'x') && out->initial[1] == '\0' && out->final_[0] == 'u') out->final_[0] = 'v';
   return true;
 }
 

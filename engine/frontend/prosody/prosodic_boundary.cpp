@@ -9,8 +9,10 @@ constexpr uint16_t kAsciiQuote = '"';
 constexpr uint16_t C(const char* s) {
   return static_cast<uint16_t>(static_cast<uint8_t>(s[0]) | (static_cast<uint8_t>(s[1]) << 8));
 }
-constexpr uint16_t kQuoteMarks[] = {kAsciiQuote, C("\xA1\xB0" /* “ */), C("\xA1\xB1" /* ” */), C("\xA1\xB6" /* 《 */), C("\xA1\xB7" /* 》 */)};
-constexpr uint16_t kBuildingWords[] = {C("\xB6\xB0" /* 栋 */), C("\xC2\xA5" /* 楼 */), C("\xC3\xC5" /* 门 */), C("\xD7\xF9" /* 座 */)};
+constexpr uint16_t kQuoteMarks[] = {kAsciiQuote, C("\xA1\xB0" /* “ */), C("\xA1\xB1" /* ” */), C("\xA1\xB6" /* 《 */),
+                                    C("\xA1\xB7" /* 》 */)};
+constexpr uint16_t kBuildingWords[] = {C("\xB6\xB0" /* 栋 */), C("\xC2\xA5" /* 楼 */), C("\xC3\xC5" /* 门 */),
+                                       C("\xD7\xF9" /* 座 */)};
 constexpr int16_t kTagUnknownRun = 88;  // w
 constexpr int16_t kSymbolClass = 2;
 constexpr uint16_t kCr = 13;
@@ -18,14 +20,31 @@ constexpr uint16_t kLf = 10;
 
 // Feature numbers.
 enum : uint8_t {
-  kFeatSelfLexA = 0, kFeatSelfLexB = 1,
-  kFeatNextPos = 2, kFeatNextLexA = 3, kFeatNextLexB = 4, kFeatNextMark = 5,
-  kFeatNext2Pos = 6, kFeatNext3Pos = 7, kFeatNext3Len = 8, kFeatNext2Len = 9,
-  kFeatNextLen = 10, kFeatCharsBefore = 11, kFeatPrevPos = 12,
-  kFeatPrevLexA = 13, kFeatPrevLexB = 14, kFeatPrevMark = 15,
-  kFeatPrev2Pos = 16, kFeatPrev3Pos = 17, kFeatPrev3Len = 18, kFeatPrev2Len = 19,
-  kFeatPrevLen = 20, kFeatCharsToEnd = 21, kFeatSentenceChars = 22,
-  kFeatPos = 23, kFeatLen = 24,
+  kFeatSelfLexA = 0,
+  kFeatSelfLexB = 1,
+  kFeatNextPos = 2,
+  kFeatNextLexA = 3,
+  kFeatNextLexB = 4,
+  kFeatNextMark = 5,
+  kFeatNext2Pos = 6,
+  kFeatNext3Pos = 7,
+  kFeatNext3Len = 8,
+  kFeatNext2Len = 9,
+  kFeatNextLen = 10,
+  kFeatCharsBefore = 11,
+  kFeatPrevPos = 12,
+  kFeatPrevLexA = 13,
+  kFeatPrevLexB = 14,
+  kFeatPrevMark = 15,
+  kFeatPrev2Pos = 16,
+  kFeatPrev3Pos = 17,
+  kFeatPrev3Len = 18,
+  kFeatPrev2Len = 19,
+  kFeatPrevLen = 20,
+  kFeatCharsToEnd = 21,
+  kFeatSentenceChars = 22,
+  kFeatPos = 23,
+  kFeatLen = 24,
 };
 
 bool IsQuoteWord(const WordRecord& w) {
@@ -52,9 +71,7 @@ int WordLength(const WordRecord& w) {
   return w.length > kMaxWordChars ? kMaxWordChars : w.length;
 }
 
-uint8_t PosValue(const WordRecord& w) {
-  return w.pos < 0 ? kBoundaryPosNone : static_cast<uint8_t>(w.pos & 0xFF);
-}
+uint8_t PosValue(const WordRecord& w) { return w.pos < 0 ? kBoundaryPosNone : static_cast<uint8_t>(w.pos & 0xFF); }
 
 // Characters counted for the position features stop at the first line break
 // (carriage return followed by line feed).
@@ -99,16 +116,13 @@ void WordKey(const uint16_t* chars, int length, uint8_t key[4]) {
   key[3] = Byte(c1 >> 8);
 }
 
-bool SortedArrays(const uint8_t* keys, uint32_t key_count, const uint8_t* entries,
-                  uint32_t entry_count) {
+bool SortedArrays(const uint8_t* keys, uint32_t key_count, const uint8_t* entries, uint32_t entry_count) {
   for (uint32_t k = 1; k < key_count; ++k)
-    if (std::memcmp(keys + (k - 1) * kBoundaryWordKeyBytes, keys + k * kBoundaryWordKeyBytes,
-                    kBoundaryWordKeyBytes) > 0)
+    if (std::memcmp(keys + (k - 1) * kBoundaryWordKeyBytes, keys + k * kBoundaryWordKeyBytes, kBoundaryWordKeyBytes) >
+        0)
       return false;
   for (uint32_t e = 1; e < entry_count; ++e)
-    if (std::memcmp(entries + (e - 1) * kBoundaryEntryBytes, entries + e * kBoundaryEntryBytes,
-                    3) > 0)
-      return false;
+    if (std::memcmp(entries + (e - 1) * kBoundaryEntryBytes, entries + e * kBoundaryEntryBytes, 3) > 0) return false;
   return true;
 }
 
@@ -124,8 +138,7 @@ BoundaryModelStatus ReadLayout(const SectionReader& payload, Layout* layout) {
   if (!payload.ReadU32(0, &keys)) return BoundaryModelStatus::kCorrupt;
   const uint64_t entries_at = 4 + static_cast<uint64_t>(keys) * kBoundaryWordKeyBytes;
   if (entries_at + 4 > payload.size) return BoundaryModelStatus::kCorrupt;
-  if (!payload.ReadU32(static_cast<uint32_t>(entries_at), &entries))
-    return BoundaryModelStatus::kCorrupt;
+  if (!payload.ReadU32(static_cast<uint32_t>(entries_at), &entries)) return BoundaryModelStatus::kCorrupt;
   if (entries_at + 4 + static_cast<uint64_t>(entries) * kBoundaryEntryBytes > payload.size)
     return BoundaryModelStatus::kCorrupt;
   layout->key_count = keys;
@@ -163,8 +176,8 @@ BoundaryModelStatus BoundaryModelBytes(const SectionReader& payload, uint32_t* b
   return BoundaryModelStatus::kOk;
 }
 
-BoundaryModelStatus LoadBoundaryModel(const SectionReader& payload, uint8_t* dst,
-                                      uint32_t capacity, BoundaryModel* model) {
+BoundaryModelStatus LoadBoundaryModel(const SectionReader& payload, uint8_t* dst, uint32_t capacity,
+                                      BoundaryModel* model) {
   *model = BoundaryModel{};
   Layout layout{};
   const BoundaryModelStatus status = ReadLayout(payload, &layout);
@@ -174,8 +187,7 @@ BoundaryModelStatus LoadBoundaryModel(const SectionReader& payload, uint8_t* dst
   if (key_bytes + entry_bytes == 0) return BoundaryModelStatus::kOk;
   if (dst == nullptr || capacity < key_bytes + entry_bytes) return BoundaryModelStatus::kTooSmall;
   if ((key_bytes > 0 && !payload.Read(4, dst, key_bytes)) ||
-      (entry_bytes > 0 && !payload.Read(4 + key_bytes + 4, dst + key_bytes,
-                                        entry_bytes)))
+      (entry_bytes > 0 && !payload.Read(4 + key_bytes + 4, dst + key_bytes, entry_bytes)))
     return BoundaryModelStatus::kCorrupt;
   BoundaryModel loaded{dst, layout.key_count, dst + key_bytes, layout.entry_count};
   if (Check(loaded) != BoundaryModelStatus::kOk) return BoundaryModelStatus::kCorrupt;
@@ -183,14 +195,12 @@ BoundaryModelStatus LoadBoundaryModel(const SectionReader& payload, uint8_t* dst
   return BoundaryModelStatus::kOk;
 }
 
-BoundaryModelStatus BoundaryModelInPlace(const uint8_t* data, uint32_t size,
-                                         BoundaryModel* model) {
+BoundaryModelStatus BoundaryModelInPlace(const uint8_t* data, uint32_t size, BoundaryModel* model) {
   *model = BoundaryModel{};
   const SectionReader memory = MemorySection(data, data == nullptr ? 0 : size);
   Layout layout{};
   const BoundaryModelStatus status = ReadLayout(memory, &layout);
-  if (status != BoundaryModelStatus::kOk || layout.key_count + layout.entry_count == 0)
-    return status;
+  if (status != BoundaryModelStatus::kOk || layout.key_count + layout.entry_count == 0) return status;
   const uint32_t key_bytes = layout.key_count * kBoundaryWordKeyBytes;
   BoundaryModel found{data + 4, layout.key_count, data + 4 + key_bytes + 4, layout.entry_count};
   if (Check(found) != BoundaryModelStatus::kOk) return BoundaryModelStatus::kCorrupt;
@@ -198,8 +208,7 @@ BoundaryModelStatus BoundaryModelInPlace(const uint8_t* data, uint32_t size,
   return BoundaryModelStatus::kOk;
 }
 
-BoundaryWeights LookupBoundaryFeature(const BoundaryModel& model, uint8_t feature,
-                                      uint8_t value, uint8_t sub_value) {
+BoundaryWeights LookupBoundaryFeature(const BoundaryModel& model, uint8_t feature, uint8_t value, uint8_t sub_value) {
   const uint8_t key[3] = {feature, value, sub_value};
   uint32_t lo = 0, hi = model.entry_count;
   while (lo < hi) {
@@ -207,10 +216,12 @@ BoundaryWeights LookupBoundaryFeature(const BoundaryModel& model, uint8_t featur
     const uint8_t* e = model.entries + static_cast<size_t>(mid) * kBoundaryEntryBytes;
     const int cmp = std::memcmp(e, key, 3);
     if (cmp == 0) {
-      return BoundaryWeights{static_cast<int16_t>(e[4] | (e[5] << 8)),
-                             static_cast<int16_t>(e[6] | (e[7] << 8))};
+      return BoundaryWeights{static_cast<int16_t>(e[4] | (e[5] << 8)), static_cast<int16_t>(e[6] | (e[7] << 8))};
     }
-    if (cmp < 0) lo = mid + 1; else hi = mid;
+    if (cmp < 0)
+      lo = mid + 1;
+    else
+      hi = mid;
   }
   return BoundaryWeights{0, 0};
 }
@@ -221,10 +232,12 @@ int FindBoundaryWord(const BoundaryModel& model, const uint16_t* chars, int leng
   uint32_t lo = 0, hi = model.key_count;
   while (lo < hi) {
     const uint32_t mid = lo + (hi - lo) / 2;
-    const int cmp =
-        std::memcmp(model.word_keys + static_cast<size_t>(mid) * kBoundaryWordKeyBytes, key, 4);
+    const int cmp = std::memcmp(model.word_keys + static_cast<size_t>(mid) * kBoundaryWordKeyBytes, key, 4);
     if (cmp == 0) return static_cast<int>(mid);
-    if (cmp < 0) lo = mid + 1; else hi = mid;
+    if (cmp < 0)
+      lo = mid + 1;
+    else
+      hi = mid;
   }
   return -1;
 }
@@ -258,9 +271,8 @@ int WordIndex(const BoundaryModel& model, const WordRecord& w) {
 
 }  // namespace
 
-int ExtractBoundaryFeatures(const WordList& words, int index, const BoundaryModel& model,
-                            BoundaryModelKind kind, int phrase_start,
-                            BoundaryFeature* out) {
+int ExtractBoundaryFeatures(const WordList& words, int index, const BoundaryModel& model, BoundaryModelKind kind,
+                            int phrase_start, BoundaryFeature* out) {
   const int n = WordCount(words);
   if (index < 0 || index >= n || out == nullptr) return 0;
   const bool phrase = kind == BoundaryModelKind::kPhrase;
@@ -335,8 +347,8 @@ int ExtractBoundaryFeatures(const WordList& words, int index, const BoundaryMode
 
 namespace {
 
-bool VotesForBoundary(const WordList& words, int index, const BoundaryModel& model,
-                      BoundaryModelKind kind, int phrase_start) {
+bool VotesForBoundary(const WordList& words, int index, const BoundaryModel& model, BoundaryModelKind kind,
+                      int phrase_start) {
   BoundaryFeature features[kMaxBoundaryFeatures];
   const int count = ExtractBoundaryFeatures(words, index, model, kind, phrase_start, features);
   int32_t against = 0, for_boundary = 0;
@@ -377,8 +389,7 @@ void PredictPhrases(WordList& words, const BoundaryModel& model) {
   }
 }
 
-void PredictBoundaries(WordList& words, const BoundaryModel& prosodic_word_model,
-                       const BoundaryModel& phrase_model) {
+void PredictBoundaries(WordList& words, const BoundaryModel& prosodic_word_model, const BoundaryModel& phrase_model) {
   PredictProsodicWords(words, prosodic_word_model);
   PredictPhrases(words, phrase_model);
 }

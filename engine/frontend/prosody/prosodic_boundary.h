@@ -32,7 +32,7 @@ constexpr int16_t kWordNoTag = -1;
 struct BoundaryModel {
   const uint8_t* word_keys = nullptr;  // key_count × 4 bytes
   uint32_t key_count = 0;
-  const uint8_t* entries = nullptr;    // entry_count × 8 bytes
+  const uint8_t* entries = nullptr;  // entry_count × 8 bytes
   uint32_t entry_count = 0;
 };
 
@@ -45,20 +45,18 @@ BoundaryModelStatus BoundaryModelBytes(const SectionReader& payload, uint32_t* b
 // Copies both arrays of a model payload into dst (capacity bytes, at least
 // what BoundaryModelBytes reported) and points model at the copy. An empty
 // payload (absent section) gives an empty model.
-BoundaryModelStatus LoadBoundaryModel(const SectionReader& payload, uint8_t* dst,
-                                      uint32_t capacity, BoundaryModel* model);
+BoundaryModelStatus LoadBoundaryModel(const SectionReader& payload, uint8_t* dst, uint32_t capacity,
+                                      BoundaryModel* model);
 
 // Points model into a payload already in memory, after the same checks.
-BoundaryModelStatus BoundaryModelInPlace(const uint8_t* data, uint32_t size,
-                                         BoundaryModel* model);
+BoundaryModelStatus BoundaryModelInPlace(const uint8_t* data, uint32_t size, BoundaryModel* model);
 
 struct BoundaryWeights {
   int16_t no_boundary;
   int16_t boundary;
 };
 // The weights of (feature, value, sub-value); zeros when the key is absent.
-BoundaryWeights LookupBoundaryFeature(const BoundaryModel& model, uint8_t feature,
-                                      uint8_t value, uint8_t sub_value);
+BoundaryWeights LookupBoundaryFeature(const BoundaryModel& model, uint8_t feature, uint8_t value, uint8_t sub_value);
 // Index of a word in the model's word keys (by its first two characters), or -1.
 int FindBoundaryWord(const BoundaryModel& model, const uint16_t* chars, int length);
 
@@ -74,9 +72,8 @@ enum class BoundaryModelKind { kProsodicWord, kPhrase };
 
 // The features of words.words[index] for one model; phrase_start is the word
 // after the last phrase boundary (phrase model only). Returns the count.
-int ExtractBoundaryFeatures(const WordList& words, int index, const BoundaryModel& model,
-                            BoundaryModelKind kind, int phrase_start,
-                            BoundaryFeature* out);
+int ExtractBoundaryFeatures(const WordList& words, int index, const BoundaryModel& model, BoundaryModelKind kind,
+                            int phrase_start, BoundaryFeature* out);
 
 // Sets kStartsProsodicWord (exactly) on every word the prosodic word model
 // votes for.
@@ -86,8 +83,7 @@ void PredictProsodicWords(WordList& words, const BoundaryModel& model);
 void PredictPhrases(WordList& words, const BoundaryModel& model);
 
 // Both steps in order.
-void PredictBoundaries(WordList& words, const BoundaryModel& prosodic_word_model,
-                       const BoundaryModel& phrase_model);
+void PredictBoundaries(WordList& words, const BoundaryModel& prosodic_word_model, const BoundaryModel& phrase_model);
 
 }  // namespace kvo::frontend
 

@@ -15,10 +15,10 @@ constexpr int kFourth = 3;
 constexpr int kNeutral = 4;
 constexpr int kUnchanged = -1;
 
-constexpr int16_t kPosConjunction = 99;    // c
-constexpr int16_t kPosClassifier = 113;    // q
-constexpr int16_t kPosParticle = 117;      // u
-constexpr int16_t kPosModal = 121;         // y
+constexpr int16_t kPosConjunction = 99;  // c
+constexpr int16_t kPosClassifier = 113;  // q
+constexpr int16_t kPosParticle = 117;    // u
+constexpr int16_t kPosModal = 121;       // y
 constexpr uint16_t kWordKindMark1 = 0x0001;
 
 struct Words {
@@ -31,8 +31,7 @@ constexpr Words W(const char* const (&entries)[N]) {
 }
 
 constexpr uint16_t CodeAt(const char* s, int k) {
-  return static_cast<uint16_t>(static_cast<uint8_t>(s[2 * k]) |
-                               (static_cast<uint8_t>(s[2 * k + 1]) << 8));
+  return static_cast<uint16_t>(static_cast<uint8_t>(s[2 * k]) | (static_cast<uint8_t>(s[2 * k + 1]) << 8));
 }
 constexpr int CharCount(const char* s) {
   int n = 0;
@@ -54,18 +53,30 @@ constexpr uint16_t kPing = C("\xC6\xBD" /* 平 */);
 constexpr uint16_t kFen = C("\xB7\xD6" /* 分 */);
 constexpr uint16_t kDian = C("\xB5\xE3" /* 点 */);
 
-const char* const kN[] = {"\xD2\xBB" /* 一 */, "\xB6\xFE" /* 二 */, "\xC8\xFD" /* 三 */, "\xCB\xC4" /* 四 */, "\xCE\xE5" /* 五 */, "\xC1\xF9" /* 六 */, "\xC6\xDF" /* 七 */, "\xB0\xCB" /* 八 */, "\xBE\xC5" /* 九 */, "\xCA\xAE" /* 十 */, "\xC1\xE3" /* 零 */, "\xC1\xBD" /* 两 */};
-const char* const kN0[] = {"\xD2\xBB" /* 一 */, "\xB6\xFE" /* 二 */, "\xC8\xFD" /* 三 */, "\xCB\xC4" /* 四 */, "\xCE\xE5" /* 五 */, "\xC1\xF9" /* 六 */, "\xC6\xDF" /* 七 */, "\xB0\xCB" /* 八 */, "\xBE\xC5" /* 九 */, "\xCA\xAE" /* 十 */, "\xC1\xE3" /* 零 */};
+const char* const kN[] = {"\xD2\xBB" /* 一 */, "\xB6\xFE" /* 二 */, "\xC8\xFD" /* 三 */, "\xCB\xC4" /* 四 */,
+                          "\xCE\xE5" /* 五 */, "\xC1\xF9" /* 六 */, "\xC6\xDF" /* 七 */, "\xB0\xCB" /* 八 */,
+                          "\xBE\xC5" /* 九 */, "\xCA\xAE" /* 十 */, "\xC1\xE3" /* 零 */, "\xC1\xBD" /* 两 */};
+const char* const kN0[] = {"\xD2\xBB" /* 一 */, "\xB6\xFE" /* 二 */, "\xC8\xFD" /* 三 */, "\xCB\xC4" /* 四 */,
+                           "\xCE\xE5" /* 五 */, "\xC1\xF9" /* 六 */, "\xC6\xDF" /* 七 */, "\xB0\xCB" /* 八 */,
+                           "\xBE\xC5" /* 九 */, "\xCA\xAE" /* 十 */, "\xC1\xE3" /* 零 */};
 const char* const kDem[] = {"\xD5\xE2" /* 这 */, "\xC4\xC7" /* 那 */, "\xC4\xC4" /* 哪 */, "\xC1\xED" /* 另 */};
-const char* const kDem6[] = {"\xD5\xE2" /* 这 */, "\xC4\xC7" /* 那 */, "\xC4\xC4" /* 哪 */, "\xC1\xED" /* 另 */, "\xC9\xCF" /* 上 */, "\xCF\xC2" /* 下 */};
+const char* const kDem6[] = {"\xD5\xE2" /* 这 */, "\xC4\xC7" /* 那 */, "\xC4\xC4" /* 哪 */,
+                             "\xC1\xED" /* 另 */, "\xC9\xCF" /* 上 */, "\xCF\xC2" /* 下 */};
 const char* const kBig[] = {"\xB0\xD9" /* 百 */, "\xC7\xA7" /* 千 */, "\xCD\xF2" /* 万 */, "\xD2\xDA" /* 亿 */};
 
 const char* const kReduplicated[] = {
-    "\xC4\xCC" /* 奶 */, "\xC9\xA9" /* 嫂 */, "\xBD\xE3" /* 姐 */, "\xB0\xD6" /* 爸 */, "\xC2\xE8" /* 妈 */, "\xB8\xE7" /* 哥 */, "\xB5\xDC" /* 弟 */, "\xD2\xAF" /* 爷 */, "\xCD\xDE" /* 娃 */, "\xBF\xB4" /* 看 */, "\xC7\xC6" /* 瞧 */, "\xB1\xC4" /* 蹦 */, "\xE2\xC4" /* 饽 */,
-    "\xD0\xC9" /* 猩 */, "\xB9\xAB" /* 公 */, "\xB2\xAE" /* 伯 */, "\xB6\xC1" /* 读 */, "\xCC\xFD" /* 听 */, "\xCB\xB5" /* 说 */, "\xB1\xA6" /* 宝 */, "\xC6\xC5" /* 婆 */, "\xC3\xC3" /* 妹 */, "\xCA\xE5" /* 叔 */, "\xC9\xF4" /* 婶 */, "\xB9\xC3" /* 姑 */, "\xBE\xCB" /* 舅 */,
-    "\xC0\xD1" /* 姥 */, "\xD0\xC7" /* 星 */, "\xD0\xC8" /* 腥 */, "\xF2\xE5" /* 蝈 */, "\xB9\xD4" /* 乖 */, "\xBF\xDE" /* 哭 */, "\xC2\xEE" /* 骂 */, "\xCC\xAB" /* 太 */, "\xB9\xE4" /* 逛 */, "\xCC\xE1" /* 提 */, "\xC1\xEF" /* 溜 */, "\xE0\xE0" /* 噜 */, "\xCE\xFB" /* 嘻 */};
-const char* const kParticlesU[] = {"\xB5\xC4" /* 的 */, "\xB5\xD8" /* 地 */, "\xB5\xC3" /* 得 */, "\xD7\xC5" /* 着 */, "\xC1\xCB" /* 了 */, "\xB9\xFD" /* 过 */};
-const char* const kParticlesY[] = {"\xB0\xC9" /* 吧 */, "\xB0\xA1" /* 啊 */, "\xC4\xD8" /* 呢 */, "\xC2\xEF" /* 嘛 */, "\xC4\xC4" /* 哪 */, "\xC2\xF0" /* 吗 */};
+    "\xC4\xCC" /* 奶 */, "\xC9\xA9" /* 嫂 */, "\xBD\xE3" /* 姐 */, "\xB0\xD6" /* 爸 */, "\xC2\xE8" /* 妈 */,
+    "\xB8\xE7" /* 哥 */, "\xB5\xDC" /* 弟 */, "\xD2\xAF" /* 爷 */, "\xCD\xDE" /* 娃 */, "\xBF\xB4" /* 看 */,
+    "\xC7\xC6" /* 瞧 */, "\xB1\xC4" /* 蹦 */, "\xE2\xC4" /* 饽 */, "\xD0\xC9" /* 猩 */, "\xB9\xAB" /* 公 */,
+    "\xB2\xAE" /* 伯 */, "\xB6\xC1" /* 读 */, "\xCC\xFD" /* 听 */, "\xCB\xB5" /* 说 */, "\xB1\xA6" /* 宝 */,
+    "\xC6\xC5" /* 婆 */, "\xC3\xC3" /* 妹 */, "\xCA\xE5" /* 叔 */, "\xC9\xF4" /* 婶 */, "\xB9\xC3" /* 姑 */,
+    "\xBE\xCB" /* 舅 */, "\xC0\xD1" /* 姥 */, "\xD0\xC7" /* 星 */, "\xD0\xC8" /* 腥 */, "\xF2\xE5" /* 蝈 */,
+    "\xB9\xD4" /* 乖 */, "\xBF\xDE" /* 哭 */, "\xC2\xEE" /* 骂 */, "\xCC\xAB" /* 太 */, "\xB9\xE4" /* 逛 */,
+    "\xCC\xE1" /* 提 */, "\xC1\xEF" /* 溜 */, "\xE0\xE0" /* 噜 */, "\xCE\xFB" /* 嘻 */};
+const char* const kParticlesU[] = {"\xB5\xC4" /* 的 */, "\xB5\xD8" /* 地 */, "\xB5\xC3" /* 得 */,
+                                   "\xD7\xC5" /* 着 */, "\xC1\xCB" /* 了 */, "\xB9\xFD" /* 过 */};
+const char* const kParticlesY[] = {"\xB0\xC9" /* 吧 */, "\xB0\xA1" /* 啊 */, "\xC4\xD8" /* 呢 */,
+                                   "\xC2\xEF" /* 嘛 */, "\xC4\xC4" /* 哪 */, "\xC2\xF0" /* 吗 */};
 
 bool InList(uint16_t code, const Words& words) {
   for (int w = 0; w < words.count; ++w)
@@ -100,8 +111,7 @@ class Batch {
   // The prosodic word index restarts in every phrase, so equal indexes in
   // different phrases are different prosodic words.
   bool SamePw(int a, int b) const {
-    return Exists(a) && Exists(b) &&
-           items_[a].prosodic_word_index == items_[b].prosodic_word_index &&
+    return Exists(a) && Exists(b) && items_[a].prosodic_word_index == items_[b].prosodic_word_index &&
            items_[a].phrase_index == items_[b].phrase_index;
   }
   bool SameLex(int a, int b) const {
@@ -167,21 +177,19 @@ int NeutralTones(Batch& b) {
     if (k >= 1) {
       const qvAnalysisItem& prev = b.Item(k - 1);
       if (item.position_in_prosodic_word == 1 && prev.position_in_prosodic_word == 0 &&
-          prev.character == item.character && prev.unit == item.unit &&
-          prev.lexical_word != item.lexical_word && InList(item.character, W(kReduplicated)))
+          prev.character == item.character && prev.unit == item.unit && prev.lexical_word != item.lexical_word &&
+          InList(item.character, W(kReduplicated)))
         neutral = true;
-      const bool last_pw_of_last_phrase =
-          item.phrase_count > 0 && item.phrase_index == item.phrase_count - 1 &&
-          item.phrase_length > 0 && item.prosodic_word_index == item.phrase_length - 1;
-      if (item.prosodic_word_length == 2 && item.position_in_prosodic_word == 1 &&
-          last_pw_of_last_phrase && prev.lexical_word != item.lexical_word &&
+      const bool last_pw_of_last_phrase = item.phrase_count > 0 && item.phrase_index == item.phrase_count - 1 &&
+                                          item.phrase_length > 0 && item.prosodic_word_index == item.phrase_length - 1;
+      if (item.prosodic_word_length == 2 && item.position_in_prosodic_word == 1 && last_pw_of_last_phrase &&
+          prev.lexical_word != item.lexical_word &&
           (item.character == kZi || item.character == kMen ||
            (item.part_of_speech == kPosParticle && InList(item.character, W(kParticlesU))) ||
            (item.part_of_speech == kPosModal && InList(item.character, W(kParticlesY)))))
         neutral = true;
-      if (item.character == kBu && item.prosodic_word_length == 3 &&
-          item.position_in_prosodic_word == 1 && b.Exists(k + 1) &&
-          prev.character == b.Char(k + 1))
+      if (item.character == kBu && item.prosodic_word_length == 3 && item.position_in_prosodic_word == 1 &&
+          b.Exists(k + 1) && prev.character == b.Char(k + 1))
         neutral = true;
     }
     if (item.character == kGe && (item.flags & kWordKindMark1) != 0) neutral = true;
@@ -239,8 +247,7 @@ int ThirdTonePairs(Batch& b) {
   for (int k = 0; k < b.count(); ++k) {
     if (b.Tone(k) != kThird) continue;
     const bool next_third = b.Tone(k + 1) == kThird && b.SamePhrase(k, k + 1);
-    const bool across_pause =
-        b.Unspoken(k + 1) && b.Tone(k + 2) == kThird && b.SamePhrase(k, k + 2);
+    const bool across_pause = b.Unspoken(k + 1) && b.Tone(k + 2) == kThird && b.SamePhrase(k, k + 2);
     if (next_third || across_pause) changes += b.SetTone(k, kSecond);
   }
   return changes;
@@ -249,9 +256,15 @@ int ThirdTonePairs(Batch& b) {
 // ---- Group 3: 一, 不, 七, 八 -------------------------------------------------
 
 const char* const kBan[] = {"\xB0\xE0" /* 班 */};
-const char* const kBanBefore[] = {"\xB7\xA2" /* 发 */, "\xB7\xD6" "\xD6\xD3" /* 分钟 */, "\xD0\xA1" "\xCA\xB1" /* 小时 */};
+const char* const kBanBefore[] = {"\xB7\xA2" /* 发 */,
+                                  "\xB7\xD6"
+                                  "\xD6\xD3" /* 分钟 */,
+                                  "\xD0\xA1"
+                                  "\xCA\xB1" /* 小时 */};
 const char* const kTi[] = {"\xCC\xE5" /* 体 */};
-const char* const kSanWei[] = {"\xC8\xFD" "\xCE\xBB" /* 三位 */};
+const char* const kSanWei[] = {
+    "\xC8\xFD"
+    "\xCE\xBB" /* 三位 */};
 const char* const kTian[] = {"\xCC\xEC" /* 天 */};
 const char* const kGe2[] = {"\xB8\xF3" /* 阁 */};
 const char* const kTie[] = {"\xCC\xFA" /* 铁 */};
@@ -259,9 +272,16 @@ const char* const kJu[] = {"\xBE\xD6" /* 局 */};
 const char* const kWen[] = {"\xCE\xC4" /* 文 */};
 const char* const kLu[] = {"\xC2\xB7" /* 路 */};
 const char* const kShi[] = {"\xCA\xB1" /* 时 */};
-const char* const kShiBefore[] = {"\xCF\xC2" "\xCE\xE7" /* 下午 */, "\xC1\xE8" "\xB3\xBF" /* 凌晨 */, "\xC8\xD5" /* 日 */};
+const char* const kShiBefore[] = {
+    "\xCF\xC2"
+    "\xCE\xE7" /* 下午 */,
+    "\xC1\xE8"
+    "\xB3\xBF" /* 凌晨 */,
+    "\xC8\xD5" /* 日 */};
 const char* const kShang[] = {"\xC9\xCF" /* 上 */};
-const char* const kNianJi[] = {"\xC4\xEA" "\xBC\xB6" /* 年级 */};
+const char* const kNianJi[] = {
+    "\xC4\xEA"
+    "\xBC\xB6" /* 年级 */};
 const char* const kBai[] = {"\xB0\xD9" /* 百 */};
 const char* const kQian[] = {"\xC7\xA7" /* 千 */};
 const char* const kDianWord[] = {"\xB5\xE3" /* 点 */};
@@ -271,55 +291,274 @@ const char* const kShen[] = {"\xC9\xF3" /* 审 */};
 const char* const kMiddleDotWord[] = {"\xA1\xA4" /* · */};
 const char* const kJiWord[] = {"\xBC\xB6" /* 级 */};
 const char* const kJiFourthBefore[] = {
-    "\xC8\xCE" "\xBA\xCE" /* 任何 */, "\xCF\xE7" "\xD5\xF2" /* 乡镇 */, "\xD7\xEE" "\xB8\xDF" /* 最高 */, "\xD7\xEE" "\xB5\xCD" /* 最低 */, "\xB8\xFC" "\xB8\xDF" /* 更高 */, "\xB8\xFC" "\xB5\xCD" /* 更低 */, "\xBC\xD3" "\xD6\xD8" /* 加重 */, "\xBC\xF5" "\xC7\xE1" /* 减轻 */, "\xB5\xD8" "\xCA\xD0" /* 地市 */, "\xCA\xD0" "\xCF\xD8" /* 市县 */,
-    "\xCF\xE7" "\xB4\xE5" /* 乡村 */, "\xC9\xE7" "\xC7\xF8" /* 社区 */, "\xD6\xB1" "\xCF\xBD" "\xCA\xD0" /* 直辖市 */, "\xBE\xD3" "\xCE\xAF" "\xBB\xE1" /* 居委会 */, "\xB4\xE5" "\xCE\xAF" "\xBB\xE1" /* 村委会 */, "\xCF\xD8" "\xC7\xF8" /* 县区 */, "\xC7\xF8" "\xCF\xD8" /* 区县 */, "\xB6\xE0" "\xC1\xCB" /* 多了 */, "\xC9\xD9" "\xC1\xCB" /* 少了 */,
-    "\xD0\xD6" "\xB3\xA4" /* 兄长 */, "\xC1\xEC" "\xB5\xBC" /* 领导 */, "\xC2\xC3" "\xCD\xC5" /* 旅团 */, "\xD4\xBD" /* 越 */};
+    "\xC8\xCE"
+    "\xBA\xCE" /* 任何 */,
+    "\xCF\xE7"
+    "\xD5\xF2" /* 乡镇 */,
+    "\xD7\xEE"
+    "\xB8\xDF" /* 最高 */,
+    "\xD7\xEE"
+    "\xB5\xCD" /* 最低 */,
+    "\xB8\xFC"
+    "\xB8\xDF" /* 更高 */,
+    "\xB8\xFC"
+    "\xB5\xCD" /* 更低 */,
+    "\xBC\xD3"
+    "\xD6\xD8" /* 加重 */,
+    "\xBC\xF5"
+    "\xC7\xE1" /* 减轻 */,
+    "\xB5\xD8"
+    "\xCA\xD0" /* 地市 */,
+    "\xCA\xD0"
+    "\xCF\xD8" /* 市县 */,
+    "\xCF\xE7"
+    "\xB4\xE5" /* 乡村 */,
+    "\xC9\xE7"
+    "\xC7\xF8" /* 社区 */,
+    "\xD6\xB1"
+    "\xCF\xBD"
+    "\xCA\xD0" /* 直辖市 */,
+    "\xBE\xD3"
+    "\xCE\xAF"
+    "\xBB\xE1" /* 居委会 */,
+    "\xB4\xE5"
+    "\xCE\xAF"
+    "\xBB\xE1" /* 村委会 */,
+    "\xCF\xD8"
+    "\xC7\xF8" /* 县区 */,
+    "\xC7\xF8"
+    "\xCF\xD8" /* 区县 */,
+    "\xB6\xE0"
+    "\xC1\xCB" /* 多了 */,
+    "\xC9\xD9"
+    "\xC1\xCB" /* 少了 */,
+    "\xD0\xD6"
+    "\xB3\xA4" /* 兄长 */,
+    "\xC1\xEC"
+    "\xB5\xBC" /* 领导 */,
+    "\xC2\xC3"
+    "\xCD\xC5" /* 旅团 */,
+    "\xD4\xBD" /* 越 */};
 const char* const kJiNeutralBefore[] = {
-    "\xD5\xE2" /* 这 */, "\xC4\xC4" /* 哪 */, "\xC4\xC7" /* 那 */, "\xC1\xED" /* 另 */, "\xC9\xCF" /* 上 */, "\xCF\xC2" /* 下 */, "\xB8\xDF" /* 高 */, "\xB5\xCD" /* 低 */, "\xC9\xFD" /* 升 */, "\xBD\xB5" /* 降 */, "\xC3\xBF" /* 每 */, "\xCA\xA1" /* 省 */, "\xCA\xD0" /* 市 */,
-    "\xC7\xF8" /* 区 */, "\xCF\xD8" /* 县 */, "\xCF\xE7" /* 乡 */, "\xD5\xF2" /* 镇 */, "\xB4\xE5" /* 村 */, "\xBD\xD6" /* 街 */, "\xD6\xDD" /* 州 */, "\xD3\xAA" /* 营 */};
+    "\xD5\xE2" /* 这 */, "\xC4\xC4" /* 哪 */, "\xC4\xC7" /* 那 */, "\xC1\xED" /* 另 */, "\xC9\xCF" /* 上 */,
+    "\xCF\xC2" /* 下 */, "\xB8\xDF" /* 高 */, "\xB5\xCD" /* 低 */, "\xC9\xFD" /* 升 */, "\xBD\xB5" /* 降 */,
+    "\xC3\xBF" /* 每 */, "\xCA\xA1" /* 省 */, "\xCA\xD0" /* 市 */, "\xC7\xF8" /* 区 */, "\xCF\xD8" /* 县 */,
+    "\xCF\xE7" /* 乡 */, "\xD5\xF2" /* 镇 */, "\xB4\xE5" /* 村 */, "\xBD\xD6" /* 街 */, "\xD6\xDD" /* 州 */,
+    "\xD3\xAA" /* 营 */};
 const char* const kXian[] = {"\xCF\xDF" /* 线 */};
-const char* const kXianSecond[] = {"\xCC\xEC" /* 天 */, "\xCF\xA3" "\xCD\xFB" /* 希望 */, "\xC9\xFA" "\xBB\xFA" /* 生机 */, "\xD1\xF4" "\xB9\xE2" /* 阳光 */, "\xB9\xE2" "\xC3\xF7" /* 光明 */, "\xB9\xE2" "\xC3\xA2" /* 光芒 */, "\xC8\xB1" "\xBF\xDA" /* 缺口 */};
-const char* const kBuZuo[] = {"\xB2\xBB" "\xD7\xF6" /* 不做 */};
-const char* const kGengShang[] = {"\xB8\xFC" "\xC9\xCF" /* 更上 */};
-const char* const kCengLou[] = {"\xB2\xE3" "\xC2\xA5" /* 层楼 */};
+const char* const kXianSecond[] = {"\xCC\xEC" /* 天 */,
+                                   "\xCF\xA3"
+                                   "\xCD\xFB" /* 希望 */,
+                                   "\xC9\xFA"
+                                   "\xBB\xFA" /* 生机 */,
+                                   "\xD1\xF4"
+                                   "\xB9\xE2" /* 阳光 */,
+                                   "\xB9\xE2"
+                                   "\xC3\xF7" /* 光明 */,
+                                   "\xB9\xE2"
+                                   "\xC3\xA2" /* 光芒 */,
+                                   "\xC8\xB1"
+                                   "\xBF\xDA" /* 缺口 */};
+const char* const kBuZuo[] = {
+    "\xB2\xBB"
+    "\xD7\xF6" /* 不做 */};
+const char* const kGengShang[] = {
+    "\xB8\xFC"
+    "\xC9\xCF" /* 更上 */};
+const char* const kCengLou[] = {
+    "\xB2\xE3"
+    "\xC2\xA5" /* 层楼 */};
 const char* const kCeng[] = {"\xB2\xE3" /* 层 */};
-const char* const kCengPlaces[] = {"\xC2\xA5" /* 楼 */, "\xC9\xCC" "\xB3\xA1" /* 商场 */, "\xC2\xF4" "\xB3\xA1" /* 卖场 */, "\xB4\xF3" "\xCF\xC3" /* 大厦 */, "\xB5\xD8" "\xC9\xCF" /* 地上 */, "\xB5\xD8" "\xCF\xC2" /* 地下 */};
+const char* const kCengPlaces[] = {"\xC2\xA5" /* 楼 */,
+                                   "\xC9\xCC"
+                                   "\xB3\xA1" /* 商场 */,
+                                   "\xC2\xF4"
+                                   "\xB3\xA1" /* 卖场 */,
+                                   "\xB4\xF3"
+                                   "\xCF\xC3" /* 大厦 */,
+                                   "\xB5\xD8"
+                                   "\xC9\xCF" /* 地上 */,
+                                   "\xB5\xD8"
+                                   "\xCF\xC2" /* 地下 */};
 const char* const kXiaShang[] = {"\xCF\xC2" /* 下 */, "\xC9\xCF" /* 上 */};
 const char* const kWeiTong[] = {"\xCE\xA8" /* 唯 */, "\xCE\xA9" /* 惟 */, "\xCD\xB3" /* 统 */};
 const char* const kHao[] = {"\xBA\xC5" /* 号 */};
 const char* const kDaXiao[] = {"\xB4\xF3" /* 大 */, "\xD0\xA1" /* 小 */};
 const char* const kZhi[] = {"\xD6\xAE" /* 之 */};
-const char* const kDi2To10[] = {"\xB6\xFE" /* 二 */, "\xC8\xFD" /* 三 */, "\xCB\xC4" /* 四 */, "\xCE\xE5" /* 五 */, "\xC1\xF9" /* 六 */, "\xC6\xDF" /* 七 */, "\xB0\xCB" /* 八 */, "\xBE\xC5" /* 九 */, "\xCA\xAE" /* 十 */, "\xB5\xDA" /* 第 */, "\xC1\xE3" /* 零 */};
+const char* const kDi2To10[] = {"\xB6\xFE" /* 二 */, "\xC8\xFD" /* 三 */, "\xCB\xC4" /* 四 */, "\xCE\xE5" /* 五 */,
+                                "\xC1\xF9" /* 六 */, "\xC6\xDF" /* 七 */, "\xB0\xCB" /* 八 */, "\xBE\xC5" /* 九 */,
+                                "\xCA\xAE" /* 十 */, "\xB5\xDA" /* 第 */, "\xC1\xE3" /* 零 */};
 const char* const kWu[] = {"\xCE\xDE" /* 无 */};
-const char* const kWuAfter[] = {
-    "\xB2\xBB" /* 不 */, "\xB1\xBB" /* 被 */, "\xD0\xD2" "\xC3\xE2" /* 幸免 */, "\xC0\xFD" "\xCD\xE2" /* 例外 */, "\xC9\xFA" "\xBB\xB9" /* 生还 */, "\xC9\xCB" "\xCD\xF6" /* 伤亡 */, "\xB3\xC9" "\xB9\xA6" /* 成功 */, "\xCA\xA7" "\xB0\xDC" /* 失败 */, "\xB0\xB8" "\xBC\xFE" /* 案件 */, "\xB4\xED" "\xB0\xB8" /* 错案 */, "\xC8\xB1" "\xD5\xF3" /* 缺阵 */,
-    "\xC9\xE6" "\xB0\xB8" /* 涉案 */, "\xC9\xF8" "\xC2\xA9" /* 渗漏 */, "\xB3\xAC" "\xC6\xDA" /* 超期 */, "\xCA\xA4" "\xBC\xA8" /* 胜绩 */, "\xB0\xDC" "\xBC\xA8" /* 败绩 */, "\xCA\xDC" "\xCB\xF0" /* 受损 */, "\xB6\xAA" "\xCA\xA7" /* 丢失 */, "\xB3\xF6" "\xCF\xD6" /* 出现 */, "\xB2\xEE" "\xB4\xED" /* 差错 */, "\xD7\xA8" "\xBC\xD2" /* 专家 */,
-    "\xC3\xBD" "\xCC\xE5" /* 媒体 */, "\xEA\xA1" "\xD1\xA7" /* 辍学 */, "\xD5\xE6" "\xCA\xB5" /* 真实 */, "\xB3\xC9" "\xBB\xEE" /* 成活 */, "\xD0\xE9" "\xB7\xA2" /* 虚发 */, "\xCA\xDC" "\xC9\xCB" /* 受伤 */, "\xCA\xE8" "\xC2\xA9" /* 疏漏 */, "\xCF\xEE" "\xC4\xBF" /* 项目 */, "\xCA\xA7" "\xC0\xFB" /* 失利 */, "\xB5\xC3" "\xB3\xD1" /* 得逞 */,
-    "\xB7\xA2" "\xC9\xFA" /* 发生 */, "\xBF\xF7" "\xCB\xF0" /* 亏损 */, "\xC5\xD4" "\xC2\xE4" /* 旁落 */, "\xC2\xE4" "\xB0\xF1" /* 落榜 */, "\xCD\xCB" "\xCB\xF5" /* 退缩 */, "\xC9\xE6" "\xBC\xB0" /* 涉及 */, "\xCD\xB6" "\xCB\xDF" /* 投诉 */, "\xCD\xA3" "\xD4\xCB" /* 停运 */, "\xC9\xCF" "\xB7\xC3" /* 上访 */, "\xB8\xC4" "\xC5\xD0" /* 改判 */,
-    "\xC9\xC1" "\xCA\xA7" /* 闪失 */, "\xBD\xFA" "\xBC\xB6" /* 晋级 */, "\xC8\xB1" "\xCF\xAF" /* 缺席 */, "\xC3\xAC" "\xB6\xDC" /* 矛盾 */, "\xC9\xEA" "\xCB\xDF" /* 申诉 */};
-const char* const kTitles[] = {"\xB8\xDF" /* 高 */, "\xB3\xF5" /* 初 */, "\xB4\xF3" /* 大 */, "\xD6\xDC" /* 周 */, "\xD1\xD0" /* 研 */, "\xB2\xA9" /* 博 */};
+const char* const kWuAfter[] = {"\xB2\xBB" /* 不 */,
+                                "\xB1\xBB" /* 被 */,
+                                "\xD0\xD2"
+                                "\xC3\xE2" /* 幸免 */,
+                                "\xC0\xFD"
+                                "\xCD\xE2" /* 例外 */,
+                                "\xC9\xFA"
+                                "\xBB\xB9" /* 生还 */,
+                                "\xC9\xCB"
+                                "\xCD\xF6" /* 伤亡 */,
+                                "\xB3\xC9"
+                                "\xB9\xA6" /* 成功 */,
+                                "\xCA\xA7"
+                                "\xB0\xDC" /* 失败 */,
+                                "\xB0\xB8"
+                                "\xBC\xFE" /* 案件 */,
+                                "\xB4\xED"
+                                "\xB0\xB8" /* 错案 */,
+                                "\xC8\xB1"
+                                "\xD5\xF3" /* 缺阵 */,
+                                "\xC9\xE6"
+                                "\xB0\xB8" /* 涉案 */,
+                                "\xC9\xF8"
+                                "\xC2\xA9" /* 渗漏 */,
+                                "\xB3\xAC"
+                                "\xC6\xDA" /* 超期 */,
+                                "\xCA\xA4"
+                                "\xBC\xA8" /* 胜绩 */,
+                                "\xB0\xDC"
+                                "\xBC\xA8" /* 败绩 */,
+                                "\xCA\xDC"
+                                "\xCB\xF0" /* 受损 */,
+                                "\xB6\xAA"
+                                "\xCA\xA7" /* 丢失 */,
+                                "\xB3\xF6"
+                                "\xCF\xD6" /* 出现 */,
+                                "\xB2\xEE"
+                                "\xB4\xED" /* 差错 */,
+                                "\xD7\xA8"
+                                "\xBC\xD2" /* 专家 */,
+                                "\xC3\xBD"
+                                "\xCC\xE5" /* 媒体 */,
+                                "\xEA\xA1"
+                                "\xD1\xA7" /* 辍学 */,
+                                "\xD5\xE6"
+                                "\xCA\xB5" /* 真实 */,
+                                "\xB3\xC9"
+                                "\xBB\xEE" /* 成活 */,
+                                "\xD0\xE9"
+                                "\xB7\xA2" /* 虚发 */,
+                                "\xCA\xDC"
+                                "\xC9\xCB" /* 受伤 */,
+                                "\xCA\xE8"
+                                "\xC2\xA9" /* 疏漏 */,
+                                "\xCF\xEE"
+                                "\xC4\xBF" /* 项目 */,
+                                "\xCA\xA7"
+                                "\xC0\xFB" /* 失利 */,
+                                "\xB5\xC3"
+                                "\xB3\xD1" /* 得逞 */,
+                                "\xB7\xA2"
+                                "\xC9\xFA" /* 发生 */,
+                                "\xBF\xF7"
+                                "\xCB\xF0" /* 亏损 */,
+                                "\xC5\xD4"
+                                "\xC2\xE4" /* 旁落 */,
+                                "\xC2\xE4"
+                                "\xB0\xF1" /* 落榜 */,
+                                "\xCD\xCB"
+                                "\xCB\xF5" /* 退缩 */,
+                                "\xC9\xE6"
+                                "\xBC\xB0" /* 涉及 */,
+                                "\xCD\xB6"
+                                "\xCB\xDF" /* 投诉 */,
+                                "\xCD\xA3"
+                                "\xD4\xCB" /* 停运 */,
+                                "\xC9\xCF"
+                                "\xB7\xC3" /* 上访 */,
+                                "\xB8\xC4"
+                                "\xC5\xD0" /* 改判 */,
+                                "\xC9\xC1"
+                                "\xCA\xA7" /* 闪失 */,
+                                "\xBD\xFA"
+                                "\xBC\xB6" /* 晋级 */,
+                                "\xC8\xB1"
+                                "\xCF\xAF" /* 缺席 */,
+                                "\xC3\xAC"
+                                "\xB6\xDC" /* 矛盾 */,
+                                "\xC9\xEA"
+                                "\xCB\xDF" /* 申诉 */};
+const char* const kTitles[] = {"\xB8\xDF" /* 高 */, "\xB3\xF5" /* 初 */, "\xB4\xF3" /* 大 */,
+                               "\xD6\xDC" /* 周 */, "\xD1\xD0" /* 研 */, "\xB2\xA9" /* 博 */};
 const char* const kDeZhong[] = {"\xB5\xC4" /* 的 */, "\xD6\xD0" /* 中 */};
 const char* const kGeWord[] = {"\xB8\xF6" /* 个 */};
-const char* const kFixedAfter[] = {"\xB5\xC8" "\xB9\xA6" /* 等功 */, "\xB5\xC8" "\xBD\xB1" /* 等奖 */, "\xB5\xC8" "\xC6\xB7" /* 等品 */, "\xB0\xD1" "\xCA\xD6" /* 把手 */, "\xD0\xC7" "\xBC\xB6" /* 星级 */, "\xB5\xE3" "\xD6\xD3" /* 点钟 */, "\xB5\xC8" "\xB2\xD0" /* 等残 */,
-                                   "\xB5\xC8" "\xD7\xF9" /* 等座 */, "\xB6\xF8" "\xD4\xD9" /* 而再 */, "\xB5\xC8" "\xCF\xAF" /* 等席 */, "\xB5\xE3" "\xD5\xFB" /* 点整 */, "\xB5\xE3" "\xB6\xE0" /* 点多 */, "\xB5\xE3" "\xB0\xEB" /* 点半 */};
-const char* const kCountAfter[] = {"\xB1\xC8" /* 比 */, "\xC1\xF7" /* 流 */, "\xD4\xC2" /* 月 */, "\xC8\xD5" /* 日 */, "\xC2\xA5" /* 楼 */, "\xCF\xDF" /* 线 */, "\xC0\xB4" /* 来 */,
-                                   "\xCA\xC7" /* 是 */, "\xBD\xEC" /* 届 */, "\xBD\xDA" /* 节 */, "\xC2\xB7" /* 路 */, "\xB4\xCE" /* 次 */};
+const char* const kFixedAfter[] = {
+    "\xB5\xC8"
+    "\xB9\xA6" /* 等功 */,
+    "\xB5\xC8"
+    "\xBD\xB1" /* 等奖 */,
+    "\xB5\xC8"
+    "\xC6\xB7" /* 等品 */,
+    "\xB0\xD1"
+    "\xCA\xD6" /* 把手 */,
+    "\xD0\xC7"
+    "\xBC\xB6" /* 星级 */,
+    "\xB5\xE3"
+    "\xD6\xD3" /* 点钟 */,
+    "\xB5\xC8"
+    "\xB2\xD0" /* 等残 */,
+    "\xB5\xC8"
+    "\xD7\xF9" /* 等座 */,
+    "\xB6\xF8"
+    "\xD4\xD9" /* 而再 */,
+    "\xB5\xC8"
+    "\xCF\xAF" /* 等席 */,
+    "\xB5\xE3"
+    "\xD5\xFB" /* 点整 */,
+    "\xB5\xE3"
+    "\xB6\xE0" /* 点多 */,
+    "\xB5\xE3"
+    "\xB0\xEB" /* 点半 */};
+const char* const kCountAfter[] = {"\xB1\xC8" /* 比 */, "\xC1\xF7" /* 流 */, "\xD4\xC2" /* 月 */, "\xC8\xD5" /* 日 */,
+                                   "\xC2\xA5" /* 楼 */, "\xCF\xDF" /* 线 */, "\xC0\xB4" /* 来 */, "\xCA\xC7" /* 是 */,
+                                   "\xBD\xEC" /* 届 */, "\xBD\xDA" /* 节 */, "\xC2\xB7" /* 路 */, "\xB4\xCE" /* 次 */};
 const char* const kShiYao[] = {"\xCA\xC7" /* 是 */, "\xD2\xAA" /* 要 */};
 const char* const kJia[] = {"\xBC\xD9" /* 假 */};
 const char* const kPei[] = {"\xC5\xE2" /* 赔 */};
-const char* const kGradeAfter[] = {"\xC4\xEA" "\xBC\xB6" /* 年级 */, "\xB0\xE0" /* 班 */, "\xBC\xBE" "\xB6\xC8" /* 季度 */};
+const char* const kGradeAfter[] = {
+    "\xC4\xEA"
+    "\xBC\xB6" /* 年级 */,
+    "\xB0\xE0" /* 班 */,
+    "\xBC\xBE"
+    "\xB6\xC8" /* 季度 */};
 const char* const kXingHuaLiu[] = {"\xD0\xD4" /* 性 */, "\xBB\xAF" /* 化 */, "\xC1\xF7" /* 流 */};
-const char* const kYangHua[] = {"\xD1\xF5" "\xBB\xAF" /* 氧化 */};
+const char* const kYangHua[] = {
+    "\xD1\xF5"
+    "\xBB\xAF" /* 氧化 */};
 const char* const kTao[] = {"\xCC\xD7" /* 套 */};
-const char* const kTaoPlaces[] = {"\xBD\xDA" "\xC4\xBF" /* 节目 */, "\xC0\xB8" "\xC4\xBF" /* 栏目 */, "\xB5\xE7" "\xCA\xD3" /* 电视 */, "\xB5\xE7" "\xCA\xD3" "\xCC\xA8" /* 电视台 */, "\xD1\xEB" "\xCA\xD3" /* 央视 */};
+const char* const kTaoPlaces[] = {
+    "\xBD\xDA"
+    "\xC4\xBF" /* 节目 */,
+    "\xC0\xB8"
+    "\xC4\xBF" /* 栏目 */,
+    "\xB5\xE7"
+    "\xCA\xD3" /* 电视 */,
+    "\xB5\xE7"
+    "\xCA\xD3"
+    "\xCC\xA8" /* 电视台 */,
+    "\xD1\xEB"
+    "\xCA\xD3" /* 央视 */};
 const char* const kNian[] = {"\xC4\xEA" /* 年 */};
 const char* const kRi[] = {"\xC8\xD5" /* 日 */};
 const char* const kYue[] = {"\xD4\xC2" /* 月 */};
-const char* const kRiFollowers[] = {"\xC6\xF0" /* 起 */, "\xB1\xED" "\xCA\xBE" /* 表示 */, "\xB5\xD6" "\xB4\xEF" /* 抵达 */, "\xBF\xAA" "\xCD\xA8" /* 开通 */, "\xB5\xBD" "\xB4\xEF" /* 到达 */, "\xCD\xA8" "\xB3\xB5" /* 通车 */};
+const char* const kRiFollowers[] = {"\xC6\xF0" /* 起 */,
+                                    "\xB1\xED"
+                                    "\xCA\xBE" /* 表示 */,
+                                    "\xB5\xD6"
+                                    "\xB4\xEF" /* 抵达 */,
+                                    "\xBF\xAA"
+                                    "\xCD\xA8" /* 开通 */,
+                                    "\xB5\xBD"
+                                    "\xB4\xEF" /* 到达 */,
+                                    "\xCD\xA8"
+                                    "\xB3\xB5" /* 通车 */};
 const char* const kLou[] = {"\xC2\xA5" /* 楼 */};
 const char* const kNianYueRi[] = {"\xC4\xEA" /* 年 */, "\xD4\xC2" /* 月 */, "\xC8\xD5" /* 日 */};
 const char* const kDianDi[] = {"\xB5\xE3" /* 点 */, "\xB5\xCE" /* 滴 */};
-const char* const kShuoFa[] = {"\xCB\xB5" "\xB7\xA8" /* 说法 */};
+const char* const kShuoFa[] = {
+    "\xCB\xB5"
+    "\xB7\xA8" /* 说法 */};
 const char* const kWanYi[] = {"\xCD\xF2" /* 万 */, "\xD2\xDA" /* 亿 */};
 
 bool PlaceName(int16_t pos) { return pos == 28294 || pos == 29550 || pos == 31342; }
@@ -365,8 +604,7 @@ class YiDecider {
 int YiDecider::Decide() const {
   const Words n = W(kN), n0 = W(kN0);
   // 1
-  if ((After(W(kBan)) && Before(W(kBanBefore))) || (After(W(kTi)) && Before(W(kSanWei))))
-    return At(1, kFourth);
+  if ((After(W(kBan)) && Before(W(kBanBefore))) || (After(W(kTi)) && Before(W(kSanWei)))) return At(1, kFourth);
   // 2
   if ((Before(W(kTian)) && After(W(kGe2))) || (Before(W(kTie)) && After(W(kJu))) ||
       (Before(W(kWen)) && After(W(kLu))) || (After(W(kShi)) && Before(W(kShiBefore))))
@@ -381,19 +619,17 @@ int YiDecider::Decide() const {
     if (!Last() && SharesPw(N(1))) return At(4, ByN1());
   }
   // 5
-  if (Before(W(kDi)) ||
-      (b_.Exists(N(3)) && b_.InN(N(1), W(kDiQiBi)) && IsYi(N(2)) && b_.IsChar(N(3), kPing)) ||
+  if (Before(W(kDi)) || (b_.Exists(N(3)) && b_.InN(N(1), W(kDiQiBi)) && IsYi(N(2)) && b_.IsChar(N(3), kPing)) ||
       (!Last() && i_ >= 2 && IsYi(P2()) && b_.InN(P1(), W(kDiQiBi)) && b_.IsChar(N(1), kPing)))
     return At(5, kUnchanged);
   // 6
   if ((After(W(kShen)) && SharesPw(N(1)) && !Before(W(kDem))) ||
-      (b_.InN(N(2), n0) && b_.Pos(N(1)) == kPosConjunction) ||
-      (Before(W(kMiddleDotWord)) && b_.InN(P2(), n0)))
+      (b_.InN(N(2), n0) && b_.Pos(N(1)) == kPosConjunction) || (Before(W(kMiddleDotWord)) && b_.InN(P2(), n0)))
     return At(6, kUnchanged);
   // 7
   if (After(W(kJiWord))) {
-    if (b_.IsChar(N(2), kJi) || (IsYi(N(2)) && b_.IsChar(N(3), kJi)) ||
-        (b_.IsChar(P1(), kJi) && IsYi(P2())) || Before(W(kJiFourthBefore)))
+    if (b_.IsChar(N(2), kJi) || (IsYi(N(2)) && b_.IsChar(N(3), kJi)) || (b_.IsChar(P1(), kJi) && IsYi(P2())) ||
+        Before(W(kJiFourthBefore)))
       return At(7, kFourth);
     if (SharesPw(N(1)) && Before(W(kJiNeutralBefore))) return At(7, kNeutral);
     return At(7, kUnchanged);
@@ -405,8 +641,7 @@ int YiDecider::Decide() const {
     return At(8, kUnchanged);
   }
   // 9
-  if ((After(W(kDianWord)) && !IsYi(N(2)) && (Before(n) || b_.InN(N(2), n))) ||
-      After(W(kBuZuo)))
+  if ((After(W(kDianWord)) && !IsYi(N(2)) && (Before(n) || b_.InN(N(2), n))) || After(W(kBuZuo)))
     return At(9, kUnchanged);
   // 10
   if (Before(W(kGengShang)) && After(W(kCengLou))) return At(10, kFourth);
@@ -415,8 +650,7 @@ int YiDecider::Decide() const {
   // 12
   if (Before(W(kXiaShang)) && SharesPw(P1())) return At(12, kNeutral);
   // 13
-  if (IsYi(P1()) && b_.InN(P2(), W(kWeiTong)) && !Last() && SharesPw(N(1)))
-    return At(13, ByN1IfSpoken());
+  if (IsYi(P1()) && b_.InN(P2(), W(kWeiTong)) && !Last() && SharesPw(N(1))) return At(13, ByN1IfSpoken());
   // 14
   if (Before(W(kWeiTong)) && SharesPw(P1())) return At(14, kUnchanged);
   // 15
@@ -433,42 +667,31 @@ int YiDecider::Decide() const {
   if (i_ >= 2 && !Last() && IsYi(P2()) && b_.Char(N(1)) == b_.Char(P1())) return At(20, ByN1());
   // 21
   if ((b_.Exists(N(2)) && SharesPw(N(2)) && b_.InN(N(2), n0)) ||
-      (b_.InN(P2(), W(kDi2To10)) && (SharesPw(P2()) || Before(n))) ||
-      (Before(W(kWu)) && After(W(kWuAfter))))
+      (b_.InN(P2(), W(kDi2To10)) && (SharesPw(P2()) || Before(n))) || (Before(W(kWu)) && After(W(kWuAfter))))
     return At(21, kUnchanged);
   // 22
   if (i_ >= 1 && SharesPw(P1()) && Before(W(kDem))) return At(22, kNeutral);
   // 23
-  if (Before(W(kTitles)) && SharesPw(P1()) && (Last() || !b_.SameLex(P1(), N(1))))
-    return At(23, kUnchanged);
+  if (Before(W(kTitles)) && SharesPw(P1()) && (Last() || !b_.SameLex(P1(), N(1)))) return At(23, kUnchanged);
   // 24
-  if (After(W(kDeZhong)) &&
-      !(IsYi(N(2)) && (!b_.Exists(N(4)) || !b_.SameLex(N(3), N(4)))))
-    return At(24, kUnchanged);
+  if (After(W(kDeZhong)) && !(IsYi(N(2)) && (!b_.Exists(N(4)) || !b_.SameLex(N(3), N(4))))) return At(24, kUnchanged);
   // 25
-  if (b_.Exists(N(1)) && b_.Tone(N(1)) == kNeutral)
-    return At(25, After(W(kGeWord)) ? kSecond : kUnchanged);
+  if (b_.Exists(N(1)) && b_.Tone(N(1)) == kNeutral) return At(25, After(W(kGeWord)) ? kSecond : kUnchanged);
   // 26
-  if (After(W(kFixedAfter)) ||
-      ((Before(W(kDiQiBi)) || Before(n)) && (After(n) || After(W(kCountAfter)))))
+  if (After(W(kFixedAfter)) || ((Before(W(kDiQiBi)) || Before(n)) && (After(n) || After(W(kCountAfter)))))
     return At(26, kUnchanged);
   // 27
-  if ((After(W(kShiYao)) && SharesPw(N(1))) ||
-      (Before(W(kJia)) && After(W(kPei)) && b_.InN(N(2), n)))
+  if ((After(W(kShiYao)) && SharesPw(N(1))) || (Before(W(kJia)) && After(W(kPei)) && b_.InN(N(2), n)))
     return At(27, kUnchanged);
   // 28
   if (After(W(kGradeAfter)) && !Before(W(kDem6))) return At(28, kUnchanged);
   // 29
-  if ((After(W(kXingHuaLiu)) && SharesPw(N(1))) || After(W(kYangHua)) ||
-      (After(W(kTao)) && Around(W(kTaoPlaces))))
+  if ((After(W(kXingHuaLiu)) && SharesPw(N(1))) || After(W(kYangHua)) || (After(W(kTao)) && Around(W(kTaoPlaces))))
     return At(29, kUnchanged);
   // 30
-  if ((i_ >= 1 && b_.SameLex(P1(), i_) && Before(n)) ||
-      (b_.SameLex(N(1), i_) && After(n)))
-    return At(30, kUnchanged);
+  if ((i_ >= 1 && b_.SameLex(P1(), i_) && Before(n)) || (b_.SameLex(N(1), i_) && After(n))) return At(30, kUnchanged);
   // 31
-  if (SharesPw(P1()) && Before(n) &&
-      (After(W(kNian)) || (!Last() && SharesPw(N(1)) && After(n))))
+  if (SharesPw(P1()) && Before(n) && (After(W(kNian)) || (!Last() && SharesPw(N(1)) && After(n))))
     return At(31, kUnchanged);
   // 32
   if (!Last() && After(W(kNian)) && SharesPw(N(1))) return At(32, ByN1IfSpoken());
@@ -487,9 +710,7 @@ int YiDecider::Decide() const {
   if (Before(W(kDianDi)) && After(W(kDianDi))) return At(36, kFourth);
   // 37
   if (i_ >= 1 && !Last() && b_.Char(P1()) == b_.Char(N(1))) {
-    const bool exception =
-        !b_.SamePw(P1(), N(1)) &&
-        (b_.SameLex(P1(), i_) || (i_ >= 2 && b_.SameLex(P2(), P1())));
+    const bool exception = !b_.SamePw(P1(), N(1)) && (b_.SameLex(P1(), i_) || (i_ >= 2 && b_.SameLex(P2(), P1())));
     if (!exception) return At(37, kNeutral);
   }
   // 38
@@ -500,8 +721,7 @@ int YiDecider::Decide() const {
        (b_.InN(N(3), n) || b_.InN(N(3), W(kWanYi)) || b_.Pos(N(3)) == kPosClassifier)) ||
       (!Last() && Before(W(kDianWord)) && IsYi(P2()) &&
        (After(n) || After(W(kWanYi)) || b_.Pos(N(1)) == kPosClassifier)) ||
-      (n3_exists && IsYi(N(2)) && b_.IsChar(N(3), kDian) &&
-       (b_.Last(N(3)) || b_.InN(N(4), n))) ||
+      (n3_exists && IsYi(N(2)) && b_.IsChar(N(3), kDian) && (b_.Last(N(3)) || b_.InN(N(4), n))) ||
       (IsYi(P2()) && After(W(kDianWord)) && (b_.Last(N(1)) || b_.InN(N(2), n))) ||
       (n3_exists && IsYi(N(2)) && b_.Tone(N(3)) == kNeutral) ||
       (!Last() && i_ >= 2 && IsYi(P2()) && b_.Tone(N(1)) == kNeutral))
@@ -509,8 +729,7 @@ int YiDecider::Decide() const {
   // 40
   if (Last() || !SharesPw(N(1))) return At(40, kUnchanged);
   // A place name whose middle character is 一 keeps the first tone (41, 43).
-  const bool inside_word = i_ >= 1 && b_.SameLex(P1(), N(1)) && !b_.SameLex(P2(), i_) &&
-                           !b_.SameLex(N(2), i_);
+  const bool inside_word = i_ >= 1 && b_.SameLex(P1(), N(1)) && !b_.SameLex(P2(), i_) && !b_.SameLex(N(2), i_);
   const bool place = PlaceName(b_.Pos(i_));
   // 41
   if (b_.Tone(N(1)) == kFourth) return At(41, inside_word && place ? kUnchanged : kSecond);
@@ -551,8 +770,7 @@ int YiAndBu(Batch& b, uint8_t* yi_rules) {
 
 }  // namespace
 
-int Sandhi(qvAnalysisItem* items, int count, uint16_t syllable_code_count,
-           uint8_t voice_kind, uint8_t* yi_rules) {
+int Sandhi(qvAnalysisItem* items, int count, uint16_t syllable_code_count, uint8_t voice_kind, uint8_t* yi_rules) {
   if (yi_rules != nullptr)
     for (int k = 0; k < count; ++k) yi_rules[k] = 0;
   if (items == nullptr || count <= 0 || voice_kind == kVoiceKindSixTones) return 0;

@@ -21,8 +21,8 @@ constexpr uint8_t kVoiceKindSixTones = 1;
 // or empty batch changes nothing. When yi_rules is given (count entries), it
 // receives for every 一 in the first tone the number (1 … 43) of the rule that
 // decided its reading, and 0 for every other item: for tests and debug dumps.
-int Sandhi(qvAnalysisItem* items, int count, uint16_t syllable_code_count,
-           uint8_t voice_kind, uint8_t* yi_rules = nullptr);
+int Sandhi(qvAnalysisItem* items, int count, uint16_t syllable_code_count, uint8_t voice_kind,
+           uint8_t* yi_rules = nullptr);
 
 }  // namespace kvo::frontend
 

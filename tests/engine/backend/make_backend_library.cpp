@@ -31,8 +31,8 @@ int NameIndex(const Bytes& table, const std::string& name) {
   for (int index = 0; at < table.size(); ++index) {
     size_t end = at;
     while (end < table.size() && table[end] != 0) ++end;
-    if (std::string(table.begin() + static_cast<std::ptrdiff_t>(at), table.begin() + static_cast<std::ptrdiff_t>(end)) ==
-        name)
+    if (std::string(table.begin() + static_cast<std::ptrdiff_t>(at),
+                    table.begin() + static_cast<std::ptrdiff_t>(end)) == name)
       return index;
     at = end + 1;
   }
@@ -51,8 +51,8 @@ int main(int argc, char** argv) {
   using namespace kvo_library;
   std::vector<Bytes> payloads(kChineseSectionCount);
   auto at = [&payloads](int32_t section) -> Bytes& { return payloads[static_cast<size_t>(section - 1)]; };
-  for (int32_t section : {kCnGbkTable, kCnBig5Table, kCnUnicodeTable, kCnSyllableNames, kCnInitialNames,
-                          kCnFinalNames, kCnPhoneNames, kCnPhoneVoicing}) {
+  for (int32_t section : {kCnGbkTable, kCnBig5Table, kCnUnicodeTable, kCnSyllableNames, kCnInitialNames, kCnFinalNames,
+                          kCnPhoneNames, kCnPhoneVoicing}) {
     char name[32];
     std::snprintf(name, sizeof name, "/section%02d.bin", section);
     at(section) = ReadFile(tables + name);

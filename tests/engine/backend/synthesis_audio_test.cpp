@@ -9,8 +9,8 @@
 #include <fstream>
 #include <iterator>
 
-#include "backend_engine.h"
 #include "backend/audio/g711.h"
+#include "backend_engine.h"
 
 namespace {
 
@@ -120,8 +120,8 @@ TEST_F(BackendSynthesis, SpeechIsLoudAndClickFree) {
   const Jumps j = MeasureJumps(s, 2048);
   EXPECT_LE(j.atBoundaries, j.within);
   EXPECT_EQ(engine.finalCalls, 1);
-  std::printf("[measure] 16k16 samples %zu rms %.0f max jump at block boundaries %d within %d F0 %.0f Hz\n",
-              s.size(), rms, j.atBoundaries, j.within, MedianF0(s, 16000));
+  std::printf("[measure] 16k16 samples %zu rms %.0f max jump at block boundaries %d within %d F0 %.0f Hz\n", s.size(),
+              rms, j.atBoundaries, j.within, MedianF0(s, 16000));
 }
 
 // Bytes of every format relative to the 16-bit output at the voice rate.

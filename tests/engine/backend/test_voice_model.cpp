@@ -87,8 +87,8 @@ mw::VoiceModelDescription VowelVoiceModel(int order, int rate) {
   mw::VoiceModelDescription m;
   m.windows = 3;
   m.order = order;
-  m.questions.push_back({kTestMember, kPhoneLabelByte, {kEnglishPausePhone, kPausePhone}});  // q0 pause
-  m.questions.push_back({kTestEqual, kVoicingLabelByte, {0}});                              // q1 voiceless
+  m.questions.push_back({kTestMember, kPhoneLabelByte, {kEnglishPausePhone, kPausePhone}});           // q0 pause
+  m.questions.push_back({kTestEqual, kVoicingLabelByte, {0}});                                        // q1 voiceless
   for (int tone = 1; tone <= 4; ++tone) m.questions.push_back({kTestEqual, kToneLabelByte, {tone}});  // q2..q5
   m.bits[0] = {{9, 0, 0}, {0, 0, 0}};
   m.bits[1] = {{16, 8, 8}, {1, 0, 0}};
@@ -147,7 +147,6 @@ mw::VoiceModelDescription VowelVoiceModel(int order, int rate) {
   }
   return m;
 }
-
 
 std::vector<uint8_t> VowelVoiceModelPayload(const std::vector<std::vector<uint8_t>>& sectionsBefore, int rate,
                                             std::string* error) {

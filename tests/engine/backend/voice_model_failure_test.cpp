@@ -40,8 +40,7 @@ std::string WriteLibrary(const std::vector<Bytes>& payloads, const char* name) {
   header.sample_rate = 16000;
   Bytes out;
   std::string error;
-  EXPECT_TRUE(kvo_libtool::BuildContainer(kvo_libtool::LibraryKind::kChinese, header, payloads, &out, &error))
-      << error;
+  EXPECT_TRUE(kvo_libtool::BuildContainer(kvo_libtool::LibraryKind::kChinese, header, payloads, &out, &error)) << error;
   const std::string path = std::string(KVO_TEST_BINARY_DIR) + "/tests/engine/backend/" + name;
   std::ofstream file(path, std::ios::binary);
   file.write(reinterpret_cast<const char*>(out.data()), static_cast<std::streamsize>(out.size()));

@@ -12,11 +12,11 @@ namespace test_voice {
 using kvo_libtool::Bytes;
 
 struct Options {
-    int32_t sample_rate = 16000;
-    uint8_t voice_kind = 0;
-    bool gbk = true;
-    bool big5 = true;
-    bool unicode = true;
+  int32_t sample_rate = 16000;
+  uint8_t voice_kind = 0;
+  bool gbk = true;
+  bool big5 = true;
+  bool unicode = true;
 };
 
 // The syllable names of section 8, in order.

@@ -7,8 +7,8 @@
 #include <iterator>
 #include <string>
 
-#include "frontend_session.h"
 #include "frontend/analysis/tag_tables.h"
+#include "frontend_session.h"
 
 namespace {
 

@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "frontend/chinese_front_end.h"
 #include "core/engine_instance.h"
 #include "core/qvtts.h"
+#include "frontend/chinese_front_end.h"
 
 namespace frontend_test {
 

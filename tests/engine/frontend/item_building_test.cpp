@@ -76,10 +76,10 @@ TEST_F(Items, PunctuationAndUnreadCharactersBecomePauses) {
     int16_t length;
   };
   const PauseCase cases[] = {
-      {"他，", 1, 400}, {"他、去", 1, 300}, {"他。", 1, 600}, {"他 去", 1, 150},
-      {"他\xff去", 1, 400},  // an undecodable byte
-      {"他-去", 1, 100},     // any other symbol
-      {"他7去", 1, 100},     // digits read as silence until numbers are normalised
+      {"他，", 1, 400},  {"他、去", 1, 300},   {"他。", 1, 600},
+      {"他 去", 1, 150}, {"他\xff去", 1, 400},  // an undecodable byte
+      {"他-去", 1, 100},                        // any other symbol
+      {"他7去", 1, 100},                        // digits read as silence until numbers are normalised
   };
   for (const PauseCase& c : cases) {
     const auto& items = ItemsOf(c.text);

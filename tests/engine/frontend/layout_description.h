@@ -58,10 +58,14 @@ class LayoutDescription {
     uint32_t bytes = 0;
     for (const std::string& field : Only(name)) {
       const std::string type = field.substr(field.find(':') + 1);
-      if (type == "u8" || type == "i8") bytes += 1;
-      else if (type == "u16" || type == "i16") bytes += 2;
-      else if (type == "u32") bytes += 4;
-      else throw std::runtime_error(name + ": unknown field type in " + field);
+      if (type == "u8" || type == "i8")
+        bytes += 1;
+      else if (type == "u16" || type == "i16")
+        bytes += 2;
+      else if (type == "u32")
+        bytes += 4;
+      else
+        throw std::runtime_error(name + ": unknown field type in " + field);
     }
     return bytes;
   }

@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <random>
 
-#include "frontend_session.h"
 #include "core/library_format.h"
+#include "frontend_session.h"
 #include "library_writer.h"
 #include "test_voice.h"
 #include "test_voice_model.h"
@@ -39,8 +39,9 @@ TEST(Robustness, MegabytesOfTextAreReadSentenceBySentence) {
   FrontEndSession session;
   ASSERT_EQ(session.init_result(), QVTTS_ERR_OK);
   std::string text;
-  const std::string pieces[] = {"我们今天去银行", "，", "ABCDEFGHIJKLMNOPQRSTUVWXYZ", "1234567890",
-                                "研究生命起源", " ", "中华人民共和国成立了", "。", "\xce\xb1\xce\xb2"};
+  const std::string pieces[] = {"我们今天去银行",       "，",           "ABCDEFGHIJKLMNOPQRSTUVWXYZ",
+                                "1234567890",           "研究生命起源", " ",
+                                "中华人民共和国成立了", "。",           "\xce\xb1\xce\xb2"};
   std::mt19937 rng(11);
   // A mebibyte: hours of speech, so the whole engine runs for a while.
   while (text.size() < 1024 * 1024) text += pieces[rng() % (sizeof pieces / sizeof pieces[0])];

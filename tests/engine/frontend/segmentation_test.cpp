@@ -66,7 +66,8 @@ TEST_F(Segmentation, WordSegmentProcReportsEveryWordWithItsBytesAndTag) {
   for (const Span& span : session.spans) {
     ASSERT_GE(span.begin, 0);
     ASSERT_LE(static_cast<size_t>(span.begin + span.length), text.size());
-    joined += (joined.empty() ? "" : "/") + text.substr(static_cast<size_t>(span.begin), static_cast<size_t>(span.length));
+    joined +=
+        (joined.empty() ? "" : "/") + text.substr(static_cast<size_t>(span.begin), static_cast<size_t>(span.length));
     tags.push_back(span.tag);
   }
   EXPECT_EQ(joined, "他/去/。/我们/去/银行/！");

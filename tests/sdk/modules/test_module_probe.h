@@ -18,16 +18,16 @@ typedef void (*KvoTestModuleEventFunc)(const char* module, const char* event, co
 #define KVO_TEST_MODULE_EVENT_SYMBOL "KvoTestModuleEvent"
 
 typedef struct KvoTestModuleCounts {
-    long long inits;
-    long long releases;
-    long long starts;           // successful KvoTtsStartSession
-    long long stops;            // successful KvoTtsStopSession
-    long long synths;           // KvoTtsSynth calls
-    long long callbacks;        // application callback calls made
-    long long live_sessions;    // started and not stopped
-    long long max_live_sessions;
-    long long overlapping_synths;  // a handle entered while a synthesis ran on it
-    long long stale_handles;       // a handle used after it was stopped
+  long long inits;
+  long long releases;
+  long long starts;         // successful KvoTtsStartSession
+  long long stops;          // successful KvoTtsStopSession
+  long long synths;         // KvoTtsSynth calls
+  long long callbacks;      // application callback calls made
+  long long live_sessions;  // started and not stopped
+  long long max_live_sessions;
+  long long overlapping_synths;  // a handle entered while a synthesis ran on it
+  long long stale_handles;       // a handle used after it was stopped
 } KvoTestModuleCounts;
 
 typedef void (*KvoTestModuleCountsFunc)(KvoTestModuleCounts* out);

@@ -57,7 +57,9 @@ TEST_P(OutputFormat, PrintsExactly) {
 INSTANTIATE_TEST_SUITE_P(
     Formats, OutputFormat,
     testing::Values(
-        FormatCase{"CitationOneLinePerSentence", {"--citation"}, "我们去银行。行长很好。你好",
+        FormatCase{"CitationOneLinePerSentence",
+                   {"--citation"},
+                   "我们去银行。行长很好。你好",
                    "wo3 men5 qu4 yin2 hang2\nhang2 zhang3 hen3 hao3\nni3 hao3\n"},
         // Two third tones: the first is spoken in the second tone.
         FormatCase{"PinyinAfterToneSandhi", {"--pinyin"}, "你好。我们去银行。", "ni2 hao3\nwo3 men5 qu4 yin2 hang2\n"},
@@ -67,17 +69,17 @@ INSTANTIATE_TEST_SUITE_P(
         FormatCase{"ArgumentsAreLines", {"--citation", "你好", "银行"}, "", "ni3 hao3\nyin2 hang2\n"},
         FormatCase{"SymbolsOnlyPrintNothing", {"--pinyin"}, "。，！？", ""},
         FormatCase{"LettersAreNoSyllables", {"--citation"}, "abc你好", "ni3 hao3\n"},
-        FormatCase{"WordListing", {}, "我们去银行。",
+        FormatCase{"WordListing",
+                   {},
+                   "我们去银行。",
                    "# 我们去银行。\n"
                    "我们\tr\two3 men5\two3 men5\n"
                    "去\tv\tqu4\tqu4\n"
                    "银行\tn\tyin2 hang2\tyin2 hang2\n"
                    "。\tw\t-\t-\n"
                    "\n"},
-        FormatCase{"WordListingShowsSandhi", {}, "你好",
-                   "# 你好\n你\tr\tni3\tni2\n好\ta\thao3\thao3\n\n"},
-        FormatCase{"ControlCharactersEscaped", {}, "a\tb",
-                   "# a\\tb\na\tw\t-\t-\n\\t\tw\t-\t-\nb\tw\t-\t-\n\n"}),
+        FormatCase{"WordListingShowsSandhi", {}, "你好", "# 你好\n你\tr\tni3\tni2\n好\ta\thao3\thao3\n\n"},
+        FormatCase{"ControlCharactersEscaped", {}, "a\tb", "# a\\tb\na\tw\t-\t-\n\\t\tw\t-\t-\nb\tw\t-\t-\n\n"}),
     [](const testing::TestParamInfo<FormatCase>& p) { return std::string(p.param.name); });
 
 TEST(AnalyzeItems, OneLinePerItemAfterTheWords) {
@@ -236,15 +238,15 @@ INSTANTIATE_TEST_SUITE_P(
                     JunkCase{"ByteOrderMarksAndFF", "\xEF\xBB\xBF\xFF\xFE行长\xFE\xFF"},
                     JunkCase{"NulInTheMiddle", std::string("你好\0银行", 10)},
                     JunkCase{"OnlyNewlines", std::string(3000, '\n')},
-                    JunkCase{"LongSentenceWithoutStop", [] {
+                    JunkCase{"LongSentenceWithoutStop",
+                             [] {
                                std::string s;
                                for (int i = 0; i < 900; ++i) s += "银行";
                                return s;
                              }()},
                     JunkCase{"LetterRunOfThirty", std::string(30, 'x') + "你好"},
                     JunkCase{"CharactersOutsideEveryTable", "\xF0\x9F\x98\x80\xE3\x80\x87\xE4\xB8\x80\xEF\xBF\xBD"},
-                    JunkCase{"RandomBytes", Junk(64 * 1024, 7)},
-                    JunkCase{"RandomBytesOtherSeed", Junk(5000, 2026)}),
+                    JunkCase{"RandomBytes", Junk(64 * 1024, 7)}, JunkCase{"RandomBytesOtherSeed", Junk(5000, 2026)}),
     [](const testing::TestParamInfo<JunkCase>& p) { return std::string(p.param.name); });
 
 }  // namespace

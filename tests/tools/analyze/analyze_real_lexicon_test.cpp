@@ -143,59 +143,61 @@ void ExpectCharacterReadings(const std::vector<std::string>& library, const char
 // (还 huan2, 种 zhong4, 觉 jiao4, 为 wei2, 行 hang2) against near misses
 // that keep the everyday reading.
 TEST_F(RealLexicon, PolyphoneReadingsInContext) {
-  ExpectCharacterReadings(library_, "--citation", {
-      // 还: giving back when a verb, "still" otherwise
-      {"他还了我一本书", "还", "huan2"},
-      {"请你还给我", "还", "huan2"},
-      {"这笔钱已经还清了", "还", "huan2"},
-      {"他还我一个公道", "还", "huan2"},
-      {"我下个月还你钱", "还", "huan2"},
-      {"你还是去吧", "还", "hai2"},
-      {"他还有很多事情要做", "还", "hai2"},
-      {"我还没吃饭", "还", "hai2"},
-      {"他也还了", "还", "hai2"},
-      // 种: planting before where and what, the kind after a numeral or demonstrative
-      {"种在地里", "种", "zhong4"},
-      {"把树苗种到院子里", "种", "zhong4"},
-      {"我想种一棵树", "种", "zhong4"},
-      {"他们正在种菜", "种", "zhong4"},
-      {"种子发芽了", "种", "zhong3"},
-      {"这种在市场上很常见", "种", "zhong3"},
-      {"我喜欢这种花", "种", "zhong3"},
-      // 觉: sleep after a numeral or classifier, feel elsewhere
-      {"一觉醒来天亮了", "觉", "jiao4"},
-      {"我一觉睡到中午", "觉", "jiao4"},
-      {"他睡了一觉", "觉", "jiao4"},
-      {"我觉得很好", "觉", "jue2"},
-      {"人民的觉醒", "觉", "jue2"},
-      {"他感觉不错", "觉", "jue2"},
-      // 行: hang2 for expertise and lines, xing2 for going and "all right"
-      {"他对电脑很在行", "行", "hang2"},
-      {"做饭我不在行", "行", "hang2"},
-      {"他在路边行走", "行", "xing2"},
-      {"我去银行取钱", "行", "hang2"},
-      {"现在行了", "行", "xing2"},
-      {"这样行不行", "行", "xing2"},
-      // 为: wei2 as "be, become" (为空 为零 改为), wei4 as "for, because"
-      {"如果字段为空就跳过", "为", "wei2"},
-      {"把计数器重置为零", "为", "wei2"},
-      {"将名称更改为新名称", "为", "wei2"},
-      {"他被选为班长", "为", "wei2"},
-      {"以此为准", "为", "wei2"},
-      {"到目前为止", "为", "wei2"},
-      {"因为下雨我们没去", "为", "wei4"},
-      {"为了明天努力", "为", "wei4"},
-      {"为人民服务", "为", "wei4"},
-      {"他为大家做饭", "为", "wei4"},
-  });
+  ExpectCharacterReadings(library_, "--citation",
+                          {
+                              // 还: giving back when a verb, "still" otherwise
+                              {"他还了我一本书", "还", "huan2"},
+                              {"请你还给我", "还", "huan2"},
+                              {"这笔钱已经还清了", "还", "huan2"},
+                              {"他还我一个公道", "还", "huan2"},
+                              {"我下个月还你钱", "还", "huan2"},
+                              {"你还是去吧", "还", "hai2"},
+                              {"他还有很多事情要做", "还", "hai2"},
+                              {"我还没吃饭", "还", "hai2"},
+                              {"他也还了", "还", "hai2"},
+                              // 种: planting before where and what, the kind after a numeral or demonstrative
+                              {"种在地里", "种", "zhong4"},
+                              {"把树苗种到院子里", "种", "zhong4"},
+                              {"我想种一棵树", "种", "zhong4"},
+                              {"他们正在种菜", "种", "zhong4"},
+                              {"种子发芽了", "种", "zhong3"},
+                              {"这种在市场上很常见", "种", "zhong3"},
+                              {"我喜欢这种花", "种", "zhong3"},
+                              // 觉: sleep after a numeral or classifier, feel elsewhere
+                              {"一觉醒来天亮了", "觉", "jiao4"},
+                              {"我一觉睡到中午", "觉", "jiao4"},
+                              {"他睡了一觉", "觉", "jiao4"},
+                              {"我觉得很好", "觉", "jue2"},
+                              {"人民的觉醒", "觉", "jue2"},
+                              {"他感觉不错", "觉", "jue2"},
+                              // 行: hang2 for expertise and lines, xing2 for going and "all right"
+                              {"他对电脑很在行", "行", "hang2"},
+                              {"做饭我不在行", "行", "hang2"},
+                              {"他在路边行走", "行", "xing2"},
+                              {"我去银行取钱", "行", "hang2"},
+                              {"现在行了", "行", "xing2"},
+                              {"这样行不行", "行", "xing2"},
+                              // 为: wei2 as "be, become" (为空 为零 改为), wei4 as "for, because"
+                              {"如果字段为空就跳过", "为", "wei2"},
+                              {"把计数器重置为零", "为", "wei2"},
+                              {"将名称更改为新名称", "为", "wei2"},
+                              {"他被选为班长", "为", "wei2"},
+                              {"以此为准", "为", "wei2"},
+                              {"到目前为止", "为", "wei2"},
+                              {"因为下雨我们没去", "为", "wei4"},
+                              {"为了明天努力", "为", "wei4"},
+                              {"为人民服务", "为", "wei4"},
+                              {"他为大家做饭", "为", "wei4"},
+                          });
 }
 
 TEST_F(RealLexicon, ToneSandhiOfYiBeforeJiao) {
-  ExpectCharacterReadings(library_, "--pinyin", {
-      {"一觉醒来天亮了", "一", "yi2"},
-      {"他睡了一觉", "一", "yi2"},
-      {"唯一觉得累的是我", "一", "yi1"},
-  });
+  ExpectCharacterReadings(library_, "--pinyin",
+                          {
+                              {"一觉醒来天亮了", "一", "yi2"},
+                              {"他睡了一觉", "一", "yi2"},
+                              {"唯一觉得累的是我", "一", "yi1"},
+                          });
 }
 
 // A text without punctuation is cut before its budget of 49 codes runs out,
@@ -203,11 +205,11 @@ TEST_F(RealLexicon, ToneSandhiOfYiBeforeJiao) {
 // word (…我们今|天…), and no sentence may end inside one of these words.
 TEST_F(RealLexicon, LongTextsAreCutBetweenWords) {
   const std::vector<std::string> words = {
-      "他", "说", "这个", "问题", "已经", "讨论", "了", "很久", "大家", "都", "觉得", "应该", "尽快",
-      "解决", "所以", "决定", "明天", "上午", "开会", "并且", "认真", "研究", "一下", "具体", "办法", "我们", "今天", "一起",
-      "去", "公园", "散步", "然后", "在", "湖边", "的", "长椅", "上", "坐", "了", "一会儿", "看着",
-      "孩子们", "在", "草地", "上", "快乐", "地", "奔跑", "晚上", "回家", "以后", "大家", "一起",
-      "吃饭", "聊天", "一直", "到", "深夜"};
+      "他",   "说",   "这个", "问题",   "已经", "讨论",   "了",   "很久", "大家", "都",   "觉得", "应该",
+      "尽快", "解决", "所以", "决定",   "明天", "上午",   "开会", "并且", "认真", "研究", "一下", "具体",
+      "办法", "我们", "今天", "一起",   "去",   "公园",   "散步", "然后", "在",   "湖边", "的",   "长椅",
+      "上",   "坐",   "了",   "一会儿", "看着", "孩子们", "在",   "草地", "上",   "快乐", "地",   "奔跑",
+      "晚上", "回家", "以后", "大家",   "一起", "吃饭",   "聊天", "一直", "到",   "深夜"};
   std::string text;
   std::vector<size_t> boundaries = {0};
   for (const std::string& w : words) {
@@ -235,7 +237,8 @@ TEST_F(RealLexicon, LongTextsAreCutBetweenWords) {
     EXPECT_LE(n, 49u);
     at += n;
     EXPECT_NE(std::find(boundaries.begin(), boundaries.end(), at), boundaries.end())
-        << "cut inside a word after " << at << " characters:\n" << r.out;
+        << "cut inside a word after " << at << " characters:\n"
+        << r.out;
   }
   EXPECT_EQ(at, Utf8Length(text));
 }

@@ -10,61 +10,61 @@
 namespace {
 
 std::vector<uint16_t> Lines(const std::vector<double>& hz) {
-    std::vector<uint16_t> out;
-    for (double f : hz) out.push_back(static_cast<uint16_t>(std::lround(f / 8000.0 * 65536.0)));
-    return out;
+  std::vector<uint16_t> out;
+  for (double f : hz) out.push_back(static_cast<uint16_t>(std::lround(f / 8000.0 * 65536.0)));
+  return out;
 }
 
 // Vowel-like, nasal-like, fricative-like and flat spectra.
 std::vector<std::vector<uint16_t>> Spectra() {
-    std::vector<std::vector<uint16_t>> s;
-    s.push_back(Lines({300, 650, 750, 1100, 1250, 1900, 2500, 2700, 3300, 3500, 4000, 4300, 4700, 5000, 5500, 5900,
-                       6300, 6700, 7100, 7500}));
-    s.push_back(Lines({200, 280, 900, 1100, 1500, 1800, 2300, 2500, 2900, 3300, 3700, 4100, 4500, 4900, 5300, 5700,
-                       6100, 6500, 6900, 7400}));
-    s.push_back(Lines({400, 800, 1200, 1600, 2000, 2400, 2800, 3200, 3600, 4000, 4400, 4800, 5200, 5600, 5900, 6100,
-                       6500, 6900, 7200, 7600}));
-    std::vector<uint16_t> flat;
-    for (int i = 1; i <= 20; ++i) flat.push_back(static_cast<uint16_t>(i * 65536 / 21));
-    s.push_back(flat);
-    return s;
+  std::vector<std::vector<uint16_t>> s;
+  s.push_back(Lines({300,  650,  750,  1100, 1250, 1900, 2500, 2700, 3300, 3500,
+                     4000, 4300, 4700, 5000, 5500, 5900, 6300, 6700, 7100, 7500}));
+  s.push_back(Lines({200,  280,  900,  1100, 1500, 1800, 2300, 2500, 2900, 3300,
+                     3700, 4100, 4500, 4900, 5300, 5700, 6100, 6500, 6900, 7400}));
+  s.push_back(Lines({400,  800,  1200, 1600, 2000, 2400, 2800, 3200, 3600, 4000,
+                     4400, 4800, 5200, 5600, 5900, 6100, 6500, 6900, 7200, 7600}));
+  std::vector<uint16_t> flat;
+  for (int i = 1; i <= 20; ++i) flat.push_back(static_cast<uint16_t>(i * 65536 / 21));
+  s.push_back(flat);
+  return s;
 }
 
 TEST(VoicetrainGain, GainsRenderTheTargetLevel) {
-    for (const auto& lsf : Spectra())
-        for (int f0 : {0, 90, 140, 200})
-            for (double target : {100.0, 800.0, 3000.0}) {
-                const double gain = voicetrain::GainForRms(lsf, f0, target, 16000);
-                if (gain < 8 || gain > 250) continue;  // outside what a frame carries well
-                const double rendered = voicetrain::RenderedRms(lsf, f0, static_cast<int>(std::lround(gain)), 16000);
-                EXPECT_NEAR(20 * std::log10(rendered / target), 0.0, 1.5) << "f0 " << f0 << " target " << target;
-            }
-    EXPECT_EQ(voicetrain::GainForRms(Spectra()[0], 120, 0.0, 16000), 0.0);  // silence
+  for (const auto& lsf : Spectra())
+    for (int f0 : {0, 90, 140, 200})
+      for (double target : {100.0, 800.0, 3000.0}) {
+        const double gain = voicetrain::GainForRms(lsf, f0, target, 16000);
+        if (gain < 8 || gain > 250) continue;  // outside what a frame carries well
+        const double rendered = voicetrain::RenderedRms(lsf, f0, static_cast<int>(std::lround(gain)), 16000);
+        EXPECT_NEAR(20 * std::log10(rendered / target), 0.0, 1.5) << "f0 " << f0 << " target " << target;
+      }
+  EXPECT_EQ(voicetrain::GainForRms(Spectra()[0], 120, 0.0, 16000), 0.0);  // silence
 }
 
 TEST(VoicetrainGain, RenderedLevelGrowsWithGain) {
-    const auto lsf = Spectra()[0];
-    const double low = voicetrain::RenderedRms(lsf, 120, 40, 16000);
-    const double high = voicetrain::RenderedRms(lsf, 120, 160, 16000);
-    EXPECT_NEAR(high / low, 4.0, 0.4);
-    EXPECT_EQ(voicetrain::RenderedRms(lsf, 120, 0, 16000), 0.0);
+  const auto lsf = Spectra()[0];
+  const double low = voicetrain::RenderedRms(lsf, 120, 40, 16000);
+  const double high = voicetrain::RenderedRms(lsf, 120, 160, 16000);
+  EXPECT_NEAR(high / low, 4.0, 0.4);
+  EXPECT_EQ(voicetrain::RenderedRms(lsf, 120, 0, 16000), 0.0);
 }
 
 TEST(VoicetrainGain, LogGainValueMatchesTheGeneratorTable) {
-    // The generator renders v as 7650 * exp(-v / 2048), clamped to 255.
-    for (double g : {3.0, 10.0, 100.0, 255.0})
-        EXPECT_NEAR(voicetrain::GainOfLogValue(voicetrain::LogGainValue(g)), g, g * 0.002 + 0.01);
-    EXPECT_EQ(voicetrain::LogGainValue(1000.0), voicetrain::LogGainValue(255.0));  // louder than a frame can be
-    // Too quiet to render: silent, but still ordered by level down to a floor.
-    for (double quiet : {2.0, 1.0, 0.0, -5.0}) {
-        EXPECT_GE(voicetrain::LogGainValue(quiet), voicetrain::kSilentLogGain) << quiet;
-        EXPECT_EQ(voicetrain::GainOfLogValue(voicetrain::LogGainValue(quiet)), 0.0) << quiet;
-    }
-    EXPECT_LT(voicetrain::LogGainValue(2.0), voicetrain::LogGainValue(1.0));
-    EXPECT_LT(voicetrain::LogGainValue(1.0), voicetrain::LogGainValue(0.0));
-    EXPECT_EQ(voicetrain::LogGainValue(0.0), voicetrain::LogGainValue(-5.0));
-    EXPECT_EQ(voicetrain::LogGainValue(0.0), voicetrain::LogGainValue(voicetrain::kQuietestGain));
-    EXPECT_EQ(voicetrain::GainOfLogValue(voicetrain::kSilentLogGain), 0.0);
+  // The generator renders v as 7650 * exp(-v / 2048), clamped to 255.
+  for (double g : {3.0, 10.0, 100.0, 255.0})
+    EXPECT_NEAR(voicetrain::GainOfLogValue(voicetrain::LogGainValue(g)), g, g * 0.002 + 0.01);
+  EXPECT_EQ(voicetrain::LogGainValue(1000.0), voicetrain::LogGainValue(255.0));  // louder than a frame can be
+  // Too quiet to render: silent, but still ordered by level down to a floor.
+  for (double quiet : {2.0, 1.0, 0.0, -5.0}) {
+    EXPECT_GE(voicetrain::LogGainValue(quiet), voicetrain::kSilentLogGain) << quiet;
+    EXPECT_EQ(voicetrain::GainOfLogValue(voicetrain::LogGainValue(quiet)), 0.0) << quiet;
+  }
+  EXPECT_LT(voicetrain::LogGainValue(2.0), voicetrain::LogGainValue(1.0));
+  EXPECT_LT(voicetrain::LogGainValue(1.0), voicetrain::LogGainValue(0.0));
+  EXPECT_EQ(voicetrain::LogGainValue(0.0), voicetrain::LogGainValue(-5.0));
+  EXPECT_EQ(voicetrain::LogGainValue(0.0), voicetrain::LogGainValue(voicetrain::kQuietestGain));
+  EXPECT_EQ(voicetrain::GainOfLogValue(voicetrain::kSilentLogGain), 0.0);
 }
 
 }  // namespace

@@ -19,146 +19,148 @@ const std::string kSource = KVO_TEST_SOURCE_DIR;
 const std::string kBinary = KVO_TEST_BINARY_DIR;
 
 std::vector<char> ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<char>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<char>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 // Builds the tiny voice into work/zh_cn_tiny.kvl; the sections come from
 // the committed default library, so no network is needed.
 int BuildTiny(const std::string& work) {
-    const std::string command = "bash '" + kSource + "/tools/voicetrain/build_voice.sh' --tiny --bin '" + kBinary +
-                                "/bin' --sections-from '" + kSource + "/data/zh_cn_mei.kvl' --work '" + work +
-                                "' > '" + work + ".log' 2>&1";
-    return std::system(command.c_str());
+  const std::string command = "bash '" + kSource + "/tools/voicetrain/build_voice.sh' --tiny --bin '" + kBinary +
+                              "/bin' --sections-from '" + kSource + "/data/zh_cn_mei.kvl' --work '" + work + "' > '" +
+                              work + ".log' 2>&1";
+  return std::system(command.c_str());
 }
 
 struct Speech {
-    std::vector<int16_t> samples;
-    std::string text;
-    size_t offset = 0;
+  std::vector<int16_t> samples;
+  std::string text;
+  size_t offset = 0;
 };
 
 int Feed(void* user, char* buffer, int32_t* length) {
-    Speech* s = static_cast<Speech*>(user);
-    const size_t n = std::min(s->text.size() - s->offset, static_cast<size_t>(*length));
-    std::memcpy(buffer, s->text.data() + s->offset, n);
-    s->offset += n;
-    *length = static_cast<int32_t>(n);
-    return 0;
+  Speech* s = static_cast<Speech*>(user);
+  const size_t n = std::min(s->text.size() - s->offset, static_cast<size_t>(*length));
+  std::memcpy(buffer, s->text.data() + s->offset, n);
+  s->offset += n;
+  *length = static_cast<int32_t>(n);
+  return 0;
 }
 
 int Collect(void* user, int32_t, const void* data, int32_t bytes) {
-    Speech* s = static_cast<Speech*>(user);
-    const int16_t* p = static_cast<const int16_t*>(data);
-    if (p != nullptr) s->samples.insert(s->samples.end(), p, p + bytes / 2);
-    return 0;
+  Speech* s = static_cast<Speech*>(user);
+  const int16_t* p = static_cast<const int16_t*>(data);
+  if (p != nullptr) s->samples.insert(s->samples.end(), p, p + bytes / 2);
+  return 0;
 }
 
 // Every test builds its own voice in its own folder: CTest may run the
 // tests of this file at the same time.
 class VoicetrainTinyVoice : public ::testing::Test {
  protected:
-    void SetUp() override {
-        work_ = kBinary + "/voicetrain-tiny-" + ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        status_ = BuildTiny(work_);
-    }
-    std::string work_;
-    int status_ = -1;
+  void SetUp() override {
+    work_ = kBinary + "/voicetrain-tiny-" + ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    status_ = BuildTiny(work_);
+  }
+  std::string work_;
+  int status_ = -1;
 };
 
 TEST_F(VoicetrainTinyVoice, BuildsReproducibly) {
-    ASSERT_EQ(status_, 0) << "see " << work_ << ".log";
-    const std::vector<char> first = ReadFile(work_ + "/zh_cn_tiny.kvl");
-    ASSERT_GT(first.size(), 1000u);
-    const std::string again = work_ + "-again";
-    ASSERT_EQ(BuildTiny(again), 0) << "see " << again << ".log";
-    EXPECT_TRUE(first == ReadFile(again + "/zh_cn_tiny.kvl"));
+  ASSERT_EQ(status_, 0) << "see " << work_ << ".log";
+  const std::vector<char> first = ReadFile(work_ + "/zh_cn_tiny.kvl");
+  ASSERT_GT(first.size(), 1000u);
+  const std::string again = work_ + "-again";
+  ASSERT_EQ(BuildTiny(again), 0) << "see " << again << ".log";
+  EXPECT_TRUE(first == ReadFile(again + "/zh_cn_tiny.kvl"));
 }
 
 TEST_F(VoicetrainTinyVoice, SpeaksASentence) {
-    ASSERT_EQ(status_, 0) << "see " << work_ << ".log";
-    const std::string library = work_ + "/zh_cn_tiny.kvl";
-    int32_t size = 0;
-    ASSERT_EQ(qvTTS_GetExtBufSize(library.c_str(), nullptr, nullptr, &size), QVTTS_ERR_OK);
-    void* block = std::aligned_alloc(16, (static_cast<size_t>(size) + 15) & ~size_t{15});
-    qvTTS_HANDLE handle = nullptr;
-    ASSERT_EQ(qvTTS_Init(library.c_str(), nullptr, nullptr, &handle, block), QVTTS_ERR_OK);
-    Speech speech;
-    speech.text = "今天天气很好，我们去公园。";  // 11 syllables
-    qvTTS_SetParam(handle, QVTTS_PARAM_CODEPAGE, 65001);
-    qvTTS_SetParam(handle, QVTTS_PARAM_INPUT_MODE, QVTTS_INPUT_MODE_CALLBACK);
-    qvTTS_SetParam(handle, QVTTS_PARAM_INPUT_TEXT_PROC, reinterpret_cast<intptr_t>(&Feed));
-    qvTTS_SetParam(handle, QVTTS_PARAM_OUTPUT_VOICE_PROC, reinterpret_cast<intptr_t>(&Collect));
-    qvTTS_SetParam(handle, QVTTS_PARAM_USER_DATA, reinterpret_cast<intptr_t>(&speech));
-    EXPECT_EQ(qvTTS_SynthesizeText(handle), QVTTS_ERR_OK);
-    EXPECT_EQ(qvTTS_End(handle), QVTTS_ERR_OK);
-    std::free(block);
+  ASSERT_EQ(status_, 0) << "see " << work_ << ".log";
+  const std::string library = work_ + "/zh_cn_tiny.kvl";
+  int32_t size = 0;
+  ASSERT_EQ(qvTTS_GetExtBufSize(library.c_str(), nullptr, nullptr, &size), QVTTS_ERR_OK);
+  void* block = std::aligned_alloc(16, (static_cast<size_t>(size) + 15) & ~size_t{15});
+  qvTTS_HANDLE handle = nullptr;
+  ASSERT_EQ(qvTTS_Init(library.c_str(), nullptr, nullptr, &handle, block), QVTTS_ERR_OK);
+  Speech speech;
+  speech.text = "今天天气很好，我们去公园。";  // 11 syllables
+  qvTTS_SetParam(handle, QVTTS_PARAM_CODEPAGE, 65001);
+  qvTTS_SetParam(handle, QVTTS_PARAM_INPUT_MODE, QVTTS_INPUT_MODE_CALLBACK);
+  qvTTS_SetParam(handle, QVTTS_PARAM_INPUT_TEXT_PROC, reinterpret_cast<intptr_t>(&Feed));
+  qvTTS_SetParam(handle, QVTTS_PARAM_OUTPUT_VOICE_PROC, reinterpret_cast<intptr_t>(&Collect));
+  qvTTS_SetParam(handle, QVTTS_PARAM_USER_DATA, reinterpret_cast<intptr_t>(&speech));
+  EXPECT_EQ(qvTTS_SynthesizeText(handle), QVTTS_ERR_OK);
+  EXPECT_EQ(qvTTS_End(handle), QVTTS_ERR_OK);
+  std::free(block);
 
-    const double seconds = speech.samples.size() / 16000.0;
-    EXPECT_GT(seconds, 11 * 0.12);
-    EXPECT_LT(seconds, 11 * 0.45 + 1.0);
-    double sum = 0;
-    for (int16_t v : speech.samples) sum += double(v) * v;
-    const double rms = std::sqrt(sum / std::max<size_t>(speech.samples.size(), 1));
-    EXPECT_GT(rms, 300.0);
-    EXPECT_LT(rms, 12000.0);
+  const double seconds = speech.samples.size() / 16000.0;
+  EXPECT_GT(seconds, 11 * 0.12);
+  EXPECT_LT(seconds, 11 * 0.45 + 1.0);
+  double sum = 0;
+  for (int16_t v : speech.samples) sum += double(v) * v;
+  const double rms = std::sqrt(sum / std::max<size_t>(speech.samples.size(), 1));
+  EXPECT_GT(rms, 300.0);
+  EXPECT_LT(rms, 12000.0);
 }
 
 TEST_F(VoicetrainTinyVoice, BadSentencesAreSkippedAndCounted) {
-    ASSERT_EQ(status_, 0) << "see " << work_ << ".log";
-    // Take the first labelled sentence and make bad copies of it: one
-    // without audio, one whose alignment lost a syllable, one with a broken
-    // label record.
-    std::ifstream in(work_ + "/labels/labels.txt");
-    std::vector<std::string> first;
-    for (std::string line; std::getline(in, line);) {
-        if (line[0] == 'U' && !first.empty()) break;
-        first.push_back(line);
-    }
-    ASSERT_GT(first.size(), 2u);
-    const std::string id = first[0].substr(2, first[0].find(' ', 2) - 2);
-    const std::string dir = work_ + "-bad";
-    ASSERT_EQ(std::system(("rm -rf '" + dir + "' && mkdir -p '" + dir + "/audio'").c_str()), 0);
-    auto renamed = [&](const std::string& to) {
-        std::string out;
-        for (size_t k = 0; k < first.size(); ++k)
-            out += (k == 0 ? "U " + to + first[0].substr(2 + id.size()) : first[k]) + "\n";
-        return out;
-    };
-    std::ofstream labels(dir + "/labels.txt");
-    labels << renamed(id) << renamed("noaudio") << renamed("lostsyllable");
-    std::string broken = renamed("broken");
-    broken.replace(broken.rfind(' ') + 1, 4, "zzzz");
-    labels << broken;
-    labels.close();
-    const std::string audio = work_ + "/audio/" + id;
-    ASSERT_EQ(std::system(("cp '" + audio + ".wav' '" + audio + ".align' '" + dir + "/audio/' && cp '" + audio +
-                           ".wav' '" + dir + "/audio/lostsyllable.wav'").c_str()),
-              0);
-    {
-        // The alignment without its last syllable.
-        std::ifstream a(audio + ".align");
-        std::vector<std::string> lines;
-        for (std::string line; std::getline(a, line);) lines.push_back(line);
-        size_t lastSyl = 0;
-        for (size_t k = 0; k < lines.size(); ++k)
-            if (lines[k].rfind("syl ", 0) == 0) lastSyl = k;
-        std::ofstream out(dir + "/audio/lostsyllable.align");
-        for (size_t k = 0; k < lastSyl; ++k) out << lines[k] << "\n";
-    }
-    const std::string command = "'" + kBinary + "/bin/kvo-voicetrain' --labels '" + dir + "/labels.txt' --audio '" + dir +
-                                "/audio' --questions '" + kSource + "/tools/voicetrain/questions/questions.txt' --sections '" +
-                                kSource + "/data/zh_cn_mei.kvl' --out '" + dir + "/voice.kvl' --report '" + dir +
-                                "/report.txt' --leaves 4 --duration-leaves 4 > '" + dir + ".log' 2>&1";
-    ASSERT_EQ(std::system(command.c_str()), 0) << "see " << dir << ".log";
-    std::ifstream report(dir + "/report.txt");
-    const std::string text((std::istreambuf_iterator<char>(report)), std::istreambuf_iterator<char>());
-    EXPECT_NE(text.find("sentences used 1 of 3"), std::string::npos) << text;
-    EXPECT_NE(text.find("skipped 1: malformed label records"), std::string::npos) << text;
-    EXPECT_NE(text.find("skipped 1: no audio or alignment"), std::string::npos) << text;
-    EXPECT_NE(text.find("skipped 1: alignment misfit: teacher syllable count differs"), std::string::npos) << text;
-    int32_t size = 0;
-    EXPECT_EQ(qvTTS_GetExtBufSize((dir + "/voice.kvl").c_str(), nullptr, nullptr, &size), QVTTS_ERR_OK);
+  ASSERT_EQ(status_, 0) << "see " << work_ << ".log";
+  // Take the first labelled sentence and make bad copies of it: one
+  // without audio, one whose alignment lost a syllable, one with a broken
+  // label record.
+  std::ifstream in(work_ + "/labels/labels.txt");
+  std::vector<std::string> first;
+  for (std::string line; std::getline(in, line);) {
+    if (line[0] == 'U' && !first.empty()) break;
+    first.push_back(line);
+  }
+  ASSERT_GT(first.size(), 2u);
+  const std::string id = first[0].substr(2, first[0].find(' ', 2) - 2);
+  const std::string dir = work_ + "-bad";
+  ASSERT_EQ(std::system(("rm -rf '" + dir + "' && mkdir -p '" + dir + "/audio'").c_str()), 0);
+  auto renamed = [&](const std::string& to) {
+    std::string out;
+    for (size_t k = 0; k < first.size(); ++k)
+      out += (k == 0 ? "U " + to + first[0].substr(2 + id.size()) : first[k]) + "\n";
+    return out;
+  };
+  std::ofstream labels(dir + "/labels.txt");
+  labels << renamed(id) << renamed("noaudio") << renamed("lostsyllable");
+  std::string broken = renamed("broken");
+  broken.replace(broken.rfind(' ') + 1, 4, "zzzz");
+  labels << broken;
+  labels.close();
+  const std::string audio = work_ + "/audio/" + id;
+  ASSERT_EQ(std::system(("cp '" + audio + ".wav' '" + audio + ".align' '" + dir + "/audio/' && cp '" + audio +
+                         ".wav' '" + dir + "/audio/lostsyllable.wav'")
+                            .c_str()),
+            0);
+  {
+    // The alignment without its last syllable.
+    std::ifstream a(audio + ".align");
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(a, line);) lines.push_back(line);
+    size_t lastSyl = 0;
+    for (size_t k = 0; k < lines.size(); ++k)
+      if (lines[k].rfind("syl ", 0) == 0) lastSyl = k;
+    std::ofstream out(dir + "/audio/lostsyllable.align");
+    for (size_t k = 0; k < lastSyl; ++k) out << lines[k] << "\n";
+  }
+  const std::string command = "'" + kBinary + "/bin/kvo-voicetrain' --labels '" + dir + "/labels.txt' --audio '" + dir +
+                              "/audio' --questions '" + kSource +
+                              "/tools/voicetrain/questions/questions.txt' --sections '" + kSource +
+                              "/data/zh_cn_mei.kvl' --out '" + dir + "/voice.kvl' --report '" + dir +
+                              "/report.txt' --leaves 4 --duration-leaves 4 > '" + dir + ".log' 2>&1";
+  ASSERT_EQ(std::system(command.c_str()), 0) << "see " << dir << ".log";
+  std::ifstream report(dir + "/report.txt");
+  const std::string text((std::istreambuf_iterator<char>(report)), std::istreambuf_iterator<char>());
+  EXPECT_NE(text.find("sentences used 1 of 3"), std::string::npos) << text;
+  EXPECT_NE(text.find("skipped 1: malformed label records"), std::string::npos) << text;
+  EXPECT_NE(text.find("skipped 1: no audio or alignment"), std::string::npos) << text;
+  EXPECT_NE(text.find("skipped 1: alignment misfit: teacher syllable count differs"), std::string::npos) << text;
+  int32_t size = 0;
+  EXPECT_EQ(qvTTS_GetExtBufSize((dir + "/voice.kvl").c_str(), nullptr, nullptr, &size), QVTTS_ERR_OK);
 }
 
 }  // namespace

@@ -17,47 +17,47 @@ constexpr int kLabelBytes = 64;
 enum class PauseKind { kNone = 0, kLeading = 1, kTrailing = 2 };
 
 struct LabelledPhone {
-    int syllable = 0;       // index of its syllable in the utterance
-    std::string spelling;   // of that syllable, "ni3"
-    int phone = 0;
-    PauseKind pause = PauseKind::kNone;
-    int8_t label[kLabelBytes] = {};
-    int start = 0;  // frames, [start, end) once aligned
-    int end = 0;
-    // Set by a state alignment: state s ends at frame stateEnd[s]
-    // (stateEnd[kStates - 1] == end). Otherwise the states split equally.
-    bool statesAligned = false;
-    int stateEnd[kStates] = {};
+  int syllable = 0;      // index of its syllable in the utterance
+  std::string spelling;  // of that syllable, "ni3"
+  int phone = 0;
+  PauseKind pause = PauseKind::kNone;
+  int8_t label[kLabelBytes] = {};
+  int start = 0;  // frames, [start, end) once aligned
+  int end = 0;
+  // Set by a state alignment: state s ends at frame stateEnd[s]
+  // (stateEnd[kStates - 1] == end). Otherwise the states split equally.
+  bool statesAligned = false;
+  int stateEnd[kStates] = {};
 };
 
 struct Utterance {
-    std::string id;
-    int syllables = 0;
-    std::vector<LabelledPhone> phones;
+  std::string id;
+  int syllables = 0;
+  std::vector<LabelledPhone> phones;
 };
 
 // Reads labels.txt; malformed records are skipped and counted.
 std::vector<Utterance> ReadLabels(const std::string& path, int* malformed);
 
 struct TeacherSegment {
-    std::string name;
-    int start = 0;
-    int end = 0;
+  std::string name;
+  int start = 0;
+  int end = 0;
 };
 
 struct TeacherSyllable {
-    std::string pinyin;
-    int start = 0;
-    int end = 0;
-    std::vector<TeacherSegment> phones;
-    int pauseStart = -1;  // a pause after the syllable, -1 none
-    int pauseEnd = -1;
+  std::string pinyin;
+  int start = 0;
+  int end = 0;
+  std::vector<TeacherSegment> phones;
+  int pauseStart = -1;  // a pause after the syllable, -1 none
+  int pauseEnd = -1;
 };
 
 struct TeacherAlignment {
-    int rate = 0;
-    int samples = 0;
-    std::vector<TeacherSyllable> syllables;
+  int rate = 0;
+  int samples = 0;
+  std::vector<TeacherSyllable> syllables;
 };
 
 bool ReadTeacherAlignment(const std::string& path, TeacherAlignment& out);

@@ -13,22 +13,22 @@
 namespace voicetrain {
 
 struct StateDuration {
-    double mean = 1.0;      // frames
-    double variance = 1.0;  // frames^2, floored by the search
+  double mean = 1.0;      // frames
+  double variance = 1.0;  // frames^2, floored by the search
 };
 
 struct StateAlignmentSettings {
-    // Weight of log P(teacher voicing | state) against the spectrum's
-    // log-likelihood (21 dimensions per frame): a frame voiced against a
-    // clear state costs this many times ln(0.98 / 0.02), about 39 nats at
-    // 10. Weights 3, 10 and 30 gave held-out voicing errors of 9.4%, 9.1%
-    // and 9.3%.
-    double voicingWeight = 10.0;
-    // The voiced share of a state is clamped so one frame never costs
-    // more than ln(1 / 0.02).
-    double shareFloor = 0.02;
-    double durationWeight = 1.0;
-    double durationVarianceFloor = 0.25;
+  // Weight of log P(teacher voicing | state) against the spectrum's
+  // log-likelihood (21 dimensions per frame): a frame voiced against a
+  // clear state costs this many times ln(0.98 / 0.02), about 39 nats at
+  // 10. Weights 3, 10 and 30 gave held-out voicing errors of 9.4%, 9.1%
+  // and 9.3%.
+  double voicingWeight = 10.0;
+  // The voiced share of a state is clamped so one frame never costs
+  // more than ln(1 / 0.02).
+  double shareFloor = 0.02;
+  double durationWeight = 1.0;
+  double durationVarianceFloor = 0.25;
 };
 
 // Log-likelihood of x under a Gaussian (one dimension).

@@ -14,31 +14,31 @@
 namespace voicetrain {
 
 struct ToneSyllable {
-    int tone = 1;            // 1..4, 5 neutral
-    double start = 0.0;      // seconds
-    double end = 0.0;        // seconds; end > start
-    bool phrase_start = false;  // first syllable after a pause or of the utterance
-    bool phrase_end = false;    // last syllable before a pause or of the utterance
+  int tone = 1;               // 1..4, 5 neutral
+  double start = 0.0;         // seconds
+  double end = 0.0;           // seconds; end > start
+  bool phrase_start = false;  // first syllable after a pause or of the utterance
+  bool phrase_end = false;    // last syllable before a pause or of the utterance
 };
 
 struct PitchTarget {
-    double height;    // semitones relative to the speaker's reference
-    double slope;     // semitones per second
-    double strength;  // lambda, 1/s
+  double height;    // semitones relative to the speaker's reference
+  double slope;     // semitones per second
+  double strength;  // lambda, 1/s
 };
 
 struct ToneModelSettings {
-    double reference_hz = 140.0;     // the speaker's reference pitch
-    double declination = -1.5;       // semitones per second within a phrase
-    double declination_floor = -2.0; // most a phrase declines
-    double final_lowering = -1.0;    // semitones, last syllable of a phrase
-    double min_hz = 85.0;            // the engine renders 85..403 Hz (below: unvoiced)
-    double max_hz = 403.0;
-    // Below min_hz times 2^(knee/12) the contour is compressed smoothly
-    // towards min_hz instead of clipped: a fall that runs into the bottom
-    // of the voice keeps falling, more slowly, rather than turning flat
-    // (a flat low end would read as a third tone).
-    double floor_knee = 2.0;         // semitones
+  double reference_hz = 140.0;      // the speaker's reference pitch
+  double declination = -1.5;        // semitones per second within a phrase
+  double declination_floor = -2.0;  // most a phrase declines
+  double final_lowering = -1.0;     // semitones, last syllable of a phrase
+  double min_hz = 85.0;             // the engine renders 85..403 Hz (below: unvoiced)
+  double max_hz = 403.0;
+  // Below min_hz times 2^(knee/12) the contour is compressed smoothly
+  // towards min_hz instead of clipped: a fall that runs into the bottom
+  // of the voice keeps falling, more slowly, rather than turning flat
+  // (a flat low end would read as a third tone).
+  double floor_knee = 2.0;  // semitones
 };
 
 // The target of a tone; the neutral tone's depends on the tone before it,

@@ -26,26 +26,26 @@ std::vector<double> LsfToLpcFloat(const std::vector<double>& lsf);
 uint16_t LsfUnits(double angle);
 
 struct FrameAnalysis {
-    std::vector<uint16_t> lsf;  // order values, pi/65536
-    double rms = 0.0;           // over the (Hann) window, in sample units
-    bool voiced = false;
-    double f0 = 0.0;            // the teacher's own F0 estimate (voiced frames)
+  std::vector<uint16_t> lsf;  // order values, pi/65536
+  double rms = 0.0;           // over the (Hann) window, in sample units
+  bool voiced = false;
+  double f0 = 0.0;  // the teacher's own F0 estimate (voiced frames)
 };
 
 struct AnalysisSettings {
-    int rate = 16000;
-    int order = 20;
-    int hop = 80;      // 5 ms
-    int window = 400;  // 25 ms
-    double voicing_threshold = 0.45;  // normalised autocorrelation peak below 1 kHz
-    double voiced_low_share = 0.25;   // and that band's least share of the power,
-    double periodic_share = 0.5;      // unless the whole band repeats this well
-    double silence_rms = 60.0;        // below: unvoiced whatever the peak
-    double quiet_floor_db = 40.0;     // this far below the loudest frame: unvoiced
-    int min_f0 = 70;                  // pitch search range (Hz)
-    int max_f0 = 400;
-    int pitch_span = 480;             // samples around a frame searched for the pitch
-                                      // (two periods at min_f0; a multiple of 4)
+  int rate = 16000;
+  int order = 20;
+  int hop = 80;                     // 5 ms
+  int window = 400;                 // 25 ms
+  double voicing_threshold = 0.45;  // normalised autocorrelation peak below 1 kHz
+  double voiced_low_share = 0.25;   // and that band's least share of the power,
+  double periodic_share = 0.5;      // unless the whole band repeats this well
+  double silence_rms = 60.0;        // below: unvoiced whatever the peak
+  double quiet_floor_db = 40.0;     // this far below the loudest frame: unvoiced
+  int min_f0 = 70;                  // pitch search range (Hz)
+  int max_f0 = 400;
+  int pitch_span = 480;  // samples around a frame searched for the pitch
+                         // (two periods at min_f0; a multiple of 4)
 };
 
 // Frame t covers samples [t*hop, (t+1)*hop); its window is centred there.

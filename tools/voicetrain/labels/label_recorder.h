@@ -12,22 +12,22 @@ namespace voicetrain {
 constexpr int kContextLabelBytes = 64;
 
 struct RecordedPhone {
-    int phone = 0;
-    bool pause = false;    // a leading or trailing pause phone of its item
-    bool leading = false;  // the leading one
-    int8_t label[kContextLabelBytes] = {};
+  int phone = 0;
+  bool pause = false;    // a leading or trailing pause phone of its item
+  bool leading = false;  // the leading one
+  int8_t label[kContextLabelBytes] = {};
 };
 
 struct RecordedItem {
-    bool syllable = false;
-    std::string spelling;  // "ni3" after tone sandhi; empty for other units
-    int pauseMs = 0;
-    std::vector<RecordedPhone> phones;
+  bool syllable = false;
+  std::string spelling;  // "ni3" after tone sandhi; empty for other units
+  int pauseMs = 0;
+  std::vector<RecordedPhone> phones;
 };
 
 struct LabelSink {
-    std::vector<RecordedItem> items;
-    bool failed = false;  // the label builder ran out of room
+  std::vector<RecordedItem> items;
+  bool failed = false;  // the label builder ran out of room
 };
 
 // The recorder stage appends to this sink while it is set (nullptr: off).

@@ -6,18 +6,18 @@
 // labels synthesis will use.
 #include <cstring>
 
+#include "backend/labels/context_label.h"
+#include "backend/labels/phone_list.h"
+#include "backend/labels/speech_item.h"
+#include "backend/labels/voice_symbols.h"
+#include "backend/scratch_arena.h"
+#include "backend/waveform/syllable_report.h"
 #include "core/arena.h"
 #include "core/backend_stage.h"
-#include "backend/labels/context_label.h"
 #include "core/engine_instance.h"
-#include "label_recorder.h"
-#include "backend/labels/phone_list.h"
 #include "core/resource_library.h"
-#include "backend/scratch_arena.h"
-#include "backend/labels/speech_item.h"
-#include "backend/waveform/syllable_report.h"
 #include "core/unit_code.h"
-#include "backend/labels/voice_symbols.h"
+#include "label_recorder.h"
 
 namespace {
 
@@ -116,8 +116,8 @@ int qvBackEnd_Init(qvInstance* in) {
 
 void qvBackEnd_Release(qvInstance* in) { std::memset(&in->back_end, 0, sizeof(in->back_end)); }
 
-int qvBackEnd_PlanBatch(qvInstance* in, const qvAnalysisItem* items, int32_t item_count, void* label_area,
-                        void*, bool first_pass) {
+int qvBackEnd_PlanBatch(qvInstance* in, const qvAnalysisItem* items, int32_t item_count, void* label_area, void*,
+                        bool first_pass) {
   if (label_area == nullptr) return QVTTS_ERR_INVALID_ARG;
   if (first_pass) {
     if (item_count > kBatchItemCount) item_count = kBatchItemCount;

@@ -14,139 +14,141 @@
 #include <string>
 #include <vector>
 
-#include "label_recorder.h"
 #include "core/qvtts.h"
+#include "label_recorder.h"
 
 namespace {
 
 struct TextSource {
-    const std::string* text;
-    size_t offset;
+  const std::string* text;
+  size_t offset;
 };
 
 int FeedText(void* user, char* buffer, int32_t* length) {
-    TextSource* src = static_cast<TextSource*>(user);
-    const size_t left = src->text->size() - src->offset;
-    const size_t n = left < static_cast<size_t>(*length) ? left : static_cast<size_t>(*length);
-    std::memcpy(buffer, src->text->data() + src->offset, n);
-    src->offset += n;
-    *length = static_cast<int32_t>(n);
-    return 0;
+  TextSource* src = static_cast<TextSource*>(user);
+  const size_t left = src->text->size() - src->offset;
+  const size_t n = left < static_cast<size_t>(*length) ? left : static_cast<size_t>(*length);
+  std::memcpy(buffer, src->text->data() + src->offset, n);
+  src->offset += n;
+  *length = static_cast<int32_t>(n);
+  return 0;
 }
 
 int IgnoreVoice(void*, int32_t, const void*, int32_t) { return 0; }
 
 void Progress(size_t done, size_t total) {
-    if (done % 100 == 0 || done == total) std::fprintf(stderr, "\rlabels: %zu/%zu sentences", done, total);
+  if (done % 100 == 0 || done == total) std::fprintf(stderr, "\rlabels: %zu/%zu sentences", done, total);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 4) {
-        std::fprintf(stderr, "usage: %s LIBRARY CORPUS.tsv OUTDIR\n", argv[0]);
-        return 2;
-    }
-    std::ifstream corpus(argv[2]);
-    if (!corpus) {
-        std::fprintf(stderr, "cannot read %s\n", argv[2]);
-        return 1;
-    }
-    std::vector<std::string> sentences;
-    for (std::string line; std::getline(corpus, line);) {
-        const size_t tab = line.find('\t');
-        std::string text = tab == std::string::npos ? line : line.substr(tab + 1);
-        if (!text.empty()) sentences.push_back(text);
-    }
+  if (argc != 4) {
+    std::fprintf(stderr, "usage: %s LIBRARY CORPUS.tsv OUTDIR\n", argv[0]);
+    return 2;
+  }
+  std::ifstream corpus(argv[2]);
+  if (!corpus) {
+    std::fprintf(stderr, "cannot read %s\n", argv[2]);
+    return 1;
+  }
+  std::vector<std::string> sentences;
+  for (std::string line; std::getline(corpus, line);) {
+    const size_t tab = line.find('\t');
+    std::string text = tab == std::string::npos ? line : line.substr(tab + 1);
+    if (!text.empty()) sentences.push_back(text);
+  }
 
-    int32_t size = 0;
-    if (qvTTS_GetExtBufSize(argv[1], nullptr, nullptr, &size) != QVTTS_ERR_OK || size <= 0) {
-        std::fprintf(stderr, "cannot open library %s\n", argv[1]);
-        return 1;
-    }
-    void* block = std::aligned_alloc(16, (static_cast<size_t>(size) + 15) & ~size_t{15});
-    qvTTS_HANDLE handle = nullptr;
-    if (block == nullptr || qvTTS_Init(argv[1], nullptr, nullptr, &handle, block) != QVTTS_ERR_OK) {
-        std::fprintf(stderr, "engine init failed for %s\n", argv[1]);
-        return 1;
-    }
-    TextSource source{nullptr, 0};
-    qvTTS_SetParam(handle, QVTTS_PARAM_CODEPAGE, 65001);
-    qvTTS_SetParam(handle, QVTTS_PARAM_INPUT_MODE, QVTTS_INPUT_MODE_CALLBACK);
-    qvTTS_SetParam(handle, QVTTS_PARAM_INPUT_TEXT_PROC, reinterpret_cast<intptr_t>(&FeedText));
-    qvTTS_SetParam(handle, QVTTS_PARAM_OUTPUT_VOICE_PROC, reinterpret_cast<intptr_t>(&IgnoreVoice));
-    qvTTS_SetParam(handle, QVTTS_PARAM_USER_DATA, reinterpret_cast<intptr_t>(&source));
+  int32_t size = 0;
+  if (qvTTS_GetExtBufSize(argv[1], nullptr, nullptr, &size) != QVTTS_ERR_OK || size <= 0) {
+    std::fprintf(stderr, "cannot open library %s\n", argv[1]);
+    return 1;
+  }
+  void* block = std::aligned_alloc(16, (static_cast<size_t>(size) + 15) & ~size_t{15});
+  qvTTS_HANDLE handle = nullptr;
+  if (block == nullptr || qvTTS_Init(argv[1], nullptr, nullptr, &handle, block) != QVTTS_ERR_OK) {
+    std::fprintf(stderr, "engine init failed for %s\n", argv[1]);
+    return 1;
+  }
+  TextSource source{nullptr, 0};
+  qvTTS_SetParam(handle, QVTTS_PARAM_CODEPAGE, 65001);
+  qvTTS_SetParam(handle, QVTTS_PARAM_INPUT_MODE, QVTTS_INPUT_MODE_CALLBACK);
+  qvTTS_SetParam(handle, QVTTS_PARAM_INPUT_TEXT_PROC, reinterpret_cast<intptr_t>(&FeedText));
+  qvTTS_SetParam(handle, QVTTS_PARAM_OUTPUT_VOICE_PROC, reinterpret_cast<intptr_t>(&IgnoreVoice));
+  qvTTS_SetParam(handle, QVTTS_PARAM_USER_DATA, reinterpret_cast<intptr_t>(&source));
 
-    const std::string out = argv[3];
-    FILE* script = std::fopen((out + "/script.tsv").c_str(), "w");
-    FILE* labels = std::fopen((out + "/labels.txt").c_str(), "w");
-    if (script == nullptr || labels == nullptr) {
-        std::fprintf(stderr, "cannot write into %s\n", out.c_str());
-        return 1;
+  const std::string out = argv[3];
+  FILE* script = std::fopen((out + "/script.tsv").c_str(), "w");
+  FILE* labels = std::fopen((out + "/labels.txt").c_str(), "w");
+  if (script == nullptr || labels == nullptr) {
+    std::fprintf(stderr, "cannot write into %s\n", out.c_str());
+    return 1;
+  }
+  std::map<std::string, int> skipped;
+  int written = 0;
+  for (size_t n = 0; n < sentences.size(); ++n) {
+    voicetrain::LabelSink sink;
+    voicetrain::SetLabelSink(&sink);
+    source.text = &sentences[n];
+    source.offset = 0;
+    const int result = qvTTS_SynthesizeText(handle);
+    voicetrain::SetLabelSink(nullptr);
+    Progress(n + 1, sentences.size());
+    if (result != QVTTS_ERR_OK || sink.failed) {
+      ++skipped["engine failed on the sentence"];
+      continue;
     }
-    std::map<std::string, int> skipped;
-    int written = 0;
-    for (size_t n = 0; n < sentences.size(); ++n) {
-        voicetrain::LabelSink sink;
-        voicetrain::SetLabelSink(&sink);
-        source.text = &sentences[n];
-        source.offset = 0;
-        const int result = qvTTS_SynthesizeText(handle);
-        voicetrain::SetLabelSink(nullptr);
-        Progress(n + 1, sentences.size());
-        if (result != QVTTS_ERR_OK || sink.failed) {
-            ++skipped["engine failed on the sentence"];
-            continue;
-        }
-        bool foreign = false;
-        int syllables = 0;
-        for (const auto& item : sink.items) {
-            if (!item.syllable || item.spelling.empty()) foreign = true;
-            else ++syllables;
-        }
-        if (foreign) {
-            ++skipped["units other than syllables (letters, English)"];
-            continue;
-        }
-        if (syllables == 0) {
-            ++skipped["no syllables"];
-            continue;
-        }
-        char id[24];
-        std::snprintf(id, sizeof id, "s%05zu", n + 1);
-        // Script: a pause mark where our items pause, after the syllable
-        // before it (the teacher attaches pauses to the preceding word).
-        std::string tokens;
-        int phones = 0;
-        for (const auto& item : sink.items) {
-            bool lead = !item.phones.empty() && item.phones.front().leading;
-            bool trail = item.phones.size() > 1 && item.phones.back().pause && !item.phones.back().leading;
-            if (lead && !tokens.empty()) tokens += " ,";
-            tokens += (tokens.empty() ? "" : " ") + item.spelling;
-            if (trail) tokens += " ,";
-            phones += static_cast<int>(item.phones.size());
-        }
-        std::fprintf(script, "%s\t%s\n", id, tokens.c_str());
-        std::fprintf(labels, "U %s %d %d\n", id, syllables, phones);
-        int syllable = 0;
-        for (const auto& item : sink.items) {
-            for (const auto& p : item.phones) {
-                std::fprintf(labels, "P %d %s %d %d %d ", syllable, item.spelling.c_str(), p.phone,
-                             p.pause ? (p.leading ? 1 : 2) : 0, item.pauseMs);
-                for (int k = 0; k < voicetrain::kContextLabelBytes; ++k)
-                    std::fprintf(labels, "%02x", static_cast<uint8_t>(p.label[k]));
-                std::fputc('\n', labels);
-            }
-            ++syllable;
-        }
-        ++written;
+    bool foreign = false;
+    int syllables = 0;
+    for (const auto& item : sink.items) {
+      if (!item.syllable || item.spelling.empty())
+        foreign = true;
+      else
+        ++syllables;
     }
-    std::fprintf(stderr, "\n");
-    std::fclose(script);
-    std::fclose(labels);
-    qvTTS_End(handle);
-    std::free(block);
-    std::printf("labelled %d of %zu sentences\n", written, sentences.size());
-    for (const auto& reason : skipped) std::printf("skipped %d: %s\n", reason.second, reason.first.c_str());
-    return written > 0 ? 0 : 1;
+    if (foreign) {
+      ++skipped["units other than syllables (letters, English)"];
+      continue;
+    }
+    if (syllables == 0) {
+      ++skipped["no syllables"];
+      continue;
+    }
+    char id[24];
+    std::snprintf(id, sizeof id, "s%05zu", n + 1);
+    // Script: a pause mark where our items pause, after the syllable
+    // before it (the teacher attaches pauses to the preceding word).
+    std::string tokens;
+    int phones = 0;
+    for (const auto& item : sink.items) {
+      bool lead = !item.phones.empty() && item.phones.front().leading;
+      bool trail = item.phones.size() > 1 && item.phones.back().pause && !item.phones.back().leading;
+      if (lead && !tokens.empty()) tokens += " ,";
+      tokens += (tokens.empty() ? "" : " ") + item.spelling;
+      if (trail) tokens += " ,";
+      phones += static_cast<int>(item.phones.size());
+    }
+    std::fprintf(script, "%s\t%s\n", id, tokens.c_str());
+    std::fprintf(labels, "U %s %d %d\n", id, syllables, phones);
+    int syllable = 0;
+    for (const auto& item : sink.items) {
+      for (const auto& p : item.phones) {
+        std::fprintf(labels, "P %d %s %d %d %d ", syllable, item.spelling.c_str(), p.phone,
+                     p.pause ? (p.leading ? 1 : 2) : 0, item.pauseMs);
+        for (int k = 0; k < voicetrain::kContextLabelBytes; ++k)
+          std::fprintf(labels, "%02x", static_cast<uint8_t>(p.label[k]));
+        std::fputc('\n', labels);
+      }
+      ++syllable;
+    }
+    ++written;
+  }
+  std::fprintf(stderr, "\n");
+  std::fclose(script);
+  std::fclose(labels);
+  qvTTS_End(handle);
+  std::free(block);
+  std::printf("labelled %d of %zu sentences\n", written, sentences.size());
+  for (const auto& reason : skipped) std::printf("skipped %d: %s\n", reason.second, reason.first.c_str());
+  return written > 0 ? 0 : 1;
 }

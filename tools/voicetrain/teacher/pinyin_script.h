@@ -13,16 +13,16 @@
 namespace voicetrain {
 
 struct ScriptToken {
-    std::string text;  // "ni3", "," or "."
-    bool is_pause = false;
-    int text_position = 0;  // 1-based character position in TeacherText
+  std::string text;  // "ni3", "," or "."
+  bool is_pause = false;
+  int text_position = 0;  // 1-based character position in TeacherText
 };
 
 struct ScriptLine {
-    std::string id;
-    std::vector<ScriptToken> tokens;
-    std::string teacher_text;  // what the teacher reads
-    int syllable_count = 0;
+  std::string id;
+  std::vector<ScriptToken> tokens;
+  std::string teacher_text;  // what the teacher reads
+  int syllable_count = 0;
 };
 
 // Parses one line; false with a reason for anything malformed.

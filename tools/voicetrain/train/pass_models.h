@@ -12,13 +12,13 @@
 namespace voicetrain {
 
 struct PassModels {
-    GrownTree duration;
-    std::vector<LeafMoments> durationLeaves;  // 5 dims: frames per state
-    GrownTree spectrum[kStates];
-    std::vector<LeafMoments> spectrumLeaves[kStates];  // log-gain + LSFs
-    std::vector<double> spectrumVariance;              // global, per dim (static)
-    GrownTree logF0[kStates];
-    std::vector<double> voicedShare[kStates];  // per log-F0 leaf
+  GrownTree duration;
+  std::vector<LeafMoments> durationLeaves;  // 5 dims: frames per state
+  GrownTree spectrum[kStates];
+  std::vector<LeafMoments> spectrumLeaves[kStates];  // log-gain + LSFs
+  std::vector<double> spectrumVariance;              // global, per dim (static)
+  GrownTree logF0[kStates];
+  std::vector<double> voicedShare[kStates];  // per log-F0 leaf
 };
 
 }  // namespace voicetrain

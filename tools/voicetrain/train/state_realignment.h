@@ -15,11 +15,11 @@
 namespace voicetrain {
 
 struct RealignmentCounts {
-    long aligned = 0;        // phones with boundaries from the search
-    long shortPhones = 0;    // fewer frames than states: equal split kept
-    long failed = 0;         // no finite path: previous boundaries kept
-    long boundaries = 0;     // inner boundaries of the aligned phones
-    double shiftFrames = 0;  // summed |new - previous| over them
+  long aligned = 0;        // phones with boundaries from the search
+  long shortPhones = 0;    // fewer frames than states: equal split kept
+  long failed = 0;         // no finite path: previous boundaries kept
+  long boundaries = 0;     // inner boundaries of the aligned phones
+  double shiftFrames = 0;  // summed |new - previous| over them
 };
 
 // Scores every frame of a phone in each state: the spectrum leaf's
@@ -31,8 +31,8 @@ RealignmentCounts RealignStates(const PassModels& models, const std::vector<Cont
                                 std::vector<Utterance>* utterances);
 
 struct VoicingAgreement {
-    long frames = 0, disagree = 0;                    // all frames
-    long voicelessFrames = 0, voicelessDisagree = 0;  // voiceless consonants
+  long frames = 0, disagree = 0;                    // all frames
+  long voicelessFrames = 0, voicelessDisagree = 0;  // voiceless consonants
 };
 
 // Frames whose rendered voicing (vowels voiced, pauses not, consonants by

@@ -17,14 +17,14 @@ namespace voicetrain {
 enum class F0Source { kToneModel, kRecording };
 
 struct UtteranceFeatures {
-    int frames = 0;
-    int order = 20;
-    std::vector<uint16_t> lsf;      // frames x order
-    std::vector<double> rms;        // the recording's level per frame
-    std::vector<int32_t> logGain;   // v per frame (after calibration)
-    std::vector<int32_t> logF0;     // ln(F0) * 4096, 0 unvoiced
-    std::vector<uint8_t> voiced;    // the recording's voicing
-    std::vector<int32_t> renderF0;  // F0 the vocoder will use, 0 unvoiced
+  int frames = 0;
+  int order = 20;
+  std::vector<uint16_t> lsf;      // frames x order
+  std::vector<double> rms;        // the recording's level per frame
+  std::vector<int32_t> logGain;   // v per frame (after calibration)
+  std::vector<int32_t> logF0;     // ln(F0) * 4096, 0 unvoiced
+  std::vector<uint8_t> voiced;    // the recording's voicing
+  std::vector<int32_t> renderF0;  // F0 the vocoder will use, 0 unvoiced
 };
 
 // Voicing class of a phone as the engine decides it (label byte 53):
@@ -33,13 +33,13 @@ int PhoneVoicing(const LabelledPhone& phone);
 
 // The spectral vector of a frame: dim 0 the log-gain value, then the LSFs.
 inline double SpectrumValue(const UtteranceFeatures& f, int t, int d) {
-    return d == 0 ? f.logGain[t] : f.lsf[static_cast<size_t>(t) * f.order + (d - 1)];
+  return d == 0 ? f.logGain[t] : f.lsf[static_cast<size_t>(t) * f.order + (d - 1)];
 }
 
 // Whether frame t counts as voiced for the voicing share of the phone's
 // state: log-F0 present, or a consonant or pause the teacher voices.
 inline bool TargetVoiced(const UtteranceFeatures& f, const LabelledPhone& p, int t) {
-    return f.logF0[t] > 0 || (PhoneVoicing(p) != 1 && f.voiced[t]);
+  return f.logF0[t] > 0 || (PhoneVoicing(p) != 1 && f.voiced[t]);
 }
 
 // Analyses the audio, then fills log-F0 from the F0 source on the aligned

@@ -6,8 +6,8 @@
 
 #include "backend/acoustic/level_tables.h"
 #include "backend/labels/phone_list.h"
-#include "test_voice.h"
 #include "core/unit_code.h"
+#include "test_voice.h"
 
 namespace kvo {
 namespace backend {
@@ -57,7 +57,8 @@ class AcousticGenerator : public ::testing::Test {
 };
 
 TEST_F(AcousticGenerator, SentenceBecomesFramesWithPlausibleValues) {
-  items = {Syllable(voice.Code("zhong", 1), 0, 2), Syllable(voice.Code("guo", 2), 1, 2), Pause(B(kUnitPunctuationFirst + 1))};
+  items = {Syllable(voice.Code("zhong", 1), 0, 2), Syllable(voice.Code("guo", 2), 1, 2),
+           Pause(B(kUnitPunctuationFirst + 1))};
   StartChunk();
   const size_t level = voice.arena.Mark();
   GroupResult r;
@@ -99,7 +100,8 @@ TEST_F(AcousticGenerator, MixedChunkRunsGroupByGroupToItsEnd) {
   // Two phrases of Chinese with a letter, a Greek letter, punctuation, a
   // domain phrase and an English word; every item is taken exactly once
   // and every owned frame lies inside its group's frames.
-  for (int k = 0; k < 12; ++k) items.push_back(Syllable(voice.Code(k % 2 ? "guo" : "zhong", 1 + k % 4), k % 2, 2, 0, 2));
+  for (int k = 0; k < 12; ++k)
+    items.push_back(Syllable(voice.Code(k % 2 ? "guo" : "zhong", 1 + k % 4), k % 2, 2, 0, 2));
   items.push_back(Pause(B(kUnitPunctuationFirst)));
   items.push_back(Pause(B(kUnitLetterFirst + 1)));
   items.push_back(Pause(B(kUnitGreekFirst)));
@@ -164,8 +166,7 @@ struct ExtremeF0Case {
 };
 
 // Means far outside the table still give F0 within 85 ... 403.
-const ExtremeF0Case kExtremeF0[] = {
-    {"very_low", 2000, 85}, {"very_high", 32000, 403}, {"negative", -20000, 85}};
+const ExtremeF0Case kExtremeF0[] = {{"very_low", 2000, 85}, {"very_high", 32000, 403}, {"negative", -20000, 85}};
 
 class AcousticExtremeF0 : public ::testing::TestWithParam<ExtremeF0Case> {};
 
@@ -217,8 +218,7 @@ struct StyleCase {
 
 // Voice style stretches a phone towards its phone-duration mean: style 0
 // about twice, style 1 as modelled, style 2 about half.
-const StyleCase kStyles[] = {
-    {"none", -1, 13, 13}, {"slow", 0, 25, 27}, {"as_modelled", 1, 13, 13}, {"fast", 2, 6, 8}};
+const StyleCase kStyles[] = {{"none", -1, 13, 13}, {"slow", 0, 25, 27}, {"as_modelled", 1, 13, 13}, {"fast", 2, 6, 8}};
 
 class AcousticVoiceStyle : public AcousticGenerator, public ::testing::WithParamInterface<StyleCase> {};
 
@@ -409,7 +409,8 @@ TEST_F(AcousticGenerator, GroupEndsAfterInnerTrailingPause) {
 // that frame reach outside the group and must not pull the track down.
 TEST_F(AcousticGenerator, GroupStartingVoicedKeepsItsPitch) {
   items = {Syllable(voice.Code("ba", 1), 0, 2, 0, 2), Syllable(voice.Code("ma", 1), 1, 2, 0, 2),
-           Pause(B(kUnitPunctuationFirst)), Syllable(voice.Code("ma", 1), 0, 2, 1, 2), Syllable(voice.Code("ma", 1), 1, 2, 1, 2)};
+           Pause(B(kUnitPunctuationFirst)), Syllable(voice.Code("ma", 1), 0, 2, 1, 2),
+           Syllable(voice.Code("ma", 1), 1, 2, 1, 2)};
   StartChunk();
   GroupResult r;
   ASSERT_EQ(Next(&r), AcousticStatus::kOk);

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "backend/labels/context_label.h"
-#include "test_voice.h"
 #include "core/unit_code.h"
+#include "test_voice.h"
 
 namespace kvo {
 namespace backend {
@@ -26,7 +26,7 @@ NameTable Table(const std::vector<const char*>& names) {
 }
 
 const std::vector<const char*> kMandarinInitials = {"zh", "ch", "sh", "b", "p", "m", "f", "d", "t", "n", "l",
-                                                    "g", "k", "h", "j", "q", "x", "r", "z", "c", "s"};
+                                                    "g",  "k",  "h",  "j", "q", "x", "r", "z", "c", "s"};
 const std::vector<const char*> kSixToneInitials = {"gw", "kw", "ng", "b", "m", "s"};
 
 struct SplitCase {
@@ -38,18 +38,18 @@ struct SplitCase {
 };
 
 const SplitCase kSplits[] = {
-    {5, "zhong1", "zh", "ong", 0},  {5, "shi4", "sh", "i", 2},    {5, "ba1", "b", "a", 3},
-    {5, "a1", "", "a", -1},         {5, "yu2", "", "v", -1},      {5, "yi1", "", "i", -1},
-    {5, "ying1", "", "ing", -1},    {5, "you3", "", "iu", -1},    {5, "yue4", "", "ve", -1},
-    {5, "yuan2", "", "van", -1},    {5, "yun2", "", "vn", -1},    {5, "yong3", "", "iong", -1},
-    {5, "yo1", "", "iu", -1},       {5, "wu3", "", "u", -1},      {5, "wei4", "", "ui", -1},
-    {5, "wen2", "", "un", -1},      {5, "weng1", "", "ueng", -1}, {5, "wan3", "", "uan", -1},
-    {5, "jun1", "j", "vn", 14},     {5, "ju2", "j", "v", 14},     {5, "quan2", "q", "van", 15},
-    {5, "xue2", "x", "ve", 16},     {5, "lue4", "l", "ve", 10},   {5, "gui4", "g", "ui", 11},
-    {5, "ri4", "r", "i", 17},       {5, "nv3", "n", "v", 9},      {5, "er5", "", "er", -1},       {5, "m2", "m", "", 5},
-    {6, "m4", "", "m", -1},         {6, "ng5", "", "ng", -1},     {6, "ngaa1", "ng", "aa", 2},
-    {6, "gwong2", "gw", "ong", 0},  {6, "aa3", "", "aa", -1},     {6, "maa1", "m", "aa", 4},
-    {6, "yu2", "", "yu", -1},
+    {5, "zhong1", "zh", "ong", 0}, {5, "shi4", "sh", "i", 2},     {5, "ba1", "b", "a", 3},
+    {5, "a1", "", "a", -1},        {5, "yu2", "", "v", -1},       {5, "yi1", "", "i", -1},
+    {5, "ying1", "", "ing", -1},   {5, "you3", "", "iu", -1},     {5, "yue4", "", "ve", -1},
+    {5, "yuan2", "", "van", -1},   {5, "yun2", "", "vn", -1},     {5, "yong3", "", "iong", -1},
+    {5, "yo1", "", "iu", -1},      {5, "wu3", "", "u", -1},       {5, "wei4", "", "ui", -1},
+    {5, "wen2", "", "un", -1},     {5, "weng1", "", "ueng", -1},  {5, "wan3", "", "uan", -1},
+    {5, "jun1", "j", "vn", 14},    {5, "ju2", "j", "v", 14},      {5, "quan2", "q", "van", 15},
+    {5, "xue2", "x", "ve", 16},    {5, "lue4", "l", "ve", 10},    {5, "gui4", "g", "ui", 11},
+    {5, "ri4", "r", "i", 17},      {5, "nv3", "n", "v", 9},       {5, "er5", "", "er", -1},
+    {5, "m2", "m", "", 5},         {6, "m4", "", "m", -1},        {6, "ng5", "", "ng", -1},
+    {6, "ngaa1", "ng", "aa", 2},   {6, "gwong2", "gw", "ong", 0}, {6, "aa3", "", "aa", -1},
+    {6, "maa1", "m", "aa", 4},     {6, "yu2", "", "yu", -1},
 };
 
 class SyllableSplitting : public ::testing::TestWithParam<SplitCase> {};
@@ -113,17 +113,21 @@ TEST_F(AcousticPhoneList, PhraseEdgesGetPauses) {
 
 struct NextItemCase {
   const char* name;
-  int nextOffset;   // code of the next item as B + offset; -1: an English item
+  int nextOffset;  // code of the next item as B + offset; -1: an English item
   int nextSpeed;
   bool pause;
 };
 
 // What follows a syllable inside its phrase decides its trailing pause.
 const NextItemCase kNextItems[] = {
-    {"english_item", -1, 0, true},          {"punctuation_125", kUnitPunctuationPauseClass, 0, true},
-    {"colon", kUnitPunctuationColon, 0, true},        {"comma_speed_0", kUnitPunctuationFirst, 0, false},
-    {"comma_faster", kUnitPunctuationFirst, 100, true}, {"blank", kUnitSpokenSymbol, 0, false},
-    {"special_first", kUnitSentencePause, 0, true}, {"special_other", kUnitSentencePause + 2, 0, false},
+    {"english_item", -1, 0, true},
+    {"punctuation_125", kUnitPunctuationPauseClass, 0, true},
+    {"colon", kUnitPunctuationColon, 0, true},
+    {"comma_speed_0", kUnitPunctuationFirst, 0, false},
+    {"comma_faster", kUnitPunctuationFirst, 100, true},
+    {"blank", kUnitSpokenSymbol, 0, false},
+    {"special_first", kUnitSentencePause, 0, true},
+    {"special_other", kUnitSentencePause + 2, 0, false},
     {"letter", kUnitLetterFirst, 0, false},
 };
 
@@ -151,8 +155,8 @@ TEST_F(AcousticPhoneList, SyllabicNasalHasNoFinalPhone) {
 }
 
 TEST_F(AcousticPhoneList, BreakAfterLongWordAddsPause) {
-  items = {Syllable(voice.Code("ba", 1), 0, 3), Syllable(voice.Code("ma", 1), 1, 3), Syllable(voice.Code("si", 1), 2, 3),
-           Syllable(voice.Code("shi", 4), 0, 1)};
+  items = {Syllable(voice.Code("ba", 1), 0, 3), Syllable(voice.Code("ma", 1), 1, 3),
+           Syllable(voice.Code("si", 1), 2, 3), Syllable(voice.Code("shi", 4), 0, 1)};
   for (auto& a : items) a.flags |= kItemFlagBreakAfterWord;
   Prepare();
   EXPECT_EQ(Phones(2), "s i pau");
@@ -167,7 +171,9 @@ TEST_F(AcousticPhoneList, PositionsCountSyllablesPerPhraseAndBatch) {
   items[2].phrase_index = 0;
   items[2].phrase_count = 2;
   Prepare();
-  struct Expect { int inPhrase, phraseLen, inSentence, sentenceLen; };
+  struct Expect {
+    int inPhrase, phraseLen, inSentence, sentenceLen;
+  };
   const Expect expect[] = {{0, 2, 0, 3}, {1, 2, 1, 3}, {0, 0, 0, 0}, {0, 1, 2, 3}};
   for (int i = 0; i < 4; ++i) {
     SCOPED_TRACE(i);
@@ -181,30 +187,37 @@ TEST_F(AcousticPhoneList, PositionsCountSyllablesPerPhraseAndBatch) {
 }
 
 TEST_F(AcousticPhoneList, UnitsAndUnclassifiedCodes) {
-  items = {Pause(B(kUnitLetterFirst + 1)), Pause(B(kUnitGreekFirst)), Pause(B(300)), Pause(B(kUnitPhraseFirst)),
-           Pause(kUnitSilence), Pause(B(kUnitLetterFirst + 40)), English(testvoice::kEnT),
+  items = {Pause(B(kUnitLetterFirst + 1)),
+           Pause(B(kUnitGreekFirst)),
+           Pause(B(300)),
+           Pause(B(kUnitPhraseFirst)),
+           Pause(kUnitSilence),
+           Pause(B(kUnitLetterFirst + 40)),
+           English(testvoice::kEnT),
            Syllable(static_cast<uint16_t>(voice.G() + 3), 0, 1)};
   items[6].unit = 1234;
   Prepare();
-  EXPECT_EQ(Phones(0), "b i");               // letter B
-  EXPECT_EQ(Phones(1), "a l f a");           // Greek alpha
-  EXPECT_EQ(speech[2].PhoneCount(), 0);      // in no class
-  EXPECT_EQ(speech[3].PhoneCount(), 0);      // domain phrase: silence for now
+  EXPECT_EQ(Phones(0), "b i");           // letter B
+  EXPECT_EQ(Phones(1), "a l f a");       // Greek alpha
+  EXPECT_EQ(speech[2].PhoneCount(), 0);  // in no class
+  EXPECT_EQ(speech[3].PhoneCount(), 0);  // domain phrase: silence for now
   EXPECT_EQ(speech[4].PhoneCount(), 0);
-  EXPECT_EQ(speech[5].PhoneCount(), 0);      // letter without table entry
-  EXPECT_EQ(speech[6].PhoneCount(), 1);      // English: one phone, code forced to 0
+  EXPECT_EQ(speech[5].PhoneCount(), 0);  // letter without table entry
+  EXPECT_EQ(speech[6].PhoneCount(), 1);  // English: one phone, code forced to 0
   EXPECT_EQ(speech[6].code, 0);
   EXPECT_EQ(items[6].unit, 0);
-  EXPECT_EQ(speech[7].PhoneCount(), 0);      // syllable code beyond the table
+  EXPECT_EQ(speech[7].PhoneCount(), 0);  // syllable code beyond the table
 }
 
 TEST_F(AcousticPhoneList, ChineseLabelsCarryContextTonesAndPositions) {
   items = {Syllable(voice.Code("zhong", 1), 0, 2), Syllable(voice.Code("guo", 2), 1, 2)};
   Prepare();
   std::vector<int8_t> labels(6 * kLabelBytes);
-  ASSERT_TRUE(BuildGroupLabels(voice.symbols, voice.G(), items.data(), speech.data(), 2, 0, 2, labels.data(),
-                               voice.arena));
-  auto L = [&](int phone, int byte) { return static_cast<int>(static_cast<uint8_t>(labels[phone * kLabelBytes + byte])); };
+  ASSERT_TRUE(
+      BuildGroupLabels(voice.symbols, voice.G(), items.data(), speech.data(), 2, 0, 2, labels.data(), voice.arena));
+  auto L = [&](int phone, int byte) {
+    return static_cast<int>(static_cast<uint8_t>(labels[phone * kLabelBytes + byte]));
+  };
   const int zero = voice.Phone("0"), pau = voice.Phone("pau");
   // Phone 3 is "g": neighbours across the item boundary, segment tones.
   const int expectPhones[5] = {voice.Phone("zh"), voice.Phone("ong"), voice.Phone("g"), voice.Phone("uo"), pau};
@@ -239,9 +252,11 @@ TEST_F(AcousticPhoneList, EnglishAndLetterLabels) {
   items[2].context[3] = kEnglishPau;
   Prepare();
   std::vector<int8_t> labels(12 * kLabelBytes);
-  ASSERT_TRUE(BuildGroupLabels(voice.symbols, voice.G(), items.data(), speech.data(), 5, 0, 4, labels.data(),
-                               voice.arena));
-  auto L = [&](int phone, int byte) { return static_cast<int>(static_cast<uint8_t>(labels[phone * kLabelBytes + byte])); };
+  ASSERT_TRUE(
+      BuildGroupLabels(voice.symbols, voice.G(), items.data(), speech.data(), 5, 0, 4, labels.data(), voice.arena));
+  auto L = [&](int phone, int byte) {
+    return static_cast<int>(static_cast<uint8_t>(labels[phone * kLabelBytes + byte]));
+  };
   EXPECT_EQ(L(0, kLabelVoicing), 0);  // "t" at byte 5 = 1
   EXPECT_EQ(L(1, kLabelVoicing), 0);  // "z" not before a pause
   EXPECT_EQ(L(2, kLabelVoicing), 3);  // "z" before a pause

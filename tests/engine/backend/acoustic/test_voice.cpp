@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "backend/acoustic/voice_model.h"
 #include "backend/labels/context_label.h"
 #include "backend/labels/phone_list.h"
-#include "backend/acoustic/voice_model.h"
 #include "core/library_format.h"
 
 namespace kvo {
@@ -20,9 +20,10 @@ const int kPhoneStateFrames[5] = {2, 3, 4, 3, 1};
 
 namespace {
 
-const std::vector<std::string> kSyllables = {"a", "ba", "ma", "shi", "zhong", "guo", "yu", "wen", "jun", "si", "yo", "m"};
+const std::vector<std::string> kSyllables = {"a",  "ba",  "ma",  "shi", "zhong", "guo",
+                                             "yu", "wen", "jun", "si",  "yo",    "m"};
 const std::vector<std::string> kInitials = {"zh", "ch", "sh", "b", "p", "m", "f", "d", "t", "n", "l",
-                                            "g", "k", "h", "j", "q", "x", "r", "z", "c", "s"};
+                                            "g",  "k",  "h",  "j", "q", "x", "r", "z", "c", "s"};
 const std::vector<std::string> kFinals = {"a", "i", "ong", "uo", "v", "un", "vn", "iu", "ei"};
 // Phone table: "0", "pau", the initials, then the finals.
 std::vector<std::string> PhoneNames() {
@@ -35,10 +36,14 @@ std::vector<std::string> PhoneNames() {
 std::vector<uint8_t> Voicing(const std::vector<std::string>& phones) {
   std::vector<uint8_t> v;
   for (const std::string& p : phones) {
-    if (p == "0" || p == "pau") v.push_back(3);
-    else if (p == "m" || p == "n" || p == "l" || p == "r") v.push_back(1);
-    else if (std::find(kInitials.begin(), kInitials.end(), p) != kInitials.end()) v.push_back(0);
-    else v.push_back(1);
+    if (p == "0" || p == "pau")
+      v.push_back(3);
+    else if (p == "m" || p == "n" || p == "l" || p == "r")
+      v.push_back(1);
+    else if (std::find(kInitials.begin(), kInitials.end(), p) != kInitials.end())
+      v.push_back(0);
+    else
+      v.push_back(1);
   }
   return v;
 }
@@ -174,7 +179,8 @@ Voice::Voice(int windows, int sampleRate, Tweak tweak) {
   EXPECT_TRUE(backend::ParseNameTable(chain[10].data, chain[10].size, arena, &symbols.phones));
   symbols.voicing = chain[11].data;
   symbols.voicingCount = static_cast<int>(chain[11].size);
-  EXPECT_TRUE(backend::ParseUnitTable(chain[13].data, chain[13].size, chain[14].data, chain[14].size, &symbols.letters));
+  EXPECT_TRUE(
+      backend::ParseUnitTable(chain[13].data, chain[13].size, chain[14].data, chain[14].size, &symbols.letters));
   EXPECT_TRUE(backend::ParseUnitTable(chain[15].data, chain[15].size, chain[16].data, chain[16].size, &symbols.greek));
   const Section& model = chain[18];
   EXPECT_EQ(model.position, modelPosition);

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "backend/acoustic/param_generator.h"
 #include "core/analysis_item.h"
 #include "model_writer.h"
-#include "backend/acoustic/param_generator.h"
 
 namespace kvo {
 namespace testvoice {

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "backend/acoustic/param_generator.h"
-#include "test_voice.h"
 #include "backend/acoustic/voice_model_layout.h"
+#include "test_voice.h"
 
 namespace kvo {
 namespace backend {
@@ -100,7 +100,8 @@ const Corruption kCorruptions[] = {
     {"node_end_before_start",
      [](Payload& p) { p.PutI32(p.TreeBlock() + ml::kTreeNodeEnd, p.I32(p.TreeBlock() + ml::kTreeNodeStart) - 8); }, -1},
     {"spectrum_root_outside",
-     [](Payload& p) { p.PutI32(p.TreeBlock() + ml::kTreeSpectrum + 8, p.I32(p.TreeBlock() + ml::kTreeNodeEnd) + 64); }, -1},
+     [](Payload& p) { p.PutI32(p.TreeBlock() + ml::kTreeSpectrum + 8, p.I32(p.TreeBlock() + ml::kTreeNodeEnd) + 64); },
+     -1},
     {"logf0_root_before_nodes",
      [](Payload& p) { p.PutI32(p.TreeBlock() + ml::kTreeLogF0, p.I32(p.TreeBlock() + ml::kTreeNodeStart) - 8); }, -1},
     {"question_count_zero", [](Payload& p) { p.PutI16(p.TreeBlock() + ml::kTreeQuestionCount, 0); }, -1},
@@ -112,8 +113,7 @@ const Corruption kCorruptions[] = {
     {"question_operands_past_area",
      [](Payload& p) { p.bytes[p.TreeBlock() + ReadI16(&p.bytes[p.QuestionOffset(2)])] = 120; }, -1},
     {"spectral_order_mismatch", [](Payload& p) { p.PutI16(p.Descriptor(1) + ml::kDescCount, 19); }, -1},
-    {"duration_table_short",
-     [](Payload& p) { p.PutI32(p.Descriptor(1), p.I32(p.Descriptor(0)) + 10); }, -1},
+    {"duration_table_short", [](Payload& p) { p.PutI32(p.Descriptor(1), p.I32(p.Descriptor(0)) + 10); }, -1},
     {"logf0_leaves_past_table", [](Payload& p) { p.PutI16(p.Descriptor(2) + ml::kDescLeafCounts, 1000); }, -1},
     {"spectrum_leaves_past_end", [](Payload& p) { p.PutI16(p.Descriptor(1) + ml::kDescLeafCounts + 8, 30000); }, -1},
     {"fraction_bits_huge", [](Payload& p) { p.PutI16(p.Descriptor(1) + ml::kDescMeanBits, 100); }, -1},
@@ -123,7 +123,12 @@ const Corruption kCorruptions[] = {
     {"node_child_outside_area", [](Payload& p) { p.PutI16(p.NodeStart() + 4, 0x4000); }, -1},
     {"node_question_outside_area", [](Payload& p) { p.PutI16(p.NodeStart() + 2, 0x7FFF); }, -1},
     {"node_question_before_area", [](Payload& p) { p.PutI16(p.NodeStart() + 2, 3); }, -1},
-    {"tree_cycle", [](Payload& p) { p.PutI16(p.NodeStart() + 4, 0); p.PutI16(p.NodeStart() + 6, 0); }, -1},
+    {"tree_cycle",
+     [](Payload& p) {
+       p.PutI16(p.NodeStart() + 4, 0);
+       p.PutI16(p.NodeStart() + 6, 0);
+     },
+     -1},
     {"duration_leaf_past_table", [](Payload& p) { p.PutI16(p.NodeStart() + 6, ml::kLeafBase + 9); }, -1},
     {"phone_duration_leaf_past_table",
      [](Payload& p) {

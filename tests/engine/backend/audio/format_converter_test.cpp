@@ -18,8 +18,8 @@ using namespace kvo::backend;
 // Converts one piece; fails the test when the converter refuses it.
 std::vector<uint8_t> Convert(FormatConverterState* st, const std::vector<int16_t>& in) {
   std::vector<uint8_t> out(ConvertedBytesMax(st, static_cast<int32_t>(in.size())) + 1);
-  int32_t n = ConvertSamples(st, in.data(), static_cast<int32_t>(in.size()), out.data(),
-                             static_cast<int32_t>(out.size()));
+  int32_t n =
+      ConvertSamples(st, in.data(), static_cast<int32_t>(in.size()), out.data(), static_cast<int32_t>(out.size()));
   EXPECT_GE(n, 0);
   out.resize(n < 0 ? 0 : n);
   return out;
@@ -35,10 +35,9 @@ std::vector<double> Pcm16(const std::vector<uint8_t>& bytes) {
 TEST(BackendAudioFormat, OutputFormatOfEveryCode) {
   struct Case {
     int32_t code, rate, width;
-  } cases[] = {{0, 16000, 16}, {1, 8000, 8},    {2, 8000, 16},   {3, 16000, 8},  {4, 16000, 16},
-               {5, 11025, 8},  {6, 11025, 16},  {7, 22050, 8},   {8, 22050, 16}, {9, 44100, 8},
-               {10, 44100, 16}, {11, 6000, 8},  {12, 8000, 8},   {13, 8000, 8},  {14, 8000, 8},
-               {15, 16000, 16}};
+  } cases[] = {{0, 16000, 16}, {1, 8000, 8},  {2, 8000, 16},  {3, 16000, 8},  {4, 16000, 16},  {5, 11025, 8},
+               {6, 11025, 16}, {7, 22050, 8}, {8, 22050, 16}, {9, 44100, 8},  {10, 44100, 16}, {11, 6000, 8},
+               {12, 8000, 8},  {13, 8000, 8}, {14, 8000, 8},  {15, 16000, 16}};
   for (const Case& c : cases) {
     int32_t rate = 0, width = 0;
     ASSERT_EQ(OutputFormat(16000, 16, c.code, &rate, &width), kBackendOk) << c.code;
@@ -146,8 +145,7 @@ TEST(BackendFormatConverter, PiecesJoinExactlyThroughTheFilterHistoryAndPhase) {
     const size_t sizes[] = {1, 2, 30, 501, 7, 999, 2461};
     size_t at = 0;
     for (size_t n : sizes) {
-      std::vector<uint8_t> part =
-          Convert(&pieces, std::vector<int16_t>(signal.begin() + at, signal.begin() + at + n));
+      std::vector<uint8_t> part = Convert(&pieces, std::vector<int16_t>(signal.begin() + at, signal.begin() + at + n));
       joined.insert(joined.end(), part.begin(), part.end());
       at += n;
     }
@@ -296,9 +294,9 @@ TEST(BackendFormatConverter, ImaEmitsWholeBlocksAndKeepsTheRestPending) {
     EXPECT_EQ(stream[b * kImaBlockBytes + 3], 0);
     ASSERT_TRUE(ImaDecodeBlock(stream.data() + b * kImaBlockBytes, decoded.data() + b * kImaBlockSamples));
   }
-  EXPECT_GT(SnrDb(ToDouble(signal.data() + 100, decoded.size() - 100),
-                  ToDouble(decoded.data() + 100, decoded.size() - 100)),
-            25.0);
+  EXPECT_GT(
+      SnrDb(ToDouble(signal.data() + 100, decoded.size() - 100), ToDouble(decoded.data() + 100, decoded.size() - 100)),
+      25.0);
 }
 
 TEST(BackendFormatConverter, RefusesBadArgumentsWithoutWriting) {

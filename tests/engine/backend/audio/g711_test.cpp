@@ -27,11 +27,9 @@ TEST(BackendG711, ReferenceDecoderValues) {
     uint8_t code;
     int16_t linear;
   };
-  const Case alaw[] = {{0xD5, 8},    {0x55, -8},    {0xAA, 32256},
-                       {0x2A, -32256}, {0x80, 5504}, {0x00, -5504}};
+  const Case alaw[] = {{0xD5, 8}, {0x55, -8}, {0xAA, 32256}, {0x2A, -32256}, {0x80, 5504}, {0x00, -5504}};
   for (const Case& c : alaw) EXPECT_EQ(AlawToLinear(c.code), c.linear) << int{c.code};
-  const Case ulaw[] = {{0xFF, 0},      {0x80, 32124}, {0x00, -32124},
-                       {0xF0, 120},    {0x70, -120},  {0xFE, 8}};
+  const Case ulaw[] = {{0xFF, 0}, {0x80, 32124}, {0x00, -32124}, {0xF0, 120}, {0x70, -120}, {0xFE, 8}};
   for (const Case& c : ulaw) EXPECT_EQ(UlawToLinear(c.code), c.linear) << int{c.code};
 }
 
@@ -42,17 +40,15 @@ TEST(BackendG711, SegmentBoundaries) {
     int16_t x;
     uint8_t code;
   };
-  const Case ulaw[] = {{0, 0xFF},        {4 * 1, 0xFE},     {4 * 30, 0xF0},    {4 * 31, 0xEF},
-                       {4 * 94, 0xE0},   {4 * 95, 0xDF},    {4 * 222, 0xD0},   {4 * 223, 0xCF},
-                       {4 * 478, 0xC0},  {4 * 479, 0xBF},   {4 * 990, 0xB0},   {4 * 991, 0xAF},
-                       {4 * 2014, 0xA0}, {4 * 2015, 0x9F},  {4 * 4062, 0x90},  {4 * 4063, 0x8F},
-                       {4 * 8158, 0x80}, {32767, 0x80},     {-32768, 0x00}};
+  const Case ulaw[] = {{0, 0xFF},        {4 * 1, 0xFE},    {4 * 30, 0xF0},   {4 * 31, 0xEF},   {4 * 94, 0xE0},
+                       {4 * 95, 0xDF},   {4 * 222, 0xD0},  {4 * 223, 0xCF},  {4 * 478, 0xC0},  {4 * 479, 0xBF},
+                       {4 * 990, 0xB0},  {4 * 991, 0xAF},  {4 * 2014, 0xA0}, {4 * 2015, 0x9F}, {4 * 4062, 0x90},
+                       {4 * 4063, 0x8F}, {4 * 8158, 0x80}, {32767, 0x80},    {-32768, 0x00}};
   for (const Case& c : ulaw) EXPECT_EQ(LinearToUlaw(c.x), c.code) << "ulaw " << c.x;
 
-  const Case alaw[] = {{0, 0xD5},          {8 * 31, 0xDA},    {8 * 32, 0xC5},    {8 * 63, 0xCA},
-                       {8 * 64, 0xF5},     {8 * 128, 0xE5},   {8 * 256, 0x95},   {8 * 512, 0x85},
-                       {8 * 1024, 0xB5},   {8 * 2048, 0xA5},  {8 * 4095, 0xAA},  {32767, 0xAA},
-                       {-1, 0x55},         {-32768, 0x2A}};
+  const Case alaw[] = {{0, 0xD5},        {8 * 31, 0xDA},  {8 * 32, 0xC5},  {8 * 63, 0xCA},   {8 * 64, 0xF5},
+                       {8 * 128, 0xE5},  {8 * 256, 0x95}, {8 * 512, 0x85}, {8 * 1024, 0xB5}, {8 * 2048, 0xA5},
+                       {8 * 4095, 0xAA}, {32767, 0xAA},   {-1, 0x55},      {-32768, 0x2A}};
   for (const Case& c : alaw) EXPECT_EQ(LinearToAlaw(c.x), c.code) << "alaw " << c.x;
 }
 

@@ -217,9 +217,10 @@ TEST_F(BackendSoundEffect, TailCoversWhatTheEffectStillHolds) {
     int kind;
     int32_t rate;
     int32_t tail;
-  } cases[] = {{kEffectReverb, 16000, 8 * 1024}, {kEffectEcho, 16000, 4 * 1920}, {kEffectEcho, 8000, 4 * 960},
-               {kEffectChorus, 16000, kChorusHistorySamples},    {kEffectNearFar, 16000, 0},
-               {kEffectRobot, 11025, 0},                          {kEffectNone, 16000, 0}};
+  } cases[] = {{kEffectReverb, 16000, 8 * 1024}, {kEffectEcho, 16000, 4 * 1920},
+               {kEffectEcho, 8000, 4 * 960},     {kEffectChorus, 16000, kChorusHistorySamples},
+               {kEffectNearFar, 16000, 0},       {kEffectRobot, 11025, 0},
+               {kEffectNone, 16000, 0}};
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "kind " << c.kind << " rate " << c.rate);
     Select(c.kind);

@@ -6,13 +6,12 @@
 #include <vector>
 
 #include "backend/audio/audio_format.h"
-#include "signal_measure.h"
 #include "backend/vocoder/vocoder.h"
+#include "signal_measure.h"
 
 namespace {
 
 using namespace kvo::backend;
-
 
 int OrderFor(int32_t rate) {
   int32_t order = 0, n = 0;
@@ -59,7 +58,8 @@ class BackendVocoder : public testing::Test {
 
   // Renders an item completely with buffers of `capacity` samples.
   std::vector<int16_t> Render(const Item& item, int32_t capacity = 4096, int32_t speed = 1024, int32_t pitch = 1024) {
-    EXPECT_EQ(VocoderStart(state_.get(), tail_.get(), item.rate, item.frames.data(), item.Bytes(), speed, pitch), kBackendOk);
+    EXPECT_EQ(VocoderStart(state_.get(), tail_.get(), item.rate, item.frames.data(), item.Bytes(), speed, pitch),
+              kBackendOk);
     std::vector<int16_t> all, buf(capacity);
     for (int calls = 0; calls < 100000; ++calls) {
       int32_t completed = -1;
@@ -73,7 +73,9 @@ class BackendVocoder : public testing::Test {
     return all;
   }
 
-  std::vector<int16_t> PendingTail() const { return std::vector<int16_t>(tail_->samples, tail_->samples + kVocoderMaxPulse); }
+  std::vector<int16_t> PendingTail() const {
+    return std::vector<int16_t>(tail_->samples, tail_->samples + kVocoderMaxPulse);
+  }
 
   std::unique_ptr<VocoderState> state_ = std::make_unique<VocoderState>();
   std::unique_ptr<VocoderTail> tail_ = std::make_unique<VocoderTail>();
@@ -98,11 +100,10 @@ TEST_F(BackendVocoder, VoicedPulsesRepeatAtThePitchPeriod) {
     int16_t f0;
     int32_t pitchFactor;
     int period;
-  } cases[] = {{16000, 200, 1024, 80},  {16000, 200, 1536, 53}, {16000, 100, 512, 320},
-               {16000, 85, 512, 372},   // the lowest pitch on the lowest F0: 43 Hz, no floor in between
-               {16000, 100, 2048, 80},  {8000, 150, 1024, 53},  {11025, 120, 1024, 92},
-               {22050, 120, 2048, 92},  {16000, 85, 1024, 188},
-               {22050, 85, 1024, 259}};  // period longer than the pulse
+  } cases[] = {{16000, 200, 1024, 80}, {16000, 200, 1536, 53}, {16000, 100, 512, 320},
+               {16000, 85, 512, 372},  // the lowest pitch on the lowest F0: 43 Hz, no floor in between
+               {16000, 100, 2048, 80}, {8000, 150, 1024, 53},  {11025, 120, 1024, 92},
+               {22050, 120, 2048, 92}, {16000, 85, 1024, 188}, {22050, 85, 1024, 259}};  // period longer than the pulse
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.rate << " Hz, F0 " << c.f0 << ", pitch " << c.pitchFactor);
     Item item(c.rate);
@@ -135,8 +136,8 @@ TEST_F(BackendVocoder, PitchFactorMovesTheWholeContour) {
 TEST_F(BackendVocoder, ScaledF0KeepsTheRatioDownToTheLowestPitch) {
   struct Case {
     int32_t f0, pitch, scaled;
-  } cases[] = {{85, 512, 43},   {100, 512, 50},  {403, 512, 202}, {85, 682, 57},   {120, 1024, 120},
-               {403, 2048, 806}, {600, 2048, 1000}, {85, 1, 40},   {85, 400, 40}};
+  } cases[] = {{85, 512, 43},    {100, 512, 50},    {403, 512, 202}, {85, 682, 57}, {120, 1024, 120},
+               {403, 2048, 806}, {600, 2048, 1000}, {85, 1, 40},     {85, 400, 40}};
   for (const Case& c : cases) EXPECT_EQ(VocoderScaledF0(c.f0, c.pitch), c.scaled) << c.f0 << " x " << c.pitch;
 }
 
@@ -168,7 +169,8 @@ TEST_F(BackendVocoder, LevelScalesVoicedAndUnvoicedOutput) {
     item.Add(40, f0, 150);
     auto render = [&](int32_t level) {
       *tail_ = VocoderTail{};
-      EXPECT_EQ(VocoderStart(state_.get(), tail_.get(), 16000, item.frames.data(), item.Bytes(), 1024, 1024), kBackendOk);
+      EXPECT_EQ(VocoderStart(state_.get(), tail_.get(), 16000, item.frames.data(), item.Bytes(), 1024, 1024),
+                kBackendOk);
       EXPECT_EQ(state_->level, kVocoderUnityLevel);
       VocoderSetLevel(state_.get(), level);
       std::vector<int16_t> buf(4096);

@@ -16,9 +16,9 @@ TEST(BackendProsodyFactors, SpeedFactor) {
     int32_t value;
     bool doubleMode;
     int32_t factor;
-  } cases[] = {{0, false, 1023},      {-32768, false, 2047}, {32767, false, 512}, {32767, true, 256},
-               {-16384, false, 1535}, {16384, false, 682},   {0, true, 1023},     {-99999, false, 2047},
-               {99999, true, 256}};
+  } cases[] = {{0, false, 1023},   {-32768, false, 2047}, {32767, false, 512},
+               {32767, true, 256}, {-16384, false, 1535}, {16384, false, 682},
+               {0, true, 1023},    {-99999, false, 2047}, {99999, true, 256}};
   for (const Case& c : cases) EXPECT_EQ(SpeedFactor(c.value, c.doubleMode), c.factor) << c.value << " " << c.doubleMode;
 }
 
@@ -48,8 +48,8 @@ TEST(BackendProsodyFactors, SoftSaturationIsLinearBelowTheKneeAndNeverReachesFul
   struct Case {
     int64_t in;
     int16_t out;
-  } cases[] = {{0, 0},           {24576, 24576},   {-24576, -24576}, {24577, 24576},   {32767, 28671},
-               {-32768, -28671}, {65534, 31401},   {-65536, -31401}, {1LL << 40, 32766}, {-(1LL << 50), -32766}};
+  } cases[] = {{0, 0},           {24576, 24576}, {-24576, -24576}, {24577, 24576},     {32767, 28671},
+               {-32768, -28671}, {65534, 31401}, {-65536, -31401}, {1LL << 40, 32766}, {-(1LL << 50), -32766}};
   for (const Case& c : cases) EXPECT_EQ(SoftSaturateToInt16(c.in), c.out) << c.in;
   // Monotonic, and the slope never jumps: neighbouring inputs stay within one step.
   int previous = SoftSaturateToInt16(20000);
@@ -67,7 +67,8 @@ TEST(BackendProsodyFactors, SoftSaturationIsLinearBelowTheKneeAndNeverReachesFul
 TEST(BackendProsodyFactors, LoudVolumeLeavesNoHardClippedSamples) {
   std::vector<int16_t> in;
   for (int i = 0; i < 4000; ++i)
-    in.push_back(static_cast<int16_t>(std::lround((i < 2000 ? 8000 : 31000) * std::sin(i * 0.05) * std::sin(i * 0.0013))));
+    in.push_back(
+        static_cast<int16_t>(std::lround((i < 2000 ? 8000 : 31000) * std::sin(i * 0.05) * std::sin(i * 0.0013))));
   for (int32_t volume : {9830, 19660, 32701}) {  // 6.5, 8 and 9.99
     SCOPED_TRACE(volume);
     std::vector<int16_t> out = in;

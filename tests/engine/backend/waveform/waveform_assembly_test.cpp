@@ -8,11 +8,11 @@
 #include <memory>
 #include <vector>
 
-#include "core/analysis_item.h"
 #include "backend/audio/audio_format.h"
 #include "backend/audio/g711.h"
 #include "backend/waveform/prosody_factors.h"
 #include "backend/waveform/waveform_assembly.h"
+#include "core/analysis_item.h"
 
 namespace {
 
@@ -91,9 +91,9 @@ TEST(BackendWaveformAssembly, BlocksJoinExactlyAsOneContinuousRendering) {
   for (const SpeechItem& s : g.items) {
     if (s.frameBytes == 0) continue;
     VocoderState v;
-    ASSERT_EQ(VocoderStart(&v, &refTail, 16000, s.frames, s.frameBytes, SpeedFactor(s.speed, false),
-                           PitchFactor(s.pitch)),
-              kBackendOk);
+    ASSERT_EQ(
+        VocoderStart(&v, &refTail, 16000, s.frames, s.frameBytes, SpeedFactor(s.speed, false), PitchFactor(s.pitch)),
+        kBackendOk);
     VocoderSetLevel(&v, kVoiceLevel);  // rendered below the trained level
     int32_t done = 0;
     ASSERT_TRUE(VocoderRun(&v, buffer.data(), static_cast<int32_t>(buffer.size()), &done));
@@ -126,12 +126,12 @@ TEST(BackendWaveformAssembly, UnitCodesAreClassedFromTwiceTheUnitBase) {
     uint32_t code;
     bool rendered;
   } cases[] = {
-      {11, true},                                 // a syllable
-      {b + kUnitLetterFirst, true},               // letter A
-      {b + kUnitGreekFirst, true},                // a Greek letter
-      {b + kUnitGeneratedFirst, true},            // a generated unit
-      {b + kUnitSkipped, false},                  // skipped on purpose
-      {b + kUnitPhraseFirst, false},              // a phrase, but no domain library
+      {11, true},                       // a syllable
+      {b + kUnitLetterFirst, true},     // letter A
+      {b + kUnitGreekFirst, true},      // a Greek letter
+      {b + kUnitGeneratedFirst, true},  // a generated unit
+      {b + kUnitSkipped, false},        // skipped on purpose
+      {b + kUnitPhraseFirst, false},    // a phrase, but no domain library
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.code);
@@ -155,9 +155,8 @@ TEST(BackendWaveformAssembly, SilenceHasTheFormatsByteAndSize) {
     int bytes;
     int fill;  // -1: IMA blocks
   } cases[] = {
-      {0, 3200, 0},     {1, 800, 128},    {2, 1600, 0},     {3, 1600, 128}, {4, 3200, 0},
-      {5, 1102, 128},   {6, 2204, 0},     {11, 600, 0},     {12, 800, 0},   {13, 800, 0xD5},
-      {14, 800, 0xFF},  {15, 3 * 256, -1},
+      {0, 3200, 0}, {1, 800, 128}, {2, 1600, 0}, {3, 1600, 128},  {4, 3200, 0},    {5, 1102, 128},
+      {6, 2204, 0}, {11, 600, 0},  {12, 800, 0}, {13, 800, 0xD5}, {14, 800, 0xFF}, {15, 3 * 256, -1},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.format);
@@ -214,8 +213,7 @@ std::vector<uint8_t> RenderAll(const Group& g, const WaveformSetup& setup) {
   VocoderTail tail{};
   auto state = std::make_unique<WaveformState>();
   std::memset(static_cast<void*>(state.get()), 0, sizeof(WaveformState));
-  EXPECT_EQ(WaveformBegin(state.get(), setup, g.items.data(), static_cast<int32_t>(g.items.size()), &tail),
-            kBackendOk);
+  EXPECT_EQ(WaveformBegin(state.get(), setup, g.items.data(), static_cast<int32_t>(g.items.size()), &tail), kBackendOk);
   std::vector<uint8_t> out;
   for (int calls = 0; RenderBlock(state.get()) == 1 && calls < 1000; ++calls)
     out.insert(out.end(), state->block, state->block + state->blockBytes);

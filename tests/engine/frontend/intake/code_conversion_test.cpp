@@ -37,8 +37,7 @@ TEST(FrontendConversionTables, Gb2312CharactersKeepTheirCode) {
       if (!t.builder->GbkToUnicode(code, &cp)) continue;  // unassigned position
       ++checked;
       ASSERT_EQ(ConvertGbk(t.tables, code), code) << std::hex << code;
-      ASSERT_EQ(NormaliseSymbol(ConvertUnicode(t.tables, static_cast<uint16_t>(cp))),
-                NormaliseSymbol(code))
+      ASSERT_EQ(NormaliseSymbol(ConvertUnicode(t.tables, static_cast<uint16_t>(cp))), NormaliseSymbol(code))
           << std::hex << cp;
     }
   }
@@ -106,8 +105,7 @@ TEST(FrontendConversionTables, KnownCharacters) {
       {"後 is GB2312 itself", kvo::frontend::kCodePageUtf8, 0x5F8C, GbkCode(0xE1, 0xE1)},
       {"丂 reads as kao3", kvo::frontend::kCodePageGbk, GbkCode(0x81, 0x40), ReadingCode("kao", 3)},
       {"丂 from Unicode", kvo::frontend::kCodePageUtf8, 0x4E02, ReadingCode("kao", 3)},
-      {"乥 has no reading: its own code", kvo::frontend::kCodePageGbk, GbkCode(0x81, 0x62),
-       GbkCode(0x81, 0x62)},
+      {"乥 has no reading: its own code", kvo::frontend::kCodePageGbk, GbkCode(0x81, 0x62), GbkCode(0x81, 0x62)},
       {"乥 from Unicode", kvo::frontend::kCodePageUtf8, 0x4E65, GbkCode(0x81, 0x62)},
       {"Big5 full-width comma", kvo::frontend::kCodePageBig5, GbkCode(0xA1, 0x41), ','},
       {"Unicode full-width A", kvo::frontend::kCodePageUtf8, 0xFF21, 'A'},
@@ -145,8 +143,8 @@ TEST(FrontendConversionTables, TableValuesUpToGAreReadingCodes) {
 // A cut or corrupt section reads as unconvertible characters, never out of bounds.
 TEST(FrontendConversionTables, TruncatedSectionsNeverReadOutside) {
   const auto& t = Tables();
-  for (size_t keep : {size_t{0}, size_t{1}, size_t{3}, size_t{4}, size_t{10}, t.unicode.size() / 2,
-                      t.unicode.size() - 1}) {
+  for (size_t keep :
+       {size_t{0}, size_t{1}, size_t{3}, size_t{4}, size_t{10}, t.unicode.size() / 2, t.unicode.size() - 1}) {
     std::vector<uint8_t> cut(t.unicode.begin(), t.unicode.begin() + static_cast<long>(keep));
     kvo::frontend::ConversionTables tables = t.tables;
     tables.unicode = MemorySection(cut.data(), cut.size());
@@ -185,8 +183,7 @@ TEST(FrontendConversionTables, CallbackReaderMatchesMemory) {
   Source gbk{&t.gbk, false}, unicode{&t.unicode, false};
   kvo::frontend::ConversionTables tables = t.tables;
   tables.gbk = SectionReader{nullptr, static_cast<uint32_t>(t.gbk.size()), read, &gbk};
-  tables.unicode =
-      SectionReader{nullptr, static_cast<uint32_t>(t.unicode.size()), read, &unicode};
+  tables.unicode = SectionReader{nullptr, static_cast<uint32_t>(t.unicode.size()), read, &unicode};
   for (uint16_t cp : {uint16_t{0x4E2D}, uint16_t{0x9AEE}, uint16_t{0xFF21}, uint16_t{0x00B7}, uint16_t{0x3041}})
     EXPECT_EQ(ConvertUnicode(tables, cp), ConvertUnicode(t.tables, cp)) << std::hex << cp;
   EXPECT_EQ(ConvertGbk(tables, GbkCode(0xF3, 0x8C)), ConvertGbk(t.tables, GbkCode(0xF3, 0x8C)));

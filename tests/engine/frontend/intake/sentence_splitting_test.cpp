@@ -48,8 +48,8 @@ SplitRun Split(const std::string& text, IntakeSetup setup = {}, size_t chunkSize
       &intake, config, reinterpret_cast<const uint8_t*>(text.data()), text.size(), chunkSize,
       [](void* user, const kvo::frontend::DebugSentence& s) {
         auto* k = static_cast<Sink*>(user);
-        k->run->sentences.push_back(k->text->substr(static_cast<size_t>(s.byteBegin),
-                                                    static_cast<size_t>(s.byteEnd - s.byteBegin)));
+        k->run->sentences.push_back(
+            k->text->substr(static_cast<size_t>(s.byteBegin), static_cast<size_t>(s.byteEnd - s.byteBegin)));
         k->run->languages.push_back(s.language);
       },
       &sink);
@@ -246,10 +246,10 @@ TEST(FrontendSentenceSplitting, SentenceLanguage) {
       {"hello world", {true, 1}, kLangChinese},   // letters stay on the Chinese side
       {"hello world", {false, 2}, kLangChinese},  // no English library
       {"你好", {true, 2}, kLangChinese},
-      {"123", {true, 2}, kLangEnglish},           // neutral: the mode decides
+      {"123", {true, 2}, kLangEnglish},  // neutral: the mode decides
       {"123", {true, 0}, kLangChinese},
-      {" \"' ", {true, 2}, kLangChinese},        // only marks
-      {"ＡＢＣ", {true, 0}, kLangEnglish},         // full-width arrives as ASCII
+      {" \"' ", {true, 2}, kLangChinese},   // only marks
+      {"ＡＢＣ", {true, 0}, kLangEnglish},  // full-width arrives as ASCII
   };
   for (const LanguageCase& c : cases) {
     const SplitRun run = Split(c.text, c.setup);

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "frontend/intake/code_conversion.h"
 #include "conversion_builder.h"
+#include "frontend/intake/code_conversion.h"
 #include "syllable_inventory.h"
 
 namespace kvo::testing {

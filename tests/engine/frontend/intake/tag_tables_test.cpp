@@ -15,10 +15,11 @@ TEST(TagTables, AnchorTransitionsKeepTheirValues) {
     uint16_t cost;
   };
   const Anchor anchors[] = {
-      {Tag("n"), Tag("v"), 823}, {Tag("n"), Tag("n"), 738}, {Tag("v"), Tag("n"), 737},
-      {Tag("m"), Tag("q"), 326}, {Tag("q"), Tag("n"), 515}, {-1, Tag("n"), 942}, {Tag("n"), -2, 1580},
+      {Tag("n"), Tag("v"), 823}, {Tag("n"), Tag("n"), 738}, {Tag("v"), Tag("n"), 737}, {Tag("m"), Tag("q"), 326},
+      {Tag("q"), Tag("n"), 515}, {-1, Tag("n"), 942},       {Tag("n"), -2, 1580},
   };
-  for (const Anchor& a : anchors) EXPECT_EQ(TagTransitionCost(a.earlier, a.later), a.cost) << a.earlier << "->" << a.later;
+  for (const Anchor& a : anchors)
+    EXPECT_EQ(TagTransitionCost(a.earlier, a.later), a.cost) << a.earlier << "->" << a.later;
 }
 
 TEST(TagTables, TransitionCostsStayInTheirRange) {
@@ -60,7 +61,8 @@ TEST(TagTables, CostScaleAndEmissionSteps) {
     uint32_t x;
     int32_t cost;
   };
-  const Step steps[] = {{0, 97}, {1, 97}, {2, 194}, {3, 485}, {2079997, 6396}, {2010764683u, 9303}, {4000000000u, 9303}};
+  const Step steps[] = {
+      {0, 97}, {1, 97}, {2, 194}, {3, 485}, {2079997, 6396}, {2010764683u, 9303}, {4000000000u, 9303}};
   for (const Step& s : steps) EXPECT_EQ(CostScale(s.x), s.cost) << s.x;
   EXPECT_EQ(kEmissionCost[0], 65535);
   EXPECT_EQ(kEmissionCost[1], 2000);

@@ -23,8 +23,7 @@ struct Decoded {
 
 // Decodes bytes cut into chunks at the given positions, with a small output
 // buffer so that output-full stops are exercised too.
-Decoded Decode(int codePage, const std::string& bytes, const std::vector<size_t>& cuts,
-               size_t outputCapacity = 3) {
+Decoded Decode(int codePage, const std::string& bytes, const std::vector<size_t>& cuts, size_t outputCapacity = 3) {
   DecoderState state;
   DecoderReset(&state, codePage);
   Decoded result;
@@ -66,18 +65,24 @@ struct Text {
 std::vector<Text> WellFormedTexts() {
   using kvo::frontend::kCodeUnconvertible;
   return {
-      {"UTF-8 one to four bytes", kvo::frontend::kCodePageUtf8,
-       "a\xC2\xB7\xE4\xB8\xAD\xF0\x9F\x98\x80z", {'a', 0xB7, 0x4E2D, kCodeUnconvertible, 'z'},
+      {"UTF-8 one to four bytes",
+       kvo::frontend::kCodePageUtf8,
+       "a\xC2\xB7\xE4\xB8\xAD\xF0\x9F\x98\x80z",
+       {'a', 0xB7, 0x4E2D, kCodeUnconvertible, 'z'},
        {0, 1, 3, 6, 10}},
-      {"UTF-16LE with a surrogate pair", kvo::frontend::kCodePageUtf16Le,
-       std::string("\x2D\x4E\x3D\xD8\x00\xDE\x41\x00", 8), {0x4E2D, kCodeUnconvertible, 'A'},
+      {"UTF-16LE with a surrogate pair",
+       kvo::frontend::kCodePageUtf16Le,
+       std::string("\x2D\x4E\x3D\xD8\x00\xDE\x41\x00", 8),
+       {0x4E2D, kCodeUnconvertible, 'A'},
        {0, 2, 6}},
-      {"UTF-16BE", kvo::frontend::kCodePageUtf16Be, std::string("\x4E\x2D\x00\x41", 4),
-       {0x4E2D, 'A'}, {0, 2}},
-      {"GBK", kvo::frontend::kCodePageGbk, "a\xD6\xD0\xCE\xC4" "b\x81\x40",
-       {'a', 0xD0D6, 0xC4CE, 'b', 0x4081}, {0, 1, 3, 5, 6}},
-      {"Big5", kvo::frontend::kCodePageBig5, "\xA4\xA4\xA4\xE5!", {0xA4A4, 0xE5A4, '!'},
-       {0, 2, 4}},
+      {"UTF-16BE", kvo::frontend::kCodePageUtf16Be, std::string("\x4E\x2D\x00\x41", 4), {0x4E2D, 'A'}, {0, 2}},
+      {"GBK",
+       kvo::frontend::kCodePageGbk,
+       "a\xD6\xD0\xCE\xC4"
+       "b\x81\x40",
+       {'a', 0xD0D6, 0xC4CE, 'b', 0x4081},
+       {0, 1, 3, 5, 6}},
+      {"Big5", kvo::frontend::kCodePageBig5, "\xA4\xA4\xA4\xE5!", {0xA4A4, 0xE5A4, '!'}, {0, 2, 4}},
       {"code page 437 reads like GBK", kvo::frontend::kCodePageOem, "\xD6\xD0", {0xD0D6}, {0}},
   };
 }
@@ -109,25 +114,43 @@ TEST(FrontendTextDecoder, MalformedInputReadsAsUnconvertible) {
   constexpr uint16_t X = kvo::frontend::kCodeUnconvertible;
   const Text cases[] = {
       {"UTF-8 overlong two-byte", kvo::frontend::kCodePageUtf8, "\xC0\xAF", {X, X}, {0, 1}},
-      {"UTF-8 overlong three-byte", kvo::frontend::kCodePageUtf8, "\xE0\x80\xAF" "a", {X, X, X, 'a'},
+      {"UTF-8 overlong three-byte",
+       kvo::frontend::kCodePageUtf8,
+       "\xE0\x80\xAF"
+       "a",
+       {X, X, X, 'a'},
        {0, 1, 2, 3}},
       {"UTF-8 encoded surrogate", kvo::frontend::kCodePageUtf8, "\xED\xA0\x80", {X, X, X}, {0, 1, 2}},
-      {"UTF-8 cut by a new character", kvo::frontend::kCodePageUtf8, "\xE4\xB8" "b", {X, 'b'}, {0, 2}},
+      {"UTF-8 cut by a new character",
+       kvo::frontend::kCodePageUtf8,
+       "\xE4\xB8"
+       "b",
+       {X, 'b'},
+       {0, 2}},
       {"UTF-8 truncated at the end", kvo::frontend::kCodePageUtf8, "a\xE4\xB8", {'a', X}, {0, 1}},
       {"UTF-8 stray continuation", kvo::frontend::kCodePageUtf8, "\x80\xBF", {X, X}, {0, 1}},
       {"UTF-8 invalid bytes", kvo::frontend::kCodePageUtf8, "\xFE\xFF", {X, X}, {0, 1}},
-      {"UTF-8 above U+10FFFF", kvo::frontend::kCodePageUtf8, "\xF4\x90\x80\x80", {X, X, X, X},
-       {0, 1, 2, 3}},
-      {"UTF-16 lone high surrogate", kvo::frontend::kCodePageUtf16Le, std::string("\x00\xD8\x41\x00", 4),
-       {X, 'A'}, {0, 2}},
+      {"UTF-8 above U+10FFFF", kvo::frontend::kCodePageUtf8, "\xF4\x90\x80\x80", {X, X, X, X}, {0, 1, 2, 3}},
+      {"UTF-16 lone high surrogate",
+       kvo::frontend::kCodePageUtf16Le,
+       std::string("\x00\xD8\x41\x00", 4),
+       {X, 'A'},
+       {0, 2}},
       {"UTF-16 lone low surrogate", kvo::frontend::kCodePageUtf16Le, std::string("\x00\xDC", 2), {X}, {0}},
-      {"UTF-16 high surrogate at the end", kvo::frontend::kCodePageUtf16Be, std::string("\x00\x41\xD8\x3D", 4),
-       {'A', X}, {0, 2}},
-      {"UTF-16 odd byte at the end", kvo::frontend::kCodePageUtf16Le, std::string("\x41\x00\x42", 3),
-       {'A', X}, {0, 2}},
+      {"UTF-16 high surrogate at the end",
+       kvo::frontend::kCodePageUtf16Be,
+       std::string("\x00\x41\xD8\x3D", 4),
+       {'A', X},
+       {0, 2}},
+      {"UTF-16 odd byte at the end", kvo::frontend::kCodePageUtf16Le, std::string("\x41\x00\x42", 3), {'A', X}, {0, 2}},
       {"GBK lead byte at the end", kvo::frontend::kCodePageGbk, "a\x81", {'a', X}, {0, 1}},
       {"GBK lead byte before a line end", kvo::frontend::kCodePageGbk, "\xB0\n", {X, '\n'}, {0, 1}},
-      {"GBK bytes that never lead", kvo::frontend::kCodePageGbk, "\x80\xFF" "a", {X, X, 'a'}, {0, 1, 2}},
+      {"GBK bytes that never lead",
+       kvo::frontend::kCodePageGbk,
+       "\x80\xFF"
+       "a",
+       {X, X, 'a'},
+       {0, 1, 2}},
   };
   for (const Text& t : cases) {
     const Decoded whole = Decode(t.codePage, t.bytes, {});

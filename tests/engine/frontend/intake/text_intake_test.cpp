@@ -7,8 +7,8 @@
 #include "frontend/intake/code_pages.h"
 #include "frontend/intake/intake_debug.h"
 #include "frontend/intake/internal_code.h"
-#include "table_fixture.h"
 #include "frontend/intake/text_intake.h"
+#include "table_fixture.h"
 
 namespace {
 
@@ -29,8 +29,7 @@ TextIntakeConfig Config(int codePage, bool english = false, int mode = 0) {
   return c;
 }
 
-int RunIntake(const TextIntakeConfig& config, const std::string& text, size_t chunkSize,
-              Collected* out) {
+int RunIntake(const TextIntakeConfig& config, const std::string& text, size_t chunkSize, Collected* out) {
   static TextIntake intake;
   return DebugRunIntake(
       &intake, config, reinterpret_cast<const uint8_t*>(text.data()), text.size(), chunkSize,
@@ -45,7 +44,9 @@ int RunIntake(const TextIntakeConfig& config, const std::string& text, size_t ch
 
 TEST(FrontendTextIntake, GbkCharacterSplitAcrossChunksKeepsItsLeadByteOffset) {
   // "a中。b": the lead byte of 中 ends the first two-byte chunk.
-  const std::string text = "a\xD6\xD0\xA1\xA3" "b";
+  const std::string text =
+      "a\xD6\xD0\xA1\xA3"
+      "b";
   for (size_t chunk : {2u, 1u, 3u, 64u}) {
     Collected c;
     ASSERT_EQ(RunIntake(Config(kCodePageGbk), text, chunk, &c), kFeOk);

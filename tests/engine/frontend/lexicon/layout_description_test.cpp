@@ -26,16 +26,15 @@ TEST(LexiconLayout, BlockIndexCoversTheDescribedHanzi) {
   EXPECT_EQ(int64_t{kLexiconIndexEntries}, (lead[1] - lead[0] + 1) * trails);
   EXPECT_EQ(kLexiconIndexBytes, kLexiconIndexEntries * Layout().RecordBytes("lexicon.index_entry"));
   auto code = [](int64_t l, int64_t t) { return static_cast<uint16_t>(l | (t << 8)); };
-  struct Case { uint16_t code; int64_t index; };
+  struct Case {
+    uint16_t code;
+    int64_t index;
+  };
   const Case cases[] = {
-      {code(lead[0], trail[0]), 0},
-      {code(lead[0], trail[1]), trails - 1},
-      {code(lead[0] + 1, trail[0]), trails},
-      {code(lead[1], trail[1]), int64_t{kLexiconIndexEntries} - 1},
-      {code(lead[0] - 1, trail[0]), -1},
-      {code(lead[1] + 1, trail[0]), -1},
-      {code(lead[0], trail[0] - 1), -1},
-      {code(lead[0], trail[1] + 1), -1},
+      {code(lead[0], trail[0]), 0},          {code(lead[0], trail[1]), trails - 1},
+      {code(lead[0] + 1, trail[0]), trails}, {code(lead[1], trail[1]), int64_t{kLexiconIndexEntries} - 1},
+      {code(lead[0] - 1, trail[0]), -1},     {code(lead[1] + 1, trail[0]), -1},
+      {code(lead[0], trail[0] - 1), -1},     {code(lead[0], trail[1] + 1), -1},
   };
   for (const Case& c : cases) EXPECT_EQ(LexiconHanziIndex(c.code), c.index) << std::hex << c.code;
 }

@@ -46,8 +46,8 @@ struct ModelFile {
     for (const auto& k : keys) out.insert(out.end(), k.begin(), k.end());
     u32(uint32_t(sorted.size()));
     for (const auto& [f, v, s, no, yes] : sorted) {
-      out.insert(out.end(), {uint8_t(f), uint8_t(v), uint8_t(s), 0, uint8_t(no),
-                             uint8_t(uint16_t(no) >> 8), uint8_t(yes), uint8_t(uint16_t(yes) >> 8)});
+      out.insert(out.end(), {uint8_t(f), uint8_t(v), uint8_t(s), 0, uint8_t(no), uint8_t(uint16_t(no) >> 8),
+                             uint8_t(yes), uint8_t(uint16_t(yes) >> 8)});
     }
     return out;
   }
@@ -65,8 +65,7 @@ struct LoadedModel {
   std::vector<uint8_t> bytes;
   BoundaryModel model;
   explicit LoadedModel(const ModelFile& file) : bytes(file.Bytes()) {
-    EXPECT_EQ(BoundaryModelInPlace(bytes.data(), uint32_t(bytes.size()), &model),
-              BoundaryModelStatus::kOk);
+    EXPECT_EQ(BoundaryModelInPlace(bytes.data(), uint32_t(bytes.size()), &model), BoundaryModelStatus::kOk);
   }
 };
 
@@ -86,8 +85,8 @@ WordList Words(const std::vector<std::pair<std::string, int>>& words) {
 }
 
 using Key = std::tuple<int, int, int>;
-std::set<Key> Features(const WordList& words, int index, const BoundaryModel& model,
-                       BoundaryModelKind kind, int phrase_start = 0) {
+std::set<Key> Features(const WordList& words, int index, const BoundaryModel& model, BoundaryModelKind kind,
+                       int phrase_start = 0) {
   BoundaryFeature out[kMaxBoundaryFeatures];
   const int n = ExtractBoundaryFeatures(words, index, model, kind, phrase_start, out);
   std::set<Key> keys;
@@ -113,11 +112,9 @@ TEST(BoundaryModel, PayloadChecks) {
   std::vector<uint8_t> huge_entries = good;
   huge_entries[4 + 8 + 3] = 0xFF;
   std::vector<uint8_t> unsorted_entries = good;
-  std::swap_ranges(unsorted_entries.begin() + 16, unsorted_entries.begin() + 24,
-                   unsorted_entries.begin() + 24);
+  std::swap_ranges(unsorted_entries.begin() + 16, unsorted_entries.begin() + 24, unsorted_entries.begin() + 24);
   std::vector<uint8_t> unsorted_keys = good;
-  std::swap_ranges(unsorted_keys.begin() + 4, unsorted_keys.begin() + 8,
-                   unsorted_keys.begin() + 8);
+  std::swap_ranges(unsorted_keys.begin() + 4, unsorted_keys.begin() + 8, unsorted_keys.begin() + 8);
   const Case cases[] = {
       {"good", good, BoundaryModelStatus::kOk},
       {"absent section", {}, BoundaryModelStatus::kOk},
@@ -131,13 +128,10 @@ TEST(BoundaryModel, PayloadChecks) {
   };
   for (const Case& c : cases) {
     BoundaryModel model;
-    EXPECT_EQ(BoundaryModelInPlace(c.bytes.data(), uint32_t(c.bytes.size()), &model), c.status)
-        << c.what;
+    EXPECT_EQ(BoundaryModelInPlace(c.bytes.data(), uint32_t(c.bytes.size()), &model), c.status) << c.what;
     const SectionReader payload = MemorySection(c.bytes.data(), uint32_t(c.bytes.size()));
     std::vector<uint8_t> arena(256);
-    EXPECT_EQ(LoadBoundaryModel(payload, arena.data(), uint32_t(arena.size()), &model),
-              c.status)
-        << c.what;
+    EXPECT_EQ(LoadBoundaryModel(payload, arena.data(), uint32_t(arena.size()), &model), c.status) << c.what;
     if (c.status != BoundaryModelStatus::kOk) {
       EXPECT_EQ(model.entry_count, 0u) << c.what;
     }
@@ -153,10 +147,8 @@ TEST(BoundaryModel, ArenaCopyAnswersLikeThePayload) {
   EXPECT_EQ(need, 2u * 4 + 2u * 8);
   std::vector<uint8_t> arena(need);
   BoundaryModel model;
-  EXPECT_EQ(LoadBoundaryModel(payload, arena.data(), need - 1, &model),
-            BoundaryModelStatus::kTooSmall);
-  ASSERT_EQ(LoadBoundaryModel(payload, arena.data(), need, &model),
-            BoundaryModelStatus::kOk);
+  EXPECT_EQ(LoadBoundaryModel(payload, arena.data(), need - 1, &model), BoundaryModelStatus::kTooSmall);
+  ASSERT_EQ(LoadBoundaryModel(payload, arena.data(), need, &model), BoundaryModelStatus::kOk);
   const BoundaryWeights hit = LookupBoundaryFeature(model, 0, 0, 1);
   EXPECT_EQ(hit.no_boundary, -3);
   EXPECT_EQ(hit.boundary, 7);
@@ -175,17 +167,16 @@ TEST(BoundaryFeatures, ProsodicWordFeaturesOfAWord) {
   const WordList words = Words({{"我们", kR}, {"去", kV}, {"北京", kNs}, {"玩", -1}, {"。", kW}});
   const int we = file.IndexOf("我们"), go = file.IndexOf("去"), bj = file.IndexOf("北京");
   const std::set<Key> expected = {
-      {0, 0, go}, {1, 0, go},      // the word itself
-      {3, 0, bj}, {4, 0, bj},      // next word
-      {13, 0, we}, {14, 0, we},    // previous word
-      {23, kV, 255}, {24, 1, 255},
-      {12, kR, 255}, {20, 2, 255},   // previous
-      {2, kNs, 255}, {10, 2, 255},   // next
-      {16, 109, 255}, {19, 0, 255},  // two before: none
-      {6, 110, 255}, {9, 1, 255},    // two after: 玩 without a tag
-      {17, 109, 255}, {18, 0, 255},  // three before: none
-      {7, kW, 255}, {8, 1, 255},     // three after
-      {11, 2, 255}, {22, 7, 255},
+      {0, 0, go},     {1, 0, go},                                 // the word itself
+      {3, 0, bj},     {4, 0, bj},                                 // next word
+      {13, 0, we},    {14, 0, we},                                // previous word
+      {23, kV, 255},  {24, 1, 255}, {12, kR, 255}, {20, 2, 255},  // previous
+      {2, kNs, 255},  {10, 2, 255},                               // next
+      {16, 109, 255}, {19, 0, 255},                               // two before: none
+      {6, 110, 255},  {9, 1, 255},                                // two after: 玩 without a tag
+      {17, 109, 255}, {18, 0, 255},                               // three before: none
+      {7, kW, 255},   {8, 1, 255},                                // three after
+      {11, 2, 255},   {22, 7, 255},
   };
   EXPECT_EQ(Features(words, 1, m.model, BoundaryModelKind::kProsodicWord), expected);
 }
@@ -196,8 +187,7 @@ TEST(BoundaryFeatures, EdgesOfTheSentence) {
   const WordList one = Words({{"去", kV}});
   const std::set<Key> f = Features(one, 0, m.model, BoundaryModelKind::kProsodicWord);
   // A listed one-character word alone: the "no neighbour" lexical keys.
-  for (Key k : {Key{3, 0, 255}, Key{4, 0, 255}, Key{13, 0, 255}, Key{14, 0, 255},
-                Key{7, 109, 255}, Key{8, 0, 255}})
+  for (Key k : {Key{3, 0, 255}, Key{4, 0, 255}, Key{13, 0, 255}, Key{14, 0, 255}, Key{7, 109, 255}, Key{8, 0, 255}})
     EXPECT_TRUE(f.count(k)) << std::get<0>(k);
   // A three-after word without a tag gives no length feature.
   const WordList four = Words({{"去", kV}, {"看", kV}, {"看", kV}, {"玩", -1}});
@@ -220,16 +210,15 @@ TEST(BoundaryFeatures, CharacterCountsStopAtLineBreak) {
 TEST(BoundaryFeatures, PhraseModelSkipsQuotesAndSeesMarks) {
   ModelFile file{{"，", "“"}, {}};
   LoadedModel m(file);
-  const WordList words =
-      Words({{"他", kR}, {"，", kW}, {"“", kW}, {"好", kV}, {"”", kW}, {"。", kW}});
+  const WordList words = Words({{"他", kR}, {"，", kW}, {"“", kW}, {"好", kV}, {"”", kW}, {"。", kW}});
   const int comma = file.IndexOf("，");
   const std::set<Key> f = Features(words, 3, m.model, BoundaryModelKind::kPhrase, 1);
-  EXPECT_TRUE(f.count({15, 0, comma}));   // previous word past the quote: the comma
+  EXPECT_TRUE(f.count({15, 0, comma}));  // previous word past the quote: the comma
   EXPECT_TRUE(f.count({12, kW, 255}));
   EXPECT_TRUE(f.count({20, 1, 255}));
-  EXPECT_TRUE(f.count({2, kW, 255}));     // next word past the quote: 。 (not listed)
+  EXPECT_TRUE(f.count({2, kW, 255}));  // next word past the quote: 。 (not listed)
   for (const Key& k : f) EXPECT_NE(std::get<0>(k), 5);
-  EXPECT_TRUE(f.count({21, 5, 255}));     // characters from word 1 to the end
+  EXPECT_TRUE(f.count({21, 5, 255}));  // characters from word 1 to the end
   EXPECT_TRUE(f.count({22, 6, 255}));
   // The prosodic word model has neither marks nor the phrase count.
   for (const Key& k : Features(words, 3, m.model, BoundaryModelKind::kProsodicWord)) {
@@ -288,9 +277,9 @@ TEST(BoundaryPrediction, BuildingWordAfterUnknownRunStartsAPhrase) {
   const Case cases[] = {
       {{{"甲", kW}, {"楼", kN}, {"乙", kN}}, {0, 0, 0x3000}},
       {{{"甲", kW}, {"座", kN}, {"“", kW}, {"乙", kN}}, {0, 0, 0, 0x3000}},
-      {{{"甲", kN}, {"楼", kN}, {"乙", kN}}, {0, 0, 0}},   // not an unknown run
-      {{{"甲", kW}, {"楼", kN}}, {0, 0}},                  // no next word
-      {{{"楼", kN}, {"乙", kN}}, {0, 0}},                  // no previous word
+      {{{"甲", kN}, {"楼", kN}, {"乙", kN}}, {0, 0, 0}},    // not an unknown run
+      {{{"甲", kW}, {"楼", kN}}, {0, 0}},                   // no next word
+      {{{"楼", kN}, {"乙", kN}}, {0, 0}},                   // no previous word
       {{{"甲", kW}, {"楼房", kN}, {"乙", kN}}, {0, 0, 0}},  // a longer word
   };
   for (const Case& c : cases) {
@@ -374,8 +363,16 @@ TEST(BoundaryModel, BuiltPayloadsLoadAndPredict) {
   }
   // 我们 明天 去 北京 看 朋友 ， 然后 回家 。 (tag numbers: r v t ns n c w)
   const int kT = 69, kC = 6;
-  WordList words = Words({{"我们", kR}, {"明天", kT}, {"去", kV}, {"北京", kNs}, {"看", kV},
-                          {"朋友", kN}, {"，", kW}, {"然后", kC}, {"回家", kV}, {"。", kW}});
+  WordList words = Words({{"我们", kR},
+                          {"明天", kT},
+                          {"去", kV},
+                          {"北京", kNs},
+                          {"看", kV},
+                          {"朋友", kN},
+                          {"，", kW},
+                          {"然后", kC},
+                          {"回家", kV},
+                          {"。", kW}});
   PredictBoundaries(words, pw_model, ph_model);
   const std::vector<int> flags = Flags(words);
   EXPECT_EQ(flags[1] & 0x1000, 0x1000) << "明天";
@@ -396,8 +393,7 @@ TEST(BoundaryModel, EngineAgreesWithTheBuilder) {
   ASSERT_EQ(BoundaryModelInPlace(pw.data(), uint32_t(pw.size()), &pw_model), BoundaryModelStatus::kOk);
   ASSERT_EQ(BoundaryModelInPlace(ph.data(), uint32_t(ph.size()), &ph_model), BoundaryModelStatus::kOk);
   int sentences = 0;
-  for (std::string word_line, flag_line;
-       std::getline(check, word_line) && std::getline(check, flag_line);) {
+  for (std::string word_line, flag_line; std::getline(check, word_line) && std::getline(check, flag_line);) {
     WordList words{};
     std::istringstream ws(word_line);
     for (std::string tok; ws >> tok && words.count < kMaxWordsPerSentence;) {
@@ -444,8 +440,7 @@ TEST(BoundaryLayout, ConstantsMatchTheDescription) {
 std::string FeatureText(const std::set<Key>& keys) {
   std::string out;
   for (const auto& [f, v, s] : keys)
-    out += (out.empty() ? "" : " ") + std::to_string(f) + "." + std::to_string(v) + "." +
-           std::to_string(s);
+    out += (out.empty() ? "" : " ") + std::to_string(f) + "." + std::to_string(v) + "." + std::to_string(s);
   return out;
 }
 
@@ -472,8 +467,7 @@ WordList CaseWords(std::istringstream& tokens) {
 }
 
 TEST(BoundaryCases, EngineGivesTheSharedTablesFeaturesAndFlags) {
-  std::ifstream in(std::string(KVO_TEST_SOURCE_DIR) +
-                   "/tests/engine/frontend/prosody/boundary_cases.txt");
+  std::ifstream in(std::string(KVO_TEST_SOURCE_DIR) + "/tests/engine/frontend/prosody/boundary_cases.txt");
   ASSERT_TRUE(in);
   ModelFile word_model, phrase_model;
   WordList words{};
@@ -510,9 +504,7 @@ TEST(BoundaryCases, EngineGivesTheSharedTablesFeaturesAndFlags) {
       for (std::string k; tokens >> k;) expected.insert(ParseKey(k));
       const LoadedModel m(phrase ? phrase_model : word_model);
       EXPECT_EQ(FeatureText(Features(words, index, m.model,
-                                     phrase ? BoundaryModelKind::kPhrase
-                                            : BoundaryModelKind::kProsodicWord,
-                                     start)),
+                                     phrase ? BoundaryModelKind::kPhrase : BoundaryModelKind::kProsodicWord, start)),
                 FeatureText(expected))
           << "boundary_cases.txt:" << lineno;
       ++checked;

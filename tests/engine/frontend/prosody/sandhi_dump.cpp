@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "frontend/lexicon/lexicon_reader.h"
-#include "test_batch.h"
 #include "frontend/prosody/tone_sandhi.h"
+#include "test_batch.h"
 
 namespace {
 
@@ -22,11 +22,9 @@ std::string WordReadings(const LexiconReader& lexicon, const std::string& word) 
   const std::vector<uint16_t> codes = sandhi_test::InternalCodes(word);
   LexiconEntry entry{};
   std::string out;
-  if (lexicon.Find(codes.data(), static_cast<int>(codes.size()), &entry) ==
-          LexiconStatus::kFound &&
+  if (lexicon.Find(codes.data(), static_cast<int>(codes.size()), &entry) == LexiconStatus::kFound &&
       entry.reading_count > 0) {
-    for (size_t k = 0; k < codes.size(); ++k)
-      out += (k ? " " : "") + sandhi_test::Reading(entry.readings[0].pinyin[k]);
+    for (size_t k = 0; k < codes.size(); ++k) out += (k ? " " : "") + sandhi_test::Reading(entry.readings[0].pinyin[k]);
     return out;
   }
   for (size_t k = 0; k < codes.size(); ++k) {
@@ -45,8 +43,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   std::ifstream file(argv[1], std::ios::binary);
-  const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)),
-                                   std::istreambuf_iterator<char>());
+  const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
   const SectionReader payload = MemorySection(bytes.data(), static_cast<uint32_t>(bytes.size()));
   LexiconReader lexicon;
   if (!lexicon.Open(payload)) {
@@ -67,13 +64,12 @@ int main(int argc, char** argv) {
       std::vector<uint8_t> rules(batch.items.size());
       const std::string before = batch.Readings();
       const int changes = kvo::frontend::Sandhi(
-          batch.items.data(), batch.count,
-          static_cast<uint16_t>(sandhi_test::SyllableCodeCount()), 0, rules.data());
+          batch.items.data(), batch.count, static_cast<uint16_t>(sandhi_test::SyllableCodeCount()), 0, rules.data());
       std::string yi;
       for (int k = 0; k < batch.count; ++k)
         if (rules[k] != 0) yi += " 一@" + std::to_string(k) + ":rule " + std::to_string(rules[k]);
-      std::printf("%s\n  lexicon: %s\n  sandhi:  %s   (%d changes%s)\n", line.c_str(),
-                  before.c_str(), batch.Readings().c_str(), changes, yi.c_str());
+      std::printf("%s\n  lexicon: %s\n  sandhi:  %s   (%d changes%s)\n", line.c_str(), before.c_str(),
+                  batch.Readings().c_str(), changes, yi.c_str());
     } catch (const std::exception& e) {
       std::printf("%s\n  skipped: %s\n", line.c_str(), e.what());
     }

@@ -75,8 +75,14 @@ Batch BuildBatch(const std::string& text, const std::string& readings) {
   bool new_pw = true, new_phrase = true;
   std::vector<int> pw_of, phrase_of;  // absolute prosodic word / phrase of each item
   for (std::string tok; ts >> tok;) {
-    if (tok == "||") { new_phrase = new_pw = true; continue; }
-    if (tok == "|") { new_pw = true; continue; }
+    if (tok == "||") {
+      new_phrase = new_pw = true;
+      continue;
+    }
+    if (tok == "|") {
+      new_pw = true;
+      continue;
+    }
     int16_t tag = LetterTag("n");
     const size_t at = tok.find('@');
     if (at != std::string::npos) {

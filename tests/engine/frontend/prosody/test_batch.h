@@ -31,7 +31,7 @@ int16_t LetterTag(const std::string& name);
 struct Batch {
   std::vector<qvAnalysisItem> items;  // used items and the terminator
   int count = 0;
-  std::string Readings() const;       // readings of the used items, space-separated
+  std::string Readings() const;  // readings of the used items, space-separated
 };
 
 Batch BuildBatch(const std::string& text, const std::string& readings);

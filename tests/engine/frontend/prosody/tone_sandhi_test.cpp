@@ -22,8 +22,7 @@ struct ReadingCase {
 
 std::string ApplySandhi(Batch& batch, std::vector<uint8_t>* rules = nullptr) {
   if (rules != nullptr) rules->assign(batch.items.size(), 0xEE);
-  kvo::frontend::Sandhi(batch.items.data(), batch.count,
-                        static_cast<uint16_t>(sandhi_test::SyllableCodeCount()), 0,
+  kvo::frontend::Sandhi(batch.items.data(), batch.count, static_cast<uint16_t>(sandhi_test::SyllableCodeCount()), 0,
                         rules != nullptr ? rules->data() : nullptr);
   return batch.Readings();
 }
@@ -76,9 +75,9 @@ TEST(ToneSandhi, ReadingsOfCommonCases) {
 struct YiRuleCase {
   const char* text;
   const char* readings;
-  int index;          // item of the 一 under test
-  const char* yi;     // its reading afterwards
-  int rule;           // the rule that decides it
+  int index;       // item of the 一 under test
+  const char* yi;  // its reading afterwards
+  int rule;        // the rule that decides it
 };
 
 const YiRuleCase kYiRuleCases[] = {
@@ -180,10 +179,10 @@ TEST(ToneSandhi, CountsChangedItems) {
 
 TEST(ToneSandhi, SixToneVoiceAndEmptyBatchChangeNothing) {
   Batch batch = BuildBatch("你好 一 样", "ni3 hao3 yi1 yang4");
-  EXPECT_EQ(kvo::frontend::Sandhi(batch.items.data(), batch.count,
-                                  static_cast<uint16_t>(sandhi_test::SyllableCodeCount()),
-                                  kvo::frontend::kVoiceKindSixTones),
-            0);
+  EXPECT_EQ(
+      kvo::frontend::Sandhi(batch.items.data(), batch.count, static_cast<uint16_t>(sandhi_test::SyllableCodeCount()),
+                            kvo::frontend::kVoiceKindSixTones),
+      0);
   EXPECT_EQ(batch.Readings(), "ni3 hao3 yi1 yang4");
   EXPECT_EQ(kvo::frontend::Sandhi(nullptr, 5, 2085, 0), 0);
   EXPECT_EQ(kvo::frontend::Sandhi(batch.items.data(), 0, 2085, 0), 0);
