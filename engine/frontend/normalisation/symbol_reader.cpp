@@ -90,7 +90,8 @@ int ReadSymbol(RuleContext& ctx, int i) {
   if (c == '$' && ctx.IsSpace(i + 1)) return i + 1;
   // 3: spaces and characters the table does not know.
   if (c == ' ') {
-    const bool edge = i == 0 || i == ctx.Count() - 1;
+    // A sentence of one space keeps it: a short pause rather than nothing.
+    const bool edge = (i == 0 || i == ctx.Count() - 1) && ctx.Count() > 1;
     if (edge || (ctx.IsChinese(i - 1) && ctx.IsChinese(i + 1))) return i + 1;
     ctx.Copy(i);
     return i + 1;
