@@ -335,6 +335,10 @@ int ReadUnforcedDigits(RuleContext& ctx, int i) {
   if (ctx.Is(next, u"·") && ctx.IsDigit(next + 1)) {
     DigitSpan m;
     ctx.CollectDigits(next + 1, &m);
+    if (SpanIs(n, u"9") && SpanIs(m, u"11") && before_any({u"“", u"\""})) {
+      ctx.Chinese(u"九幺幺", kTagNumberWord, position);
+      return m.last + 1;
+    }
     ctx.Read(n, kReadYearDigits);
     ctx.Read(m, kReadYearDigits);
     return m.last + 1;

@@ -85,7 +85,9 @@ class RuleContext {
   bool Copy(int i);
   bool Chinese(std::u16string_view reading, int16_t tag, int32_t position);
   bool Space(int32_t position);
-  bool Read(const DigitSpan& span, int16_t type, DigitGrouping grouping = DigitGrouping::kDefault);
+  // position: of the words read, the span's own when negative.
+  bool Read(const DigitSpan& span, int16_t type, DigitGrouping grouping = DigitGrouping::kDefault,
+            int32_t position = -1);
   // Drops what was written for input words from i on.
   void TakeBack(int i) {
     if (!Valid(i)) return;

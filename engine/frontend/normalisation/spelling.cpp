@@ -125,7 +125,7 @@ void ApplySpelling(const AnalysisResources& res, WordList* words) {
     int end = 0;
     while (end < word.length && IsAsciiLetter(word.chars[end])) ++end;
     if (end > 0 && end < word.length && word.chars[end] >= '0' && word.chars[end] <= '9') ++end;
-    if (end < word.length && end + 1 <= kMaxPinyinInput && !IsAlphanumeric(word.chars[end]) && word.chars[end] != ';' &&
+    if (end < word.length && end <= kMaxPinyinInput && !IsAlphanumeric(word.chars[end]) && word.chars[end] != ';' &&
         words->count < kMaxWordsPerSentence) {
       WordRecord probe = word;
       probe.length = static_cast<int16_t>(end);

@@ -293,9 +293,11 @@ int ReadSlash(RuleContext& ctx, int i) {
       ctx.Chinese(u"到", kTagConnectorWord, position);
       ctx.Read(denominator, kReadDigits);
     } else {
-      ctx.Read(denominator, kReadNumber);
-      ctx.Chinese(u"分之", kTagNumberWord, position);
-      ctx.Read(numerator, kReadNumber);
+      // Read denominator first: all its words start where the fraction does.
+      const int32_t start = ctx.Word(numerator.first).text_position;
+      ctx.Read(denominator, kReadNumber, DigitGrouping::kDefault, start);
+      ctx.Chinese(u"分之", kTagNumberWord, start);
+      ctx.Read(numerator, kReadNumber, DigitGrouping::kDefault, start);
     }
     return denominator.last + 1;
   }

@@ -138,6 +138,7 @@ TEST_F(Readings, DigitDecisionList) {
                              {"1990-2000年", "一九九零至二零零零年"},
                              {"3次", "三次"},
                              {"9·18", "九一八"},
+                             {"“9·11”", "九幺幺"},
                              {"航班1234", "航班幺二三四"},
                              {"36路", "三十六路"},
                              {"302路", "三零二路"},
@@ -173,6 +174,31 @@ TEST_F(Readings, RangesSignsAndSymbols) {
                              {"#号", "井号"},
                              {"RMB", "人民币"},
                          });
+}
+
+// Everyday sentences with numbers, every syllable in citation tones.
+TEST_F(Readings, SentencesWithNumbers) {
+  Reader reader;
+  const Case cases[] = {
+      {"今年公司销售额达到4599万元，",
+       "jin1 nian2 gong1 si1 xiao1 shou4 e2 da2 dao4 si4 qian1 wu3 bai3 jiu3 shi2 jiu3 wan4 yuan2"},
+      {"比去年增长了7.5%。", "bi3 qu4 nian2 zeng1 zhang3 le5 bai3 fen1 zhi1 qi1 dian3 wu3"},
+      {"请拨打客服电话4008123456咨询。",
+       "qing3 bo1 da3 ke4 fu2 dian4 hua4 si4 ling2 ling2 ba1 yao1 er4 san1 si4 wu3 liu4 zi1 xun2"},
+      {"明天最高气温18~25℃，", "ming2 tian1 zui4 gao1 qi4 wen1 shi2 ba1 zhi4 er4 shi2 wu3 she4 shi4 du4"},
+      {"夜间最低-3℃。", "ye4 jian1 zui4 di1 ling2 xia4 san1 she4 shi4 du4"},
+      {"他于1998年出生，", "ta1 yu2 yi1 jiu3 jiu3 ba1 nian2 chu1 sheng1"},
+      {"会议定于2024年3月15日上午9点举行。",
+       "hui4 yi4 ding4 yu2 er4 ling2 er4 si4 nian2 san1 yue4 shi2 wu3 ri4 shang4 wu3 "
+       "jiu3 dian3 ju3 xing2"},
+      {"其中3/4是女生。", "qi2 zhong1 si4 fen1 zhi1 san1 shi4 nv3 sheng1"},
+      {"这台电脑售价6999元，", "zhe4 tai2 dian4 nao3 shou4 jia4 liu4 qian1 jiu3 bai3 jiu3 shi2 jiu3 yuan2"},
+      {"我的手机号码是13912345678。",
+       "wo3 de5 shou3 ji1 hao4 ma3 shi4 yao1 san1 jiu3 yao1 er4 san1 si4 wu3 liu4 qi1 ba1"},
+      {"第26届世界大学生运动会", "di4 er4 shi2 liu4 jie4 shi4 jie4 da4 xue2 sheng1 yun4 dong4 hui4"},
+      {"这个房间面积约为120平方米。", "zhe4 ge5 fang2 jian1 mian4 ji1 yue1 wei4 yi1 bai3 er4 shi2 ping2 fang1 mi3"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(reader.Citation(c.text), c.reading) << c.text;
 }
 
 TEST_F(Readings, PinyinInputIsOneSyllable) {
