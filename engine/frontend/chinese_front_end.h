@@ -31,6 +31,7 @@ struct ChineseFrontEnd {
   AnalysisResources resources;
   WordList words;
   WordBuildScratch scratch;
+  NormalisationScratch normalisation;
   AnalysisObserver observer;
   void* observerUser;
 };

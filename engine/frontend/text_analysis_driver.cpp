@@ -5,6 +5,7 @@
 
 #include "core/arena.h"
 #include "core/engine_instance.h"
+#include "core/engine_variant.h"
 #include "core/library_format.h"
 #include "core/resource_library.h"
 #include "frontend/chinese_front_end.h"
@@ -102,7 +103,14 @@ int32_t AnalyseSentence(ChineseFrontEnd* fe, qvInstance* instance, qvAnalysisIte
   if (!RecognisePersonNames(res, words)) return kStatusPersonNames;
   if (!kind_one && !ApplyPolyphoneRules(res, words)) return kStatusPolyphones;
   if (instance->params.name_polyphone == 1) ApplySurnameReadings(words);
-  if (!NormaliseWords(res, words)) return kStatusNormalisation;
+  NormalisationSettings normalisation;
+  normalisation.digitMode = instance->params.digit_mode;
+  normalisation.puncMode = instance->params.punc_mode;
+  normalisation.engMode = instance->params.eng_mode;
+  normalisation.voiceKindOne = kind_one;
+  normalisation.n6Numbers = instance->variant != nullptr && instance->variant->n6_number_readings;
+  normalisation.specialNumbers = instance->params.special_numbers;
+  if (!NormaliseWords(res, normalisation, &fe->normalisation, words)) return kStatusNormalisation;
   if (!PredictBoundaries(res, words)) return kStatusBoundaries;
   ItemSettings settings;
   settings.pitch = instance->params.pitch;
@@ -172,6 +180,8 @@ int qvFrontEnd_InitChinese(qvInstance* instance) {
   const int32_t g = instance->tables.unit_base;
   res.syllableCodeCount = static_cast<uint16_t>(g > 0 && g < 0x7F00 ? g : 0);
   res.tones = instance->tables.tones;
+  res.syllableNames = instance->tables.syllables.names;
+  res.syllableNameCount = instance->tables.syllables.count;
   if (qvLibrary_IsOpen(chinese)) {
     // A missing or unreadable model leaves its step without effect: words
     // stay unknown, polyphones keep their lexicon readings.

@@ -42,7 +42,14 @@ bool FrontEndRunner::Open(const std::string& library, const RunnerOptions& optio
     *error = "cannot open " + library + ": " + std::strerror(errno);
     return false;
   }
-  const qvEngineVariant* variant = &kqvStandardVariant;
+  // The n6 engine's number readings on the standard core; the special
+  // numbers are stored directly, the standard rules refuse their id.
+  static qvEngineVariant n6_numbers = [] {
+    qvEngineVariant v = kqvStandardVariant;
+    v.n6_number_readings = true;
+    return v;
+  }();
+  const qvEngineVariant* variant = options.n6_numbers ? &n6_numbers : &kqvStandardVariant;
   int32_t size = 0;
   if (qvEngine_GetExtBufSize(variant, library.c_str(), nullptr, nullptr, &size) != QVTTS_ERR_OK || size <= 0) {
     *error = "not a Chinese library: " + library;
@@ -95,6 +102,10 @@ bool FrontEndRunner::Open(const std::string& library, const RunnerOptions& optio
     return false;
   }
   qvParams_Set(in, QVTTS_PARAM_NAME_POLYPHONE, options.surname_readings ? 1 : 0);
+  qvParams_Set(in, QVTTS_PARAM_DIGIT_MODE, options.digit_mode);
+  qvParams_Set(in, QVTTS_PARAM_PUNC_MODE, options.punc_mode);
+  qvParams_Set(in, QVTTS_PARAM_ENG_MODE, options.eng_mode);
+  in->params.special_numbers = options.special_numbers;
   const frontend::ChineseFrontEnd* fe = frontend::ChineseFrontEndOf(in);
   if (fe == nullptr || !fe->resources.hasLexicon) {
     *error = "the library has no readable main lexicon: " + library;

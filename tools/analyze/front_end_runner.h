@@ -25,6 +25,11 @@ struct AnalysedSentence {
 
 struct RunnerOptions {
   bool surname_readings = false;  // the engine's namepolyphone parameter
+  int digit_mode = 0;             // digitmode, puncmode, engmode
+  int punc_mode = 0;
+  int eng_mode = 0;
+  bool n6_numbers = false;  // the n6 engine's number readings
+  int special_numbers = 0;  // with these bits (n6 parameter 32)
 };
 
 class FrontEndRunner {

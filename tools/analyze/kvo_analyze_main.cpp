@@ -31,6 +31,12 @@ const char kUsage[] =
     "                  one sentence a line: yin2 hang2 hang2 zhang3\n"
     "  --citation      the same before tone sandhi\n"
     "  --surnames      read surname characters by the surname table\n"
+    "  --digitmode N   numbers: 0 auto, 1 auto preferring digits, 2 digit by digit,\n"
+    "                  3 as numbers (the engine's digitmode)\n"
+    "  --puncmode N    punctuation: 0 silent pauses, 1 read aloud (2, 3 the same)\n"
+    "  --engmode N     letters: 0 auto, 1 letter by letter, 2 English\n"
+    "  --n6-numbers BITS  the n6 engine's number readings with these special-number\n"
+    "                  bits (16 yao1, 32 yi1, 256 er4, 512 liang3; 0 for none)\n"
     "  -h, --help      this text\n"
     "\n"
     "Default output, per sentence: '# SENTENCE', then one line per word:\n"
@@ -53,6 +59,10 @@ struct Options {
   bool have_file = false;
   bool items = false;
   bool surnames = false;
+  int digit_mode = 0;
+  int punc_mode = 0;
+  int eng_mode = 0;
+  int n6_numbers = -1;
   Output output = Output::kWords;
   bool output_chosen = false;
   std::vector<std::string> text;
@@ -102,6 +112,19 @@ int Parse(int argc, char** argv, Options* o) {
       o->items = true;
     } else if (arg == "--surnames") {
       o->surnames = true;
+    } else if (arg == "--digitmode" || arg == "--puncmode" || arg == "--engmode" || arg == "--n6-numbers") {
+      std::string number;
+      if (!value(&number) || number.empty() || number.find_first_not_of("0123456789") != std::string::npos ||
+          number.size() > 4)
+        return UsageError(arg + " needs a number");
+      const int n = std::stoi(number);
+      if (arg == "--n6-numbers") {
+        o->n6_numbers = n;
+      } else if (n > 3 || (arg == "--engmode" && n > 2)) {
+        return UsageError(arg + " " + number + " is out of range");
+      } else {
+        (arg == "--digitmode" ? o->digit_mode : arg == "--puncmode" ? o->punc_mode : o->eng_mode) = n;
+      }
     } else if (arg == "--pinyin") {
       if (!choose(Output::kSpoken)) return UsageError("--pinyin and --citation exclude each other");
     } else if (arg == "--citation") {
@@ -153,6 +176,11 @@ int main(int argc, char** argv) {
   kvo::analyze::FrontEndRunner runner;
   kvo::analyze::RunnerOptions runner_options;
   runner_options.surname_readings = options.surnames;
+  runner_options.digit_mode = options.digit_mode;
+  runner_options.punc_mode = options.punc_mode;
+  runner_options.eng_mode = options.eng_mode;
+  runner_options.n6_numbers = options.n6_numbers >= 0;
+  runner_options.special_numbers = options.n6_numbers >= 0 ? options.n6_numbers : 0;
   if (!runner.Open(library, runner_options, &error)) {
     std::fprintf(stderr, "kvo-analyze: %s\n", error.c_str());
     return 1;
