@@ -80,6 +80,7 @@ bool MergeContractionAt(WordList* words, int w) {
   const WordRecord& mark = words->words[w + 1];
   const WordRecord& tail = words->words[w + 2];
   if (head.word_class != qvTTS_CT_LETTER || tail.word_class != qvTTS_CT_LETTER) return false;
+  if (head.length < 1 || tail.length < 1) return false;
   if (mark.length != 1 || mark.chars[0] != '\'') return false;
   const bool isT = tail.length == 1 && tail.chars[0] == 't';
   const bool startsS = tail.length >= 1 && tail.chars[0] == 's';

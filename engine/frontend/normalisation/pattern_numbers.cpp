@@ -462,7 +462,8 @@ int TelephoneSpanEnd(const PatternText& t, int i) {
       ++j;
       continue;
     }
-    if (!IsTelephoneSeparator(t, j)) break;
+    // "+" leads a country code only (+86); elsewhere it adds.
+    if (!IsTelephoneSeparator(t, j) || (t.ch[j] == '+' && j != i)) break;
     if (t.ch[j] == ' ' && t.At(j + 1) == ' ') break;  // groups are one space apart
     if (seps == kMaxTelephoneSeparators) break;
     // Two marks side by side (1--2) are no telephone number; a space next
@@ -477,6 +478,12 @@ int TelephoneSpanEnd(const PatternText& t, int i) {
   int end = j;
   while (end > i && !t.IsDigit(end - 1) && t.ch[end - 1] != ')') --end;
   if (digits <= 6 || t.IsAlnum(end)) return -1;
+  // Digits compared or equated are numbers of a formula (1234567-1=1234566).
+  const uint16_t next = t.At(SkipSpace(t, end, 1));
+  if (next == '=' || next == '<' || next == '>' || next == '+' || next == InternalCodeOf(u'×') ||
+      next == InternalCodeOf(u'÷')) {
+    return -1;
+  }
   // A plain digit string is left to the digit rules (12345678元 is a number).
   bool separated = false;
   for (int k = firstDigit; k < lastDigit; ++k) separated |= !t.IsDigit(k);

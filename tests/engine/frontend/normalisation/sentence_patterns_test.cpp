@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "frontend/normalisation/normalised_words.h"
+#include "frontend/normalisation/pattern_units.h"
 #include "pattern_test_words.h"
 
 namespace kvo::frontend {
@@ -139,6 +141,8 @@ TEST(SentencePatterns, TelephoneNumbers) {
       {"12345678元", "12345678 元"},
       {"号码010-12345678", "号码 010 - 12345678"},
       {"010--12345678", "010 — 12345678"},
+      {"1234567-1=1234566", "1234567#3 减去 1#3 等于 1234566#3"},
+      {"1234567+1", "1234567#3 加 1#3"},
   };
   ExpectReadings(cases, std::size(cases));
 }
@@ -241,6 +245,15 @@ TEST(SentencePatterns, Units) {
       {"5 m", "5 _ m"},
   };
   ExpectReadings(cases, std::size(cases));
+}
+
+TEST(SentencePatterns, UnitReadingsAreKnownToTheWordRules) {
+  for (const char* reading : {"摄氏度", "千米", "美元", "平方米"}) {
+    const std::vector<uint16_t> codes = pattern_test::CodesOf(reading);
+    EXPECT_TRUE(IsUnitSymbolReading(codes.data(), static_cast<int>(codes.size()))) << reading;
+  }
+  const std::vector<uint16_t> other = pattern_test::CodesOf("千");
+  EXPECT_FALSE(IsUnitSymbolReading(other.data(), static_cast<int>(other.size())));
 }
 
 TEST(SentencePatterns, MadeWordsCarryClassesTagsAndPositions) {
