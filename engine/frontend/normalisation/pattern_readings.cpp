@@ -141,8 +141,9 @@ void EmitCode(const PatternText& t, const Segment& s, Emitter* e) {
       continue;
     }
     if (t.IsLetter(i)) {
-      e->Source(i, t.LetterRunEnd(i));
-      i = t.LetterRunEnd(i);
+      const int to = t.LetterRunEnd(i) < end ? t.LetterRunEnd(i) : end;
+      e->Source(i, to);
+      i = to;
       continue;
     }
     const uint16_t c = t.ch[i];
@@ -452,7 +453,12 @@ bool EmitSegment(const PatternText& text, const WordList& source, const Segment&
       break;
     case SegmentType::kUnit: {
       const int at = text.At(segment.start) == ' ' ? segment.start + 1 : segment.start;
-      e.Chinese(UnitReadingAt(text, at), kTagMeasureWord, at);
+      const std::u16string_view reading = UnitReadingAt(text, at);
+      if (reading.empty()) {
+        e.Source(segment.start, end);
+      } else {
+        e.Chinese(reading, kTagMeasureWord, at);
+      }
       break;
     }
   }
