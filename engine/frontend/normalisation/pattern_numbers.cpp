@@ -485,9 +485,23 @@ int TelephoneSpanEnd(const PatternText& t, int i) {
     return -1;
   }
   // A plain digit string is left to the digit rules (12345678元 is a number).
-  bool separated = false;
-  for (int k = firstDigit; k < lastDigit; ++k) separated |= !t.IsDigit(k);
-  return separated ? end : -1;
+  int separators = 0, longestGroup = 0, group = 0;
+  uint16_t mark = 0;
+  for (int k = firstDigit; k <= lastDigit; ++k) {
+    if (t.IsDigit(k)) {
+      if (++group > longestGroup) longestGroup = group;
+      continue;
+    }
+    group = 0;
+    ++separators;
+    mark = t.ch[k];
+  }
+  if (separators == 0) return -1;
+  // Two short numbers joined by one dash before a Chinese word are a range
+  // (1990-2000年, 3-5天), not a telephone number.
+  const bool dash = mark == '-' || mark == kEmDash;
+  if (separators == 1 && dash && longestGroup <= 4 && t.At(end) > 0x7F) return -1;
+  return end;
 }
 
 void FindTelephoneNumbers(PatternText* t) {

@@ -98,7 +98,7 @@ int NextDigit(const PatternText& t, int i, int end) {
 
 void EmitAddress(const PatternText& t, const Segment& s, Emitter* e) {
   const int end = s.start + s.length;
-  for (int i = s.start; i < end && e->ok();) {
+  for (int i = s.start; i >= 0 && i < end && e->ok();) {
     if (t.IsLetter(i)) {
       const int to = t.LetterRunEnd(i) < end ? t.LetterRunEnd(i) : end;
       e->Source(i, to);
@@ -127,7 +127,7 @@ void EmitAddress(const PatternText& t, const Segment& s, Emitter* e) {
 void EmitCode(const PatternText& t, const Segment& s, Emitter* e) {
   const int end = s.start + s.length;
   const bool model = s.type == SegmentType::kModelName;
-  for (int i = s.start; i < end && e->ok();) {
+  for (int i = s.start; i >= 0 && i < end && e->ok();) {
     if (t.IsDigit(i)) {
       i = e->DigitRun(i, kReadDigits, end);
       continue;
@@ -233,7 +233,7 @@ void EmitTelephone(const PatternText& t, const Segment& s, Emitter* e) {
   }
   int digits = 0;
   bool extension = false;
-  for (int i = s.start; i < end && e->ok();) {
+  for (int i = s.start; i >= 0 && i < end && e->ok();) {
     if (t.IsDigit(i)) {
       const int to = t.DigitRunEnd(i) < end ? t.DigitRunEnd(i) : end;
       e->Digits(i, to, kReadDigits);
@@ -283,7 +283,7 @@ bool SeasonAfterSlash(const PatternText& t, int slash) {
 void EmitFormula(const PatternText& t, const Segment& s, Emitter* e) {
   const int end = s.start + s.length;
   int previous = -1;  // last character that was not a space
-  for (int i = s.start; i < end && e->ok();) {
+  for (int i = s.start; i >= 0 && i < end && e->ok();) {
     const uint16_t c = t.ch[i];
     if (t.IsDigit(i)) {
       int to = t.DigitRunEnd(i);

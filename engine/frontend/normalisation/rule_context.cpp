@@ -126,9 +126,36 @@ bool RuleContext::Chinese(std::u16string_view reading, int16_t tag, int32_t posi
 
 bool RuleContext::Space(int32_t position) { return Ok(AppendSpaceWord(out, position)); }
 
-bool RuleContext::Read(const DigitSpan& span, int16_t type, DigitGrouping grouping) {
-  return Ok(
-      AppendDigitStringReading(span.chars, span.length, type, grouping, settings, Word(span.first).text_position, out));
+namespace {
+
+// Words that count things: a lone 2 before them is 两 (两个, 两小时, 两倍);
+// 二 stays for ordinals, months, days, floors and grades (第2, 2月, 2号).
+CueList kCountingWords = {
+    u"个",   u"位", u"户",   u"人", u"辆", u"台", u"杯", u"瓶", u"只",   u"头",   u"匹",   u"条",   u"根",   u"盒",
+    u"粒",   u"颗", u"棵",   u"张", u"把", u"本", u"片", u"次", u"种",   u"份",   u"名",   u"倍",   u"岁",   u"件",
+    u"套",   u"双", u"对",   u"部", u"项", u"家", u"所", u"座", u"间",   u"碗",   u"斤",   u"公斤", u"千克", u"公里",
+    u"千米", u"米", u"厘米", u"吨", u"元", u"块", u"角", u"毛", u"小时", u"分钟", u"秒钟", u"天",   u"周",   u"年",
+    u"万",   u"亿", u"千",   u"百", u"点", u"趟", u"遍", u"场", u"节",   u"门",   u"架",   u"艘",   u"顿",   u"声"};
+
+bool CountsAfter(const RuleContext& ctx, const DigitSpan& span) {
+  const int next = span.last + 1;
+  if (!ctx.Valid(next) || !ctx.IsChinese(next) || ctx.Before(ctx.Begin(span.first), u"第")) return false;
+  const WordRecord& word = ctx.Word(next);
+  for (std::u16string_view cue : kCountingWords) {
+    if (CodesEqual(word.chars, word.length, cue)) return true;
+    // A counting word at the start of a longer word (2个月, 2年多), but not 2年级.
+    if (CodesStartWith(word.chars, word.length, cue) && !CodesStartWith(word.chars, word.length, u"年级")) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+bool RuleContext::Read(const DigitSpan& span, int16_t type, DigitGrouping grouping, int32_t position) {
+  if (position < 0) position = Word(span.first).text_position;
+  // The hour type reads a lone 2 as 两 and every other number as a number.
+  if (type == kReadNumber && CodesEqual(span.chars, span.length, u"2") && CountsAfter(*this, span)) type = kReadHour;
+  return Ok(AppendDigitStringReading(span.chars, span.length, type, grouping, settings, position, out));
 }
 
 }  // namespace kvo::frontend

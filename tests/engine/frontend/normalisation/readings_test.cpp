@@ -162,7 +162,7 @@ TEST_F(Readings, RangesSignsAndSymbols) {
                              {"温度-5", "温度负五"},
                              {"×××", "某某某"},
                              {"××", "某某"},
-                             {"3×4", "三乘以四"},
+                             {"3×4", "三乘四"},
                              {"3/4", "四分之三"},
                              {"a@b", "a花ab"},
                              {"1+2", "一加二"},
@@ -199,6 +199,21 @@ TEST_F(Readings, SentencesWithNumbers) {
       {"这个房间面积约为120平方米。", "zhe4 ge5 fang2 jian1 mian4 ji1 yue1 wei4 yi1 bai3 er4 shi2 ping2 fang1 mi3"},
   };
   for (const Case& c : cases) EXPECT_EQ(reader.Citation(c.text), c.reading) << c.text;
+}
+
+// A lone 2 that counts something is 两; ordinals, months, days, floors and
+// grades keep 二.
+TEST_F(Readings, LoneTwoCountsAsLiang) {
+  Reader reader;
+  ExpectReadings(reader, {{"服用2片", "服用两片"},
+                          {"时长2小时", "时长两小时"},
+                          {"2个月", "两个月"},
+                          {"过了2年", "过了两年"},
+                          {"第2个", "第二个"},
+                          {"2月2日", "二月二日"},
+                          {"2年级", "二年级"},
+                          {"住2楼", "住二楼"},
+                          {"2.5个", "二点五个"}});
 }
 
 TEST_F(Readings, PinyinInputIsOneSyllable) {
