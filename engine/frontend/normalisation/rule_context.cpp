@@ -126,9 +126,9 @@ bool RuleContext::Chinese(std::u16string_view reading, int16_t tag, int32_t posi
 
 bool RuleContext::Space(int32_t position) { return Ok(AppendSpaceWord(out, position)); }
 
-bool RuleContext::Read(const DigitSpan& span, int16_t type, DigitGrouping grouping) {
-  return Ok(
-      AppendDigitStringReading(span.chars, span.length, type, grouping, settings, Word(span.first).text_position, out));
+bool RuleContext::Read(const DigitSpan& span, int16_t type, DigitGrouping grouping, int32_t position) {
+  if (position < 0) position = Word(span.first).text_position;
+  return Ok(AppendDigitStringReading(span.chars, span.length, type, grouping, settings, position, out));
 }
 
 }  // namespace kvo::frontend
