@@ -30,10 +30,10 @@ struct Slots {
   }
 };
 
-// Ends the playback: stops the sound at once, waits for the synthesis
-// thread (which sees the cancel and stops the synthesis), closes the device,
-// empties the queue, gives the token back. END is delivered only for a
-// playback whose device was opened.
+// Ends the playback: stops the sound at once, waits until the synthesis
+// thread is through (it sees the cancel and stops the synthesis), closes the
+// device, empties the queue, gives the token back. END is delivered only for
+// a playback whose device was opened.
 void WindDown(Player& player, Slots& slots, bool natural_end) {
   AudioDevice* device;
   {
@@ -43,25 +43,23 @@ void WindDown(Player& player, Slots& slots, bool natural_end) {
   if (device != nullptr && !natural_end) device->Reset();
 
   std::thread synth;
+  int outcome;
+  size_t dropped;
   {
-    std::lock_guard<std::mutex> lock(player.mutex);
+    std::unique_lock<std::mutex> lock(player.mutex);
+    player.wake.wait(lock, [&] { return player.synth_outcome != kSynthRunning; });
+    outcome = player.synth_outcome;
     synth = std::move(player.synth_thread);
     player.launched = false;
-  }
-  if (synth.joinable()) synth.join();
-
-  int outcome;
-  {
-    std::lock_guard<std::mutex> lock(player.mutex);
-    device = player.device;  // opened meanwhile by a synthesis thread that had not seen the cancel
+    device = player.device;  // opened meanwhile by a synthesis thread that had not yet seen the cancel
     player.device = nullptr;
-    outcome = player.synth_outcome;
   }
-  if (device != nullptr) {
+  const bool opened = device != nullptr;
+  if (opened) {
+    if (synth.joinable()) synth.join();
     device->Close();
     delete device;
   }
-  size_t dropped;
   {
     std::lock_guard<std::mutex> lock(player.mutex);
     dropped = player.queue.size();
@@ -70,17 +68,26 @@ void WindDown(Player& player, Slots& slots, bool natural_end) {
     player.pause_request = player.resume_request = false;
     player.buffer_done[0] = player.buffer_done[1] = false;
     player.device_lost = false;
-    player.synth_outcome = kSynthRunning;
-    player.wake.notify_all();
   }
   slots.FreeAll();
   slots.starved = false;
   KVO_LOG(KVO_LOG_TRACE, "[%s][%s] voice item: %d", kTag, "PlayThread", static_cast<int>(dropped));
+  // A session that could not be stopped keeps the token until release.
   if (outcome != kSynthSessionStuck) {
     player.state.store(PLAYER_STATE_READY);
     player.busy.store(false);
   }
-  if (device != nullptr) DeliverState(PLAYER_EVENT_END);
+  if (!opened) {
+    // The synthesis thread delivers its error now and ends.
+    {
+      std::lock_guard<std::mutex> lock(player.mutex);
+      player.outcome_handled = true;
+      player.wake.notify_all();
+    }
+    if (synth.joinable()) synth.join();
+    return;
+  }
+  DeliverState(PLAYER_EVENT_END);
 }
 
 }  // namespace

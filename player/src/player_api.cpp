@@ -55,23 +55,19 @@ bool StopSession(Player& player) {
   return true;
 }
 
-// Opens the device for the start configuration's format. On failure
-// PLAYER_EVENT_DEVICE_ERROR has been delivered.
+// Opens the device for the start configuration's format. On failure the
+// caller delivers PLAYER_EVENT_DEVICE_ERROR.
 bool OpenDevice(Player& player) {
   DeviceFormat format;
-  if (!FormatFromConfig(player.config, format)) {
-    DeliverError(PLAYER_EVENT_DEVICE_ERROR, -1);
-    return false;
-  }
+  if (!FormatFromConfig(player.config, format)) return false;
   player.format = format;
-  KVO_LOG(KVO_LOG_TRACE, "[%s][%s] device %d, %d Hz, %d bits, driver %s", kTag, "OpenDevice", player.device_id,
+  KVO_LOG(KVO_LOG_INFO, "[%s][%s] device %d, %d Hz, %d bits, driver %s", kTag, "OpenDevice", player.device_id,
           format.rate, format.bits, player.driver != nullptr ? player.driver->Name() : "none");
   AudioDevice* device = nullptr;
   const int code =
       player.driver != nullptr ? player.driver->Open(player.device_id, format, &DeviceCallback, &player, &device) : -1;
   if (code != 0 || device == nullptr) {
     KVO_LOG(KVO_LOG_ERROR, "[%s][%s] waveOutOpen return failed code: %d", kTag, "OpenDevice", code);
-    DeliverError(PLAYER_EVENT_DEVICE_ERROR, -1);
     return false;
   }
   std::lock_guard<std::mutex> lock(player.mutex);
@@ -84,6 +80,19 @@ void FinishSynthThread(Player& player, int outcome) {
   std::lock_guard<std::mutex> lock(player.mutex);
   player.synth_outcome = outcome;
   player.wake.notify_all();
+}
+
+// A playback that fails before its device is open: the play thread gives the
+// token back first, then the error is delivered, so that whoever receives it
+// can start again at once.
+void GiveUp(Player& player, int outcome, int event, int code) {
+  {
+    std::unique_lock<std::mutex> lock(player.mutex);
+    player.synth_outcome = outcome;
+    player.wake.notify_all();
+    player.wake.wait(lock, [&] { return player.outcome_handled; });
+  }
+  DeliverError(event, code);
 }
 
 void SynthThread() {
@@ -100,14 +109,13 @@ void SynthThread() {
   KVO_LOG(KVO_LOG_INFO, "[%s][%s] end call kvo_tts_session_start ret: %d", kTag, "tts_session_start", code);
   if (code != 0) {
     KVO_LOG(KVO_LOG_TRACE, "[%s][%s] kvo_tts_session_start failed", kTag, "tts_session_start");
-    DeliverError(PLAYER_EVENT_ENGINE_ERROR, code);
-    FinishSynthThread(player, kSynthNoDevice);
+    GiveUp(player, kSynthNoDevice, PLAYER_EVENT_ENGINE_ERROR, code);
     return;
   }
   player.session_id = session;
 
   if (!OpenDevice(player)) {
-    FinishSynthThread(player, StopSession(player) ? kSynthNoDevice : kSynthSessionStuck);
+    GiveUp(player, StopSession(player) ? kSynthNoDevice : kSynthSessionStuck, PLAYER_EVENT_DEVICE_ERROR, -1);
     return;
   }
 
@@ -267,6 +275,7 @@ KVO_TTS_PLAYER_API int kvo_tts_player_init(const char* config, const PlayerCallb
     player.device_lost = false;
     player.launched = false;
     player.synth_outcome = kvo_player::kSynthRunning;
+    player.outcome_handled = false;
   }
   player.busy.store(false);
   player.session_id = -1;
@@ -318,6 +327,7 @@ KVO_TTS_PLAYER_API int kvo_tts_player_start(const char* text, const char* config
     player.buffer_done[0] = player.buffer_done[1] = false;
     player.device_lost = false;
     player.synth_outcome = kvo_player::kSynthRunning;
+    player.outcome_handled = false;
   }
   KVO_LOG(KVO_LOG_TRACE, "[%s][%s] end reset semaphore", kTag, "kvo_tts_player_start");
 

@@ -83,6 +83,7 @@ struct Player {
   bool launched = false;          // start has handed the playback to its synthesis thread
   std::thread synth_thread;
   int synth_outcome = kSynthRunning;
+  bool outcome_handled = false;  // the play thread has taken note of a failure before the device opened
 
   // What each device buffer carries, for the device notifications.
   std::atomic<int> slot_marker[2] = {{0}, {0}};
