@@ -4,6 +4,7 @@
 // buffer on a small lock-free ring and posts a semaphore; a notifier thread
 // turns those into kDeviceBufferDone messages.
 #include <alsa/asoundlib.h>
+#include <dlfcn.h>
 #include <portaudio.h>
 #include <semaphore.h>
 
@@ -11,6 +12,7 @@
 #include <cerrno>
 #include <cstdarg>
 #include <cstring>
+#include <initializer_list>
 #include <new>
 #include <thread>
 
@@ -228,12 +230,25 @@ class PortAudioDevice : public AudioDevice {
 };
 
 void QuietAlsa(const char*, int, const char*, int, const char*, ...) {}
+void QuietJack(const char*) {}
+
+// PortAudio probes a JACK server, and libjack writes to stderr when there is
+// none. libjack comes with PortAudio when it was built with JACK; its
+// message hooks are looked up rather than linked.
+void QuietJackMessages() {
+  typedef void (*SetFunction)(void (*)(const char*));
+  for (const char* name : {"jack_set_error_function", "jack_set_info_function"}) {
+    void* symbol = dlsym(RTLD_DEFAULT, name);
+    if (symbol != nullptr) reinterpret_cast<SetFunction>(symbol)(&QuietJack);
+  }
+}
 
 class PortAudioDriver : public AudioDriver {
  public:
   PortAudioDriver() {
     // ALSA reports every device it probes and cannot open on stderr.
     snd_lib_error_set_handler(&QuietAlsa);
+    QuietJackMessages();
     const PaError error = Pa_Initialize();
     initialised_ = error == paNoError;
     if (!initialised_) {
