@@ -233,11 +233,11 @@ TEST_F(PlayerTest, SynthesisErrorEndsThePlayback) {
 // no BUFFERING while paused; resume plays on; stop ends with one END and no
 // progress after it.
 TEST_F(PlayerTest, PauseResumeStop) {
-  recorder_.on_event = [](const Event& e) {
+  recorder_.SetOnEvent([](const Event& e) {
     if (e.event == PLAYER_EVENT_BEGIN) {
       EXPECT_EQ(kvo_tts_player_pause(), PLAYER_ERR_NONE);
     }
-  };
+  });
   ASSERT_EQ(InitPlayer(), PLAYER_ERR_NONE);
   std::string text;
   for (int i = 0; i < 20; ++i) text += kText;
@@ -274,7 +274,7 @@ TEST_F(PlayerTest, PauseResumeStop) {
   EXPECT_EQ(kvo_tts_player_get_state(), PLAYER_STATE_READY);
   EXPECT_EQ(kvo_tts_player_stop(), PLAYER_ERR_NOT_STARTED);
 
-  recorder_.on_event = nullptr;
+  recorder_.SetOnEvent(nullptr);
   EXPECT_TRUE(CompletePlayback(PlayToEnd(kText, kConfig), static_cast<int>(std::strlen(kText))));
 }
 

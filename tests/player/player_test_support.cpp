@@ -57,10 +57,17 @@ bool Recorder::WaitForCount(int event, int count, std::chrono::milliseconds time
       timeout);
 }
 
+void Recorder::SetOnEvent(std::function<void(const Event&)> on_event) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  on_event_ = std::move(on_event);
+}
+
 void Recorder::Add(const Event& event) {
+  std::function<void(const Event&)> on_event;
   {
     std::lock_guard<std::mutex> lock(mutex_);
     events_.push_back(event);
+    on_event = on_event_;
   }
   changed_.notify_all();
   if (on_event) on_event(event);

@@ -38,7 +38,7 @@ class Recorder {
   bool WaitForCount(int event, int count, std::chrono::milliseconds timeout = std::chrono::seconds(60));
 
   // Runs on the delivering thread for every event, after it is recorded.
-  std::function<void(const Event&)> on_event;
+  void SetOnEvent(std::function<void(const Event&)> on_event);
 
  private:
   void Add(const Event& event);
@@ -49,6 +49,7 @@ class Recorder {
   mutable std::mutex mutex_;
   std::condition_variable changed_;
   std::vector<Event> events_;
+  std::function<void(const Event&)> on_event_;
 };
 
 // The system library on the repository's data folder (the default voice),
