@@ -19,6 +19,7 @@ struct Slots {
   bool busy[2] = {false, false};
   Clock::time_point last_activity;
   bool starved = false;
+  bool first_written = false;  // of this playback
 
   bool AnyBusy() const { return busy[0] || busy[1]; }
   int Free() const { return !busy[0] ? 0 : (!busy[1] ? 1 : -1); }
@@ -71,6 +72,7 @@ void WindDown(Player& player, Slots& slots, bool natural_end) {
   }
   slots.FreeAll();
   slots.starved = false;
+  slots.first_written = false;
   KVO_LOG(KVO_LOG_TRACE, "[%s][%s] voice item: %d", kTag, "PlayThread", static_cast<int>(dropped));
   // A session that could not be stopped keeps the token until release.
   if (outcome != kSynthSessionStuck) {
@@ -315,6 +317,13 @@ void PlayThread() {
         player.slot_marker[free_slot].store(piece.marker);
         player.slot_last[free_slot].store(piece.last);
         device->Write(free_slot, piece.data, piece.size);
+        if (!slots.first_written) {
+          slots.first_written = true;
+          const long long now_us =
+              std::chrono::duration_cast<std::chrono::microseconds>(Clock::now().time_since_epoch()).count();
+          KVO_LOG(KVO_LOG_INFO, "[%s][%s] first buffer to the device %.1f ms after the start", kTag, "PlayThread",
+                  (now_us - player.start_time_us.load()) / 1000.0);
+        }
         lock.lock();
       } else if (player.state.load() == PLAYER_STATE_PLAYING) {
         lock.unlock();

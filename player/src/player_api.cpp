@@ -1,5 +1,6 @@
 // The exported functions of libkvo_tts_player and the synthesis thread of a
 // playback.
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -314,6 +315,9 @@ KVO_TTS_PLAYER_API int kvo_tts_player_start(const char* text, const char* config
     KVO_LOG(KVO_LOG_ERROR, "[%s][%s] no init", kTag, "kvo_tts_player_start");
     return PLAYER_ERR_NOT_INIT;
   }
+  const long long now_us =
+      std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now().time_since_epoch())
+          .count();
   bool idle = false;
   if (!player.busy.compare_exchange_strong(idle, true)) {
     KVO_LOG(KVO_LOG_ERROR, "[%s][%s] player is already begin", kTag, "kvo_tts_player_start");
@@ -329,6 +333,7 @@ KVO_TTS_PLAYER_API int kvo_tts_player_start(const char* text, const char* config
     player.synth_outcome = kvo_player::kSynthRunning;
     player.outcome_handled = false;
   }
+  player.start_time_us.store(now_us);
   KVO_LOG(KVO_LOG_TRACE, "[%s][%s] end reset semaphore", kTag, "kvo_tts_player_start");
 
   ConfigMap map;

@@ -90,6 +90,8 @@ struct Player {
   std::atomic<bool> slot_last[2] = {{false}, {false}};
 
   std::thread play_thread;
+  // When the playback was started, for the log line of its first buffer.
+  std::atomic<long long> start_time_us{0};
 };
 
 Player& GetPlayer();
