@@ -116,8 +116,8 @@ typedef struct PlayerCallbacks {
 
 /*
  * Initialises the player: config is handed unchanged to kvo_tts_init
- * (kvo_tts.h; kvo_init must have succeeded), callbacks must not be NULL.
- * Starts the play thread. Returns PLAYER_ERR_ALREADY_INIT when initialised,
+ * (kvo_tts.h; kvo_init must have succeeded). callbacks may be NULL: no
+ * event is delivered then. Starts the play thread. Returns PLAYER_ERR_ALREADY_INIT when initialised,
  * PLAYER_ERR_CONFIG when kvo_tts_init fails (after PLAYER_EVENT_ENGINE_ERROR
  * with its code).
  */

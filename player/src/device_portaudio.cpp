@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstdarg>
 #include <cstring>
 #include <initializer_list>
@@ -71,7 +72,7 @@ class PortAudioDevice : public AudioDevice {
     }
     // The device is open: reported from the notifier thread, as the rest is.
     sem_post(&posted_);
-    while (!opened_.load(std::memory_order_acquire)) std::this_thread::yield();
+    while (!opened_.load(std::memory_order_acquire)) std::this_thread::sleep_for(std::chrono::milliseconds(1));
     return paNoError;
   }
 

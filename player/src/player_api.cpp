@@ -12,8 +12,10 @@
 namespace kvo_player {
 
 Player& GetPlayer() {
-  static Player player;
-  return player;
+  // Never destroyed: a process that exits without release must not run the
+  // destructors of running threads.
+  static Player* const player = new Player;
+  return *player;
 }
 
 namespace {
