@@ -12,7 +12,10 @@ namespace kvo_player_test {
 
 const char kText[] = "今天天气很好。我们去公园散步吧。";
 
-std::string DataFolder() { return std::string(KVO_TEST_SOURCE_DIR) + "/data"; }
+std::string DataFolder() {
+  const char* chosen = std::getenv("KVO_PLAYER_TEST_DATA");
+  return chosen != nullptr ? chosen : std::string(KVO_TEST_SOURCE_DIR) + "/data";
+}
 
 PlayerCallbacks Recorder::Callbacks() {
   PlayerCallbacks callbacks;

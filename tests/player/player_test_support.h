@@ -70,6 +70,7 @@ class PlayerTest : public ::testing::Test {
   Recorder recorder_;
 };
 
+// The repository's data folder, or KVO_PLAYER_TEST_DATA.
 std::string DataFolder();
 constexpr const char kConfig[] = "capKey=tts.local.synth,audioFormat=pcm16k16bit";
 // A text of a few sentences of the default voice, in UTF-8.
