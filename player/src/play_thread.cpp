@@ -20,6 +20,7 @@ struct Slots {
   Clock::time_point last_activity;
   bool starved = false;
   bool first_written = false;  // of this playback
+  bool first_audio_written = false;
 
   bool AnyBusy() const { return busy[0] || busy[1]; }
   int Free() const { return !busy[0] ? 0 : (!busy[1] ? 1 : -1); }
@@ -73,6 +74,7 @@ void WindDown(Player& player, Slots& slots, bool natural_end) {
   slots.FreeAll();
   slots.starved = false;
   slots.first_written = false;
+  slots.first_audio_written = false;
   KVO_LOG(KVO_LOG_TRACE, "[%s][%s] voice item: %d", kTag, "PlayThread", static_cast<int>(dropped));
   // A session that could not be stopped keeps the token until release.
   if (outcome != kSynthSessionStuck) {
@@ -115,7 +117,8 @@ bool SynthCallback(void* user, const TtsSynthResult* result, int /*error_code*/)
   std::memset(silence, player.format.bits == 8 ? 0x80 : 0, sizeof silence);
   const unsigned char* source = result->voice_data;
   size_t left = result->voice_size;
-  if (source == nullptr || left == 0) {
+  const bool silent = source == nullptr || left == 0;
+  if (silent) {
     source = silence;
     left = sizeof silence;
   }
@@ -147,6 +150,7 @@ bool SynthCallback(void* user, const TtsSynthResult* result, int /*error_code*/)
     piece.size = n;
     piece.marker = marker;
     piece.last = left == 0 && !result->has_more;
+    piece.silent = silent;
     try {
       player.queue.push_back(piece);
     } catch (...) {
@@ -317,12 +321,19 @@ void PlayThread() {
         player.slot_marker[free_slot].store(piece.marker);
         player.slot_last[free_slot].store(piece.last);
         device->Write(free_slot, piece.data, piece.size);
-        if (!slots.first_written) {
-          slots.first_written = true;
+        if (!slots.first_written || (!slots.first_audio_written && !piece.silent)) {
           const long long now_us =
               std::chrono::duration_cast<std::chrono::microseconds>(Clock::now().time_since_epoch()).count();
-          KVO_LOG(KVO_LOG_INFO, "[%s][%s] first buffer to the device %.1f ms after the start", kTag, "PlayThread",
-                  (now_us - player.start_time_us.load()) / 1000.0);
+          const double ms = (now_us - player.start_time_us.load()) / 1000.0;
+          if (!slots.first_written) {
+            KVO_LOG(KVO_LOG_INFO, "[%s][%s] first buffer to the device %.1f ms after the start", kTag, "PlayThread",
+                    ms);
+          }
+          if (!piece.silent) {
+            KVO_LOG(KVO_LOG_INFO, "[%s][%s] first audio to the device %.1f ms after the start", kTag, "PlayThread", ms);
+            slots.first_audio_written = true;
+          }
+          slots.first_written = true;
         }
         lock.lock();
       } else if (player.state.load() == PLAYER_STATE_PLAYING) {

@@ -32,8 +32,9 @@ constexpr int kDeviceStallMs = 5000;
 struct Piece {
   unsigned char* data = nullptr;
   int size = 0;
-  int marker = 0;     // running text end after the result the piece came from
-  bool last = false;  // the last piece of the playback
+  int marker = 0;       // running text end after the result the piece came from
+  bool last = false;    // the last piece of the playback
+  bool silent = false;  // stands for a result that carried only text
 };
 
 // How the synthesis thread ended, for the play thread.
