@@ -39,8 +39,9 @@ const char kWebSite[] = "https://kvo-tts.example.org/tamblor";
 
 QLabel* FieldLabel(const QString& text, QWidget* parent) {
   auto* label = new QLabel(text, parent);
-  label->setStyleSheet(QStringLiteral("QLabel { background: rgb(124,190,239); color: white; padding: 2px 6px;"
-                                      " border-radius: 3px; }"));
+  label->setStyleSheet(
+      QStringLiteral("QLabel { background: rgb(124,190,239); color: white; padding: 2px 6px;"
+                     " border-radius: 3px; }"));
   return label;
 }
 
@@ -69,9 +70,7 @@ MainWindow::MainWindow(const ReaderOptions& options, QWidget* parent) : QWidget(
     in.speed = speed_;
     return in;
   };
-  show_message = [this](const QString& text) {
-    QMessageBox::information(this, QStringLiteral("Tamblor"), text);
-  };
+  show_message = [this](const QString& text) { QMessageBox::information(this, QStringLiteral("Tamblor"), text); };
   ask_open_path = [this] {
     return QFileDialog::getOpenFileName(this, QString(), QString(),
                                         QStringLiteral("Text File(*.txt);;Pt File(*.pt);;All Files(*)"));
@@ -147,7 +146,7 @@ QWidget* MainWindow::BuildControls() {
   connect(pause_item, &QAction::triggered, this, &MainWindow::Pause);
   connect(stop_item, &QAction::triggered, this, &MainWindow::Stop);
   connect(export_item, &QAction::triggered, this, &MainWindow::ExportWav);
-  connect(play_menu, &QMenu::aboutToShow, this, [=, this] {
+  connect(play_menu, &QMenu::aboutToShow, this, [this, play_item, pause_item, stop_item, export_item] {
     const int state = controller_->state();
     play_item->setEnabled(state != ReadingController::kPlaying);
     pause_item->setEnabled(state == ReadingController::kPlaying);
@@ -172,8 +171,9 @@ QWidget* MainWindow::BuildControls() {
   auto* middle = new QHBoxLayout;
   text_ = new QPlainTextEdit(body);
   text_->setObjectName(QStringLiteral("text"));
-  text_->setStyleSheet(QStringLiteral("QPlainTextEdit { background: white; border: 1px solid #6a9fd4;"
-                                      " border-radius: 4px; padding: 4px; }"));
+  text_->setStyleSheet(
+      QStringLiteral("QPlainTextEdit { background: white; border: 1px solid #6a9fd4;"
+                     " border-radius: 4px; padding: 4px; }"));
   QFont text_font = text_->font();
   text_font.setPointSize(13);
   text_->setFont(text_font);
@@ -271,10 +271,11 @@ QWidget* MainWindow::BuildControls() {
 
 QMenu* MainWindow::MakeMenu() {
   auto* menu = new QMenu(this);
-  menu->setStyleSheet(QStringLiteral("QMenu { background: rgb(214,235,249); border: 1px solid #6a9fd4; }"
-                                     "QMenu::item { padding: 4px 24px; color: rgb(86,102,171); }"
-                                     "QMenu::item:selected { background: rgb(124,190,239); color: white; }"
-                                     "QMenu::item:disabled { color: gray; }"));
+  menu->setStyleSheet(
+      QStringLiteral("QMenu { background: rgb(214,235,249); border: 1px solid #6a9fd4; }"
+                     "QMenu::item { padding: 4px 24px; color: rgb(86,102,171); }"
+                     "QMenu::item:selected { background: rgb(124,190,239); color: white; }"
+                     "QMenu::item:disabled { color: gray; }"));
   return menu;
 }
 
@@ -343,6 +344,8 @@ void MainWindow::Shutdown() {
   if (export_thread_ != nullptr) {
     export_cancel_flag_ = true;
     export_thread_->wait();
+    delete export_thread_;
+    export_thread_ = nullptr;
   }
   const QString text = text_->toPlainText();
   if (!text.isEmpty() && !options_.history_path.isEmpty()) {
@@ -490,10 +493,10 @@ void MainWindow::ExportWav() {
   });
   poll->start();
   export_thread_ = QThread::create([this, request] {
-    const ExportResult result = tamblor::ExportWav(
-        request, export_cancel_flag_, [this](size_t done) { export_text_done_ = done; });
-    QMetaObject::invokeMethod(this, [this, result] { OnExportDone(static_cast<int>(result)); },
-                              Qt::QueuedConnection);
+    const ExportResult result =
+        tamblor::ExportWav(request, export_cancel_flag_, [this](size_t done) { export_text_done_ = done; });
+    QMetaObject::invokeMethod(
+        this, [this, result] { OnExportDone(static_cast<int>(result)); }, Qt::QueuedConnection);
   });
   connect(export_thread_, &QThread::finished, poll, &QObject::deleteLater);
   export_thread_->start();

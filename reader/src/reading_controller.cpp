@@ -21,20 +21,24 @@ ReadingController::~ReadingController() = default;
 void ReadingController::OnPlayerState(int event, void* user) {
   auto* self = static_cast<ReadingController*>(user);
   if (event == PLAYER_EVENT_BEGIN)
-    QMetaObject::invokeMethod(self, [self] { self->OnBegin(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        self, [self] { self->OnBegin(); }, Qt::QueuedConnection);
   else if (event == PLAYER_EVENT_END)
-    QMetaObject::invokeMethod(self, [self] { self->OnEnd(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        self, [self] { self->OnEnd(); }, Qt::QueuedConnection);
 }
 
 void ReadingController::OnPlayerProgress(int event, int begin, int end, void* user) {
   if (event != PLAYER_EVENT_PROGRESS) return;
   auto* self = static_cast<ReadingController*>(user);
-  QMetaObject::invokeMethod(self, [self, begin, end] { self->OnProgress(begin, end); }, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(
+      self, [self, begin, end] { self->OnProgress(begin, end); }, Qt::QueuedConnection);
 }
 
 void ReadingController::OnPlayerError(int event, int /*code*/, void* user) {
   auto* self = static_cast<ReadingController*>(user);
-  QMetaObject::invokeMethod(self, [self, event] { self->OnError(event); }, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(
+      self, [self, event] { self->OnError(event); }, Qt::QueuedConnection);
 }
 
 void ReadingController::ShowPause(bool shown) {

@@ -16,8 +16,9 @@ SingleInstance::SingleInstance(const QString& folder, QObject* parent) : QObject
   lock_path_ = QDir(dir).filePath(QStringLiteral("TamblorInstMutex.lock"));
   // The server name follows the lock, so tests with their own folder do not
   // meet a reader that is really running.
-  server_name_ = QStringLiteral("tamblor-") +
-                 QString::fromLatin1(QCryptographicHash::hash(lock_path_.toUtf8(), QCryptographicHash::Sha1).toHex().left(16));
+  server_name_ =
+      QStringLiteral("tamblor-") +
+      QString::fromLatin1(QCryptographicHash::hash(lock_path_.toUtf8(), QCryptographicHash::Sha1).toHex().left(16));
 }
 
 SingleInstance::~SingleInstance() = default;

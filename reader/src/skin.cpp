@@ -182,8 +182,8 @@ void SkinButton::paintEvent(QPaintEvent*) {
   QRectF area = QRectF(rect()).translated(shift, shift);
   if (glyph_ != Glyph::kNone) {
     const qreal g = std::min<qreal>(18, height() - 10);
-    const QRectF glyph_box(text().isEmpty() ? area.center().x() - g / 2 : area.left() + 9, area.center().y() - g / 2,
-                           g, g);
+    const QRectF glyph_box(text().isEmpty() ? area.center().x() - g / 2 : area.left() + 9, area.center().y() - g / 2, g,
+                           g);
     DrawGlyph(&p, glyph_, glyph_box, flat_ ? QColor(Qt::white) : text_colour);
     area.setLeft(glyph_box.right() + 4);
   }
@@ -284,15 +284,29 @@ void SkinSlider::keyPressEvent(QKeyEvent* event) {
   if (!isEnabled()) return;
   int pos = value_;
   switch (event->key()) {
-    case Qt::Key_PageUp: pos -= page_; break;
-    case Qt::Key_PageDown: pos += page_; break;
-    case Qt::Key_End: pos = maximum_; break;
-    case Qt::Key_Home: pos = minimum_; break;
+    case Qt::Key_PageUp:
+      pos -= page_;
+      break;
+    case Qt::Key_PageDown:
+      pos += page_;
+      break;
+    case Qt::Key_End:
+      pos = maximum_;
+      break;
+    case Qt::Key_Home:
+      pos = minimum_;
+      break;
     case Qt::Key_Right:
-    case Qt::Key_Down: pos += 1; break;
+    case Qt::Key_Down:
+      pos += 1;
+      break;
     case Qt::Key_Left:
-    case Qt::Key_Up: pos -= 1; break;
-    default: QWidget::keyPressEvent(event); return;
+    case Qt::Key_Up:
+      pos -= 1;
+      break;
+    default:
+      QWidget::keyPressEvent(event);
+      return;
   }
   value_ = std::clamp(pos, minimum_, maximum_);
   update();
@@ -301,8 +315,9 @@ void SkinSlider::keyPressEvent(QKeyEvent* event) {
 
 SkinCombo::SkinCombo(QWidget* parent) : QComboBox(parent) {
   setView(new QListView(this));
-  setStyleSheet(QStringLiteral("QListView { background: #d6ebf9; border: 1px solid #6a9fd4; }"
-                               "QListView::item:selected { background: #7cbeef; color: white; }"));
+  setStyleSheet(
+      QStringLiteral("QListView { background: #d6ebf9; border: 1px solid #6a9fd4; }"
+                     "QListView::item:selected { background: #7cbeef; color: white; }"));
   setMinimumHeight(26);
 }
 

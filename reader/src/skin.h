@@ -21,8 +21,24 @@ const QColor kTextDisabled(128, 128, 128);
 const QColor kCaption(46, 112, 184);
 }  // namespace colours
 
-enum class Glyph { kNone, kPlay, kPause, kStop, kOpen, kSaveWav, kReset, kText, kPlaySet, kVoiceSet, kHelp, kWeb,
-                   kClose, kMinimise, kMaximise, kLogo };
+enum class Glyph {
+  kNone,
+  kPlay,
+  kPause,
+  kStop,
+  kOpen,
+  kSaveWav,
+  kReset,
+  kText,
+  kPlaySet,
+  kVoiceSet,
+  kHelp,
+  kWeb,
+  kClose,
+  kMinimise,
+  kMaximise,
+  kLogo
+};
 
 // Draws one of the skin's pictures into `box`.
 void DrawGlyph(QPainter* painter, Glyph glyph, const QRectF& box, const QColor& colour);

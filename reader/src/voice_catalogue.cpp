@@ -13,10 +13,16 @@ struct Name {
 };
 
 const Name kLanguages[] = {
-    {"chinese", "中文"},   {"chinese/english", "中文/英文"},   {"english", "英文"}, {"cantonese", "粤语"},
-    {"cantonese/english", "粤语/英文"}, {"jpn", "日文"}, {"kor", "韩文"},
+    {"chinese", "中文"},
+    {"chinese/english", "中文/英文"},
+    {"english", "英文"},
+    {"cantonese", "粤语"},
+    {"cantonese/english", "粤语/英文"},
+    {"jpn", "日文"},
+    {"kor", "韩文"},
     // The catalogue of this SDK writes language tags.
-    {"zh-CN", "中文"},     {"en-US", "英文"},
+    {"zh-CN", "中文"},
+    {"en-US", "英文"},
 };
 
 const Name kGenders[] = {{"male", "男声"}, {"female", "女声"}, {"child", "童声"}};
@@ -113,8 +119,7 @@ void VoiceCatalogue::SelectSpeaker(int index) {
     const std::string gender = GenderText(v->Property("gender"));
     // A voice without a gender has no text to find in the entry.
     if (gender.empty()) continue;
-    if (entry.find(SpeakerPart(v->Property("speaker"))) != std::string::npos &&
-        entry.find(gender) != std::string::npos)
+    if (entry.find(SpeakerPart(v->Property("speaker"))) != std::string::npos && entry.find(gender) != std::string::npos)
       selected_.push_back(v);
   }
 }
