@@ -1,6 +1,7 @@
 #include "main_window.h"
 
 #include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
@@ -581,6 +582,20 @@ void MainWindow::changeEvent(QEvent* event) {
     caption_buttons_[1]->setToolTip(isMaximized() ? QStringLiteral("还原") : QStringLiteral("最大化"));
   }
   QWidget::changeEvent(event);
+}
+
+void MainWindow::contextMenuEvent(QContextMenuEvent* event) {
+  if (event->pos().y() >= kCaptionHeight + 8) return;
+  // The caption's menu stands in for the system menu a framed window has.
+  QMenu* menu = MakeMenu();
+  menu->setAttribute(Qt::WA_DeleteOnClose);
+  connect(menu->addAction(QStringLiteral("最小化")), &QAction::triggered, this, &QWidget::showMinimized);
+  connect(menu->addAction(isMaximized() ? QStringLiteral("还原") : QStringLiteral("最大化")), &QAction::triggered, this,
+          &MainWindow::ToggleMaximised);
+  connect(menu->addAction(QStringLiteral("关闭")), &QAction::triggered, this, &QWidget::close);
+  menu->addSeparator();
+  connect(menu->addAction(QStringLiteral("&About Tamblor...")), &QAction::triggered, this, &MainWindow::ShowAbout);
+  menu->popup(event->globalPos());
 }
 
 void MainWindow::mousePressEvent(QMouseEvent* event) {

@@ -301,6 +301,23 @@ TEST_F(ReaderWindowTest, PauseResumeStopAndHighlight) {
   EXPECT_EQ(starts_.size(), 1u);
 }
 
+TEST_F(ReaderWindowTest, DeviceThatCannotOpenIsReported) {
+  const QByteArray device = qgetenv("KVO_AUDIO_DEVICE");
+  qputenv("KVO_AUDIO_DEVICE", "no-such-device");  // read by the player's init
+  Open("TAMBLOR_TEST_DATA");
+  qputenv("KVO_AUDIO_DEVICE", device);
+  ChooseRealVoice();
+  SetText(QStringLiteral("你好。"), 0, 0);
+  window_->Play();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !messages_.empty(); }, 20000));
+  EXPECT_EQ(messages_[0], QStringLiteral("语音合成播放失败：无法打开声音设备"));
+  EXPECT_EQ(window_->controller()->state(), ReadingController::kIdle);
+  EXPECT_TRUE(window_->play_button()->isVisibleTo(window_.get()));
+  // No repetition of a reading that could not start.
+  QTest::qWait(600);
+  EXPECT_EQ(starts_.size(), 1u);
+}
+
 TEST_F(ReaderWindowTest, RepeatsAfterTheIntervalUntilStopped) {
   Open("TAMBLOR_TEST_DATA");
   ChooseRealVoice();
