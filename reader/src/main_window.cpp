@@ -139,7 +139,7 @@ QWidget* MainWindow::BuildControls() {
   popup(add_tool(Glyph::kText, QStringLiteral("文本")), text_menu);
 
   QMenu* play_menu = MakeMenu();
-  QAction* play_item = play_menu->addAction(QStringLiteral("播放"));
+  QAction* play_item = play_menu->addAction(QStringLiteral("播放    "));
   QAction* pause_item = play_menu->addAction(QStringLiteral("暂停"));
   QAction* stop_item = play_menu->addAction(QStringLiteral("停止"));
   QAction* export_item = play_menu->addAction(QStringLiteral("合成文件"));
@@ -162,7 +162,7 @@ QWidget* MainWindow::BuildControls() {
   popup(add_tool(Glyph::kVoiceSet, QStringLiteral("声音")), voice_menu);
 
   QMenu* help_menu = MakeMenu();
-  connect(help_menu->addAction(QStringLiteral("关于")), &QAction::triggered, this, &MainWindow::ShowAbout);
+  connect(help_menu->addAction(QStringLiteral("关于    ")), &QAction::triggered, this, &MainWindow::ShowAbout);
   connect(help_menu->addAction(QStringLiteral("帮助")), &QAction::triggered, this, &MainWindow::ShowHelp);
   popup(add_tool(Glyph::kHelp, QStringLiteral("帮助")), help_menu);
   connect(add_tool(Glyph::kWeb, QStringLiteral("网站")), &QAbstractButton::clicked, this, &MainWindow::OpenWebSite);
