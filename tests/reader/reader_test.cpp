@@ -463,7 +463,14 @@ TEST(SingleInstanceTest, SecondStartRaisesTheFirst) {
 }  // namespace tamblor
 
 int main(int argc, char** argv) {
+  // CTest hands a discovered test only the first of several environment
+  // entries, so the settings are also made here.
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  if (qEnvironmentVariableIsEmpty("KVO_AUDIO_DEVICE")) qputenv("KVO_AUDIO_DEVICE", "null-realtime");
+  if (qEnvironmentVariableIsEmpty("TAMBLOR_TEST_DATA"))
+    qputenv("TAMBLOR_TEST_DATA", KVO_TEST_BINARY_DIR "/tests/reader/reader_data");
+  if (qEnvironmentVariableIsEmpty("TAMBLOR_TEST_EMPTY_DATA"))
+    qputenv("TAMBLOR_TEST_EMPTY_DATA", KVO_TEST_BINARY_DIR "/tests/reader/reader_data_empty");
   QApplication app(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
