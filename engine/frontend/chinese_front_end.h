@@ -10,6 +10,10 @@
 struct qvInstance;
 struct qvLibrary;
 
+namespace kvo::english {
+struct EnglishFrontEnd;
+}
+
 namespace kvo::frontend {
 
 // Called after the analysis of every Chinese sentence (debugging and tests).
@@ -33,6 +37,7 @@ struct ChineseFrontEnd {
   WordBuildScratch scratch;
   AnalysisObserver observer;
   void* observerUser;
+  english::EnglishFrontEnd* english;  // arena block taken after the boundary models
 };
 
 // The record of an initialised instance, or nullptr.
