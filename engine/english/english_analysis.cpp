@@ -205,13 +205,30 @@ void Syllabify(const uint8_t* phones, int count, EnglishWord* word) {
   }
 }
 
+namespace {
+
+// The trees may leave every vowel of a word unstressed; a word is spoken
+// with one stressed syllable at least, so its first vowel takes the stress.
+void StressSomeVowel(PhoneString* phones) {
+  int first_vowel = -1;
+  for (int i = 0; i < phones->count; ++i) {
+    if (phones->phones[i] & layout::kPronStressFlag) return;
+    if (first_vowel < 0 && IsVowelSymbol(phones->phones[i])) first_vowel = i;
+  }
+  if (first_vowel >= 0) phones->phones[first_vowel] |= layout::kPronStressFlag;
+}
+
+}  // namespace
+
 void Pronounce(const EnglishResources& res, EnglishWordList* words) {
   for (int i = 0; i < words->count; ++i) {
     EnglishWord& w = words->words[i];
     w.syllable_count = 0;
     PhoneString phones{};
-    if (res.exceptions.Lookup(w.word, w.tag, &phones) || res.lexicon.Lookup(w.word, w.tag, &phones) ||
-        res.lts.Predict(w.word, &phones)) {
+    if (res.exceptions.Lookup(w.word, w.tag, &phones) || res.lexicon.Lookup(w.word, w.tag, &phones)) {
+      Syllabify(phones.phones, phones.count, &w);
+    } else if (res.lts.Predict(w.word, &phones)) {
+      StressSomeVowel(&phones);
       Syllabify(phones.phones, phones.count, &w);
     }
   }
