@@ -31,9 +31,9 @@ struct RunnerOptions {
   int digit_mode = 0;             // digitmode, puncmode, engmode
   int punc_mode = 0;
   int eng_mode = 0;
-  bool n6_numbers = false;  // the n6 engine's number readings
-  int special_numbers = 0;  // with these bits (n6 parameter 32)
-  std::string english_library;    // English library, or empty for none
+  bool n6_numbers = false;      // the n6 engine's number readings
+  int special_numbers = 0;      // with these bits (n6 parameter 32)
+  std::string english_library;  // English library, or empty for none
 };
 
 class FrontEndRunner {
