@@ -67,6 +67,14 @@ int ReadSymbol(RuleContext& ctx, int i) {
     KeepAsPause(ctx, word, InternalCodeOf(u'。'), 106, 1000);
     return i + 1;
   }
+  // An ASCII point that ends a sentence or a clause (中国人民. or a
+  // full-width point) is a full stop, not 点: a pause of the 。 class.
+  const bool forced_symbols = word.reading_modes[kForcedModeSlot] == kReadSymbols;
+  if (c == '.' && !forced_symbols && !ctx.IsDigit(i + 1) && !ctx.IsLetter(i + 1)) {
+    if (PuncModeOn(ctx.settings)) EmitReading(ctx, u"句号", position);
+    KeepAsPause(ctx, word, InternalCodeOf(u'。'), 106, 1000);
+    return i + 1;
+  }
   // 2: readings by context.
   if (c == '>' || c == '<') {
     ctx.Chinese(c == '>' ? u"大于" : u"小于", kTagOperatorWord, position);

@@ -216,6 +216,13 @@ TEST_F(Readings, LoneTwoCountsAsLiang) {
                           {"2.5个", "二点五个"}});
 }
 
+// An ASCII point at the end of a sentence or clause is a full stop.
+TEST_F(Readings, TrailingPointIsAFullStop) {
+  Reader reader;
+  ExpectReadings(reader,
+                 {{"中国人民.", "中国人民"}, {"他说:好. 走吧", "他说好走吧"}, {"版本3.5发布", "版本三点五发布"}});
+}
+
 TEST_F(Readings, PinyinInputIsOneSyllable) {
   Reader reader;
   EXPECT_EQ(reader.Citation("hao3"), "hao3");
