@@ -13,6 +13,13 @@ endif()
 if(KVO_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
   add_link_options(-fsanitize=address,undefined)
+  if(CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+    # clang links its static sanitizer runtime into programs only, which the
+    # shared libraries' --no-undefined refuses; use the shared runtime.
+    execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-runtime-dir
+                    OUTPUT_VARIABLE KVO_CLANG_RUNTIME_DIR OUTPUT_STRIP_TRAILING_WHITESPACE)
+    add_link_options(-shared-libsan "LINKER:-rpath,${KVO_CLANG_RUNTIME_DIR}")
+  endif()
 endif()
 if(KVO_TSAN)
   add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
@@ -21,6 +28,14 @@ endif()
 if(KVO_FUZZ AND NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
   message(WARNING "KVO_FUZZ needs clang; fuzz targets are skipped")
   set(KVO_FUZZ OFF)
+endif()
+if(KVO_FUZZ AND KVO_SANITIZE)
+  # Coverage in the shared libraries and engine modules too; programs that
+  # are no fuzzers get the runtime's empty coverage hooks.
+  add_compile_options(-fsanitize=fuzzer-no-link
+    "-fsanitize-coverage-ignorelist=${CMAKE_SOURCE_DIR}/tests/fuzz/coverage_ignore.txt")
+elseif(KVO_FUZZ)
+  message(WARNING "KVO_FUZZ without KVO_SANITIZE finds only crashes, not memory faults")
 endif()
 
 # kvo_shared_library(name SOVERSION n): a shared library of the SDK with a

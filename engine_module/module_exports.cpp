@@ -41,7 +41,13 @@ KVO_TTS_MODULE_EXPORT int KvoTtsStartSession(const ConfigMap* session_config, co
     KVO_LOG(KVO_LOG_ERROR, "[%s][%s] create engine failed", kModuleTag, "KvoTtsStartSession");
     return 2;
   }
-  const int result = engine->StartSession(*session_config, item);
+  int result = 0;
+  try {
+    result = engine->StartSession(*session_config, item);
+  } catch (const std::bad_alloc&) {
+    KVO_LOG(KVO_LOG_ERROR, "[%s][%s] create engine failed", kModuleTag, "KvoTtsStartSession");
+    result = 2;
+  }
   if (result != 0) {
     delete engine;
     return result;
@@ -54,9 +60,15 @@ KVO_TTS_MODULE_EXPORT int KvoTtsSynth(ModuleHandle handle, const ConfigMap* synt
                                       TtsSynthCallback callback, void* user) {
   TraceScope trace("KvoTtsSynth");
   if (handle == nullptr) return 1;
-  const ConfigMap empty;
-  return static_cast<TtsLocalEngine*>(handle)->SynthesizeText(synth_config ? *synth_config : empty, text, callback,
-                                                              user);
+  // Nothing is thrown across the module boundary.
+  try {
+    const ConfigMap empty;
+    return static_cast<TtsLocalEngine*>(handle)->SynthesizeText(synth_config ? *synth_config : empty, text, callback,
+                                                                user);
+  } catch (const std::bad_alloc&) {
+    KVO_LOG(KVO_LOG_ERROR, "[%s][%s] out of memory", kModuleTag, "KvoTtsSynth");
+    return 2;
+  }
 }
 
 KVO_TTS_MODULE_EXPORT int KvoTtsStopSession(ModuleHandle* handle) {

@@ -1,5 +1,6 @@
 #include <sys/stat.h>
 
+#include <memory>
 #include <new>
 #include <string>
 
@@ -158,17 +159,32 @@ int SdkInterface::PrepareForCapkeyByCapInnerItem(const std::string& capkey, cons
     modules_by_capkey_[capkey] = loaded;
     return 0;
   }
-  IDllInterface* module = CreateDllInterface();
-  if (module == nullptr) return 2;
-  const int result = module->Load(file_name, item, init_config_);
+  std::unique_ptr<IDllInterface> module(CreateDllInterface());
+  if (!module) return 2;
+  // Out of memory half way through loading or registering: the module is
+  // released and unloaded again, so nothing is left half made.
+  int result = 0;
+  try {
+    result = module->Load(file_name, item, init_config_);
+  } catch (const std::bad_alloc&) {
+    module->UnLoad();
+    return 2;
+  }
   if (result != 0) {
     KVO_LOG(KVO_LOG_ERROR, "[%s][%s] KVO_GetCapabilityInternalItemByKey(%s) return %d", kTagCommon, kOperation,
             capkey.c_str(), result);
-    delete module;
     return result;
   }
-  modules_by_name_[file_name] = module;
-  modules_by_capkey_[capkey] = module;
+  try {
+    modules_by_name_[file_name] = module.get();
+    modules_by_capkey_[capkey] = module.get();
+  } catch (const std::bad_alloc&) {
+    modules_by_name_.erase(file_name);
+    modules_by_capkey_.erase(capkey);
+    module->UnLoad();
+    return 2;
+  }
+  module.release();
   return 0;
 }
 
@@ -279,9 +295,15 @@ int SdkInterface::StartSession(const ConfigMap& config, int* session_id) {
   }
   if (result != 0) return result;
 
-  session->SetDll(module);
-  session->SetCapConfig(capkey_config);
-  result = session->Start(config, &item);
+  try {
+    session->SetDll(module);
+    session->SetCapConfig(capkey_config);
+    result = session->Start(config, &item);
+  } catch (const std::bad_alloc&) {
+    // The slot is taken by now: give it back below instead of leaving a
+    // busy session that can never be stopped.
+    result = 2;
+  }
   CQThreadLock lock(session_mutex_);
   if (result != 0) {
     slots_[id].reset();
@@ -305,7 +327,13 @@ int SdkInterface::StopSession(int session_id) {
     if (session->TryEnterBusy() != 0) return 502;
   }
   const bool counted = session->IsCounted();
-  const int result = session->Stop();
+  int result = 0;
+  try {
+    result = session->Stop();
+  } catch (const std::bad_alloc&) {
+    // Claimed above: made idle again below, so the stop can be repeated.
+    result = 2;
+  }
   CQThreadLock lock(session_mutex_);
   if (result != 0) {
     session->LeaveBusy();

@@ -55,12 +55,16 @@ int TtsSession::TryEnterBusy() {
 int TtsSession::Synth(const ConfigMap& config, const char* text, TtsSynthCallback callback, void* user) {
   ScopedTrace trace(kTagTts, "TtsSession::Synth");
   if (TryEnterBusy() != 0) return 502;
+  // Idle again however the call ends: an allocation failure that escapes as
+  // bad_alloc must not leave a session that can never be stopped.
+  struct IdleOnExit {
+    TtsSession* session;
+    ~IdleOnExit() { session->LeaveBusy(); }
+  } idle_on_exit{this};
   ConfigMap synth_config;
   BuildSynthConfig(config, synth_config);
   const TtsDllInterface* module = Module();
-  const int result = module != nullptr ? module->Synth(handle_, &synth_config, text, callback, user) : 23;
-  LeaveBusy();
-  return result;
+  return module != nullptr ? module->Synth(handle_, &synth_config, text, callback, user) : 23;
 }
 
 }  // namespace kvo_tts

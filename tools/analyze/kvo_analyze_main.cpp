@@ -18,7 +18,7 @@
 namespace {
 
 const char kUsage[] =
-    "usage: kvo-analyze [options] [TEXT...]\n"
+    "usage: kvo-analyze [options] [--] [TEXT...]\n"
     "Runs the engine's front end over UTF-8 text: the arguments (one line\n"
     "each), the file of -f, or standard input.\n"
     "\n"
@@ -48,6 +48,8 @@ const char kUsage[] =
     "  --labels        print the words line, then one line per English phone:\n"
     "                  <tab>@ WORD PHONE and its context label as name=value\n"
     "  -h, --help      this text\n"
+    "  --              end of options: every later argument is text, such as\n"
+    "                  text that begins with '-'\n"
     "\n"
     "Default output, per sentence: '# SENTENCE', then one line per word:\n"
     "WORD<tab>TAG<tab>CITATION<tab>SPOKEN ('-' for a character without a\n"
@@ -148,7 +150,7 @@ int Parse(int argc, char** argv, Options* o) {
                                                 : Output::kLabels;
       if (!choose(output)) return UsageError("choose one of --pinyin, --citation, --words, --phones, --labels");
     } else {
-      return UsageError("unknown option " + arg);
+      return UsageError("unknown option " + arg + " (put -- before text that begins with '-')");
     }
   }
   if (o->help) return 0;

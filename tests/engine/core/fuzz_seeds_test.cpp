@@ -1,5 +1,6 @@
-// Runs the fuzz entry over damaged libraries in every build, so that the
-// target keeps working where no fuzzer is available.
+// Runs the library fuzz entry over damaged libraries in every build, so that
+// the target keeps working where no fuzzer is available: each role (Chinese,
+// English, domain library) gets its test library cut short and bit-flipped.
 #include <gtest/gtest.h>
 
 #include "core/library_format.h"
@@ -9,19 +10,35 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
 
 namespace {
 
-TEST(EngineFuzzSeeds, DamagedLibrariesNeverCrashInit) {
-  const test_voice::Bytes good = test_voice::ChineseLibrary();
+struct RoleCase {
+  const char* name;
+  uint8_t role;  // the entry's first byte
+  test_voice::Bytes (*library)();
+};
+
+class EngineFuzzSeeds : public testing::TestWithParam<RoleCase> {};
+
+TEST_P(EngineFuzzSeeds, DamagedLibrariesNeverCrashInit) {
+  test_voice::Bytes good = GetParam().library();
+  good.insert(good.begin(), GetParam().role);
   ASSERT_EQ(LLVMFuzzerTestOneInput(good.data(), good.size()), 0);
   // Every truncation point within the header and the first sections, then
-  // every single-byte flip of the section leads.
+  // single-byte flips across the section leads and contents.
   for (size_t cut = 0; cut < 400 && cut < good.size(); cut += 3) {
-    LLVMFuzzerTestOneInput(good.data(), cut);
+    EXPECT_EQ(LLVMFuzzerTestOneInput(good.data(), cut), 0);
   }
-  for (size_t at = kvo_library::kHeaderBytes; at < good.size(); at += 29) {
+  const size_t step = good.size() / 200 + 29;
+  for (size_t at = 1 + kvo_library::kHeaderBytes; at < good.size(); at += step) {
     test_voice::Bytes bytes = good;
     bytes[at] ^= 0x80;
-    LLVMFuzzerTestOneInput(bytes.data(), bytes.size());
+    EXPECT_EQ(LLVMFuzzerTestOneInput(bytes.data(), bytes.size()), 0);
   }
 }
+
+INSTANTIATE_TEST_SUITE_P(Roles, EngineFuzzSeeds,
+                         testing::Values(RoleCase{"Chinese", 0, [] { return test_voice::ChineseLibrary(); }},
+                                         RoleCase{"English", 1, [] { return test_voice::EnglishLibrary(); }},
+                                         RoleCase{"Domain", 2, [] { return test_voice::DomainLibrary(); }}),
+                         [](const testing::TestParamInfo<RoleCase>& p) { return std::string(p.param.name); });
 
 }  // namespace

@@ -143,6 +143,18 @@ TEST(AnalyzeUsage, HelpDescribesTheFormat) {
   EXPECT_EQ(r.status, 0);
   EXPECT_NE(r.out.find("usage: kvo-analyze"), std::string::npos);
   EXPECT_NE(r.out.find("--citation"), std::string::npos);
+  EXPECT_NE(r.out.find("[--] [TEXT...]"), std::string::npos);
+}
+
+TEST(AnalyzeUsage, DoubleDashMakesDashedArgumentsText) {
+  const ToolResult dashed = Analyze({"--cnlib", kLibrary, "--words", "--", "-5", "--help"});
+  EXPECT_EQ(dashed.status, 0) << dashed.err;
+  const ToolResult plain = Analyze({"--cnlib", kLibrary, "--words", "5"});
+  EXPECT_EQ(plain.status, 0) << plain.err;
+  // Both arguments are spoken lines, not options: no help text, a line per argument.
+  EXPECT_EQ(dashed.out.find("usage:"), std::string::npos) << dashed.out;
+  EXPECT_NE(dashed.out, plain.out);
+  EXPECT_NE(dashed.out.find("help"), std::string::npos) << dashed.out;
 }
 
 struct UsageCase {
