@@ -286,7 +286,11 @@ int main(int argc, char** argv) {
   }
   kvo::domain::DomainHeader header;
   header.name = name;
-  const std::vector<uint8_t> bytes = kvo::domain::DomainLibrary(phrases, header);
+  size_t dropped = 0;
+  const std::vector<uint8_t> bytes = kvo::domain::DomainLibrary(phrases, header, &dropped);
+  if (dropped > 0)
+    std::fprintf(stderr, "warning: %zu phrases left out of the dictionary (a character's block would pass %zu bytes)\n",
+                 dropped, kvo::domain::kMaxDictionaryBlockBytes);
   std::ofstream o(out, std::ios::binary);
   o.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   if (!o) {

@@ -71,7 +71,8 @@ std::vector<uint8_t> SpeechPart(const std::vector<DomainPhrase>& sorted, const D
   return b;
 }
 
-std::vector<uint8_t> DictionaryPart(const std::vector<DomainPhrase>& sorted) {
+std::vector<uint8_t> DictionaryPart(const std::vector<DomainPhrase>& sorted, size_t* dropped) {
+  if (dropped != nullptr) *dropped = 0;
   std::vector<std::vector<uint8_t>> blocks(kCharacters);
   std::vector<int> counts(kCharacters, 0);
   for (const DomainPhrase& p : sorted) {
@@ -80,6 +81,10 @@ std::vector<uint8_t> DictionaryPart(const std::vector<DomainPhrase>& sorted) {
     if (k < 0) continue;
     std::vector<uint8_t>& e = blocks[k];
     const size_t n = p.text.size();
+    if (2 + e.size() + n * 4 + 8 > kMaxDictionaryBlockBytes) {
+      if (dropped != nullptr) ++*dropped;
+      continue;
+    }
     e.push_back(static_cast<uint8_t>(n));
     e.push_back(0);
     e.push_back(0);
@@ -106,9 +111,10 @@ std::vector<uint8_t> DictionaryPart(const std::vector<DomainPhrase>& sorted) {
   return b;
 }
 
-std::vector<uint8_t> DomainLibrary(const std::vector<DomainPhrase>& phrases, const DomainHeader& header) {
+std::vector<uint8_t> DomainLibrary(const std::vector<DomainPhrase>& phrases, const DomainHeader& header,
+                                   size_t* dropped) {
   const std::vector<DomainPhrase> sorted = SortPhrases(phrases);
-  const std::vector<uint8_t> dictionary = DictionaryPart(sorted);
+  const std::vector<uint8_t> dictionary = DictionaryPart(sorted, dropped);
   const std::vector<uint8_t> speech = SpeechPart(sorted, header);
   std::vector<uint8_t> b(20, 0);
   Set32(b, 0, 20);

@@ -33,11 +33,15 @@ std::vector<DomainPhrase> SortPhrases(std::vector<DomainPhrase> phrases);
 std::vector<uint8_t> SpeechPart(const std::vector<DomainPhrase>& sorted, const DomainHeader& header);
 
 // The phrase dictionary: entries of the phrases whose first character is a
-// GB2312 Chinese character, grouped by that character.
-std::vector<uint8_t> DictionaryPart(const std::vector<DomainPhrase>& sorted);
+// GB2312 Chinese character, grouped by that character. Entries that would
+// make a character's block longer than the 40960 bytes word building reads
+// are left out (the phrases still play) and counted in *dropped.
+constexpr size_t kMaxDictionaryBlockBytes = 40960;
+std::vector<uint8_t> DictionaryPart(const std::vector<DomainPhrase>& sorted, size_t* dropped = nullptr);
 
 // A whole library: header, dictionary, speech part.
-std::vector<uint8_t> DomainLibrary(const std::vector<DomainPhrase>& phrases, const DomainHeader& header);
+std::vector<uint8_t> DomainLibrary(const std::vector<DomainPhrase>& phrases, const DomainHeader& header,
+                                   size_t* dropped = nullptr);
 
 // GB2312 index of an internal code (lead byte low), or -1.
 int Gb2312Index(uint16_t code);

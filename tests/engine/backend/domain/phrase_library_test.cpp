@@ -338,3 +338,24 @@ TEST(PhrasePlayback, LongPhraseContinuesInTheNextBlockWithoutGap) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(DomainDictionary, BlocksStayWithinWhatWordBuildingReads) {
+  // 2600 two-character phrases on one first character: 16 bytes each.
+  std::vector<DomainPhrase> phrases;
+  for (int k = 0; k < 2600; ++k) phrases.push_back(Phrase({kZhong, Char(k)}, 0xF, 1, k));
+  size_t dropped = 0;
+  const std::vector<uint8_t> dict = kvo::domain::DictionaryPart(kvo::domain::SortPhrases(phrases), &dropped);
+  auto at = [&](size_t i) {
+    return static_cast<uint32_t>(dict[i] | (dict[i + 1] << 8) | (dict[i + 2] << 16) | (dict[i + 3] << 24));
+  };
+  const int k = kvo::domain::Gb2312Index(kZhong);
+  const uint32_t begin = at(4 * static_cast<size_t>(k)), end = at(4 * static_cast<size_t>(k) + 4);
+  EXPECT_LE(end - begin, kvo::domain::kMaxDictionaryBlockBytes);
+  EXPECT_EQ(dropped, 2600u - (kvo::domain::kMaxDictionaryBlockBytes - 2) / 16);
+  const uint32_t count = dict[54148 + begin] | (dict[54148 + begin + 1] << 8);
+  EXPECT_EQ(count + dropped, 2600u);
+}
+
+}  // namespace
