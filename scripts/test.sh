@@ -7,6 +7,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
+sh scripts/install-domain-deps.sh
 jobs=$(nproc)
 
 tsan=${KVO_TSAN_BUILD_DIR:-build-tsan}

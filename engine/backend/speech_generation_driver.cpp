@@ -10,6 +10,7 @@
 #include "backend/audio/audio_format.h"
 #include "backend/audio/background_mix.h"
 #include "backend/audio/sound_effect.h"
+#include "backend/domain/phrase_library.h"
 #include "backend/vocoder/vocoder.h"
 #include "backend/waveform/syllable_report.h"
 #include "backend/waveform/waveform_assembly.h"
@@ -50,6 +51,9 @@ struct BackEndStage {
   VocoderTail* tail;
   SoundEffectState effect;
   int32_t effectTailSamples;  // still to ring out after the end of the text
+  // Recorded phrases of the domain library and the batch's matches.
+  PhraseIndex phraseIndex;
+  PhraseMark phraseMarks[kBatchItemCount];
 };
 
 BackEndStage* Stage(const qvInstance* instance) { return static_cast<BackEndStage*>(instance->back_end.stage); }
@@ -64,6 +68,22 @@ bool ReadEnglishModel(void* user, uint32_t offset, void* dst, uint32_t bytes) {
   qvInstance* in = static_cast<qvInstance*>(user);
   return qvLibrary_Read(&in->english, kvo_library::kEnVoiceModel, static_cast<int32_t>(offset), dst,
                         static_cast<int32_t>(bytes));
+}
+
+bool ReadPhraseSpeech(void* user, uint32_t offset, void* dst, uint32_t bytes) {
+  qvInstance* in = static_cast<qvInstance*>(user);
+  return qvLibrary_Read(&in->domain, kvo_library::kDmPhraseSpeech, static_cast<int32_t>(offset), dst,
+                        static_cast<int32_t>(bytes));
+}
+
+SectionReader PhrasePart(const qvInstance* in) {
+  SectionReader r;
+  const int32_t size = qvLibrary_SectionSize(&in->domain, kvo_library::kDmPhraseSpeech);
+  if (!qvLibrary_IsOpen(&in->domain) || size <= 0) return r;
+  r.size = static_cast<uint32_t>(size);
+  r.read = ReadPhraseSpeech;
+  r.user = const_cast<qvInstance*>(in);
+  return r;
 }
 
 ModelSource SourceOf(qvInstance* in, qvLibrary* library, int32_t section,
@@ -182,6 +202,10 @@ WaveformSetup SetupFor(const qvInstance* in, const BackEndStage* st) {
   setup.speedup = in->params.speedup;
   // Symbol filter off: pause items sound as silence after speech too.
   setup.pauseAfterSpeech = in->params.symbol_filter == 1;
+  if (st->phraseIndex.count > 0) {
+    setup.phrases = st->phraseMarks + st->group.first;
+    setup.phrasePart = PhrasePart(in);
+  }
   if (GainFactorActive(in) || EffectActive(in) || in->background.file != nullptr) {
     setup.finishPiece = FinishPiece;
     setup.finishUser = const_cast<qvInstance*>(in);
@@ -195,8 +219,12 @@ void ReportItem(void* user, const SpeechItem& item) {
   if (qvStopRequested(in)) return;
   const qvSyllableTables& t = in->tables;
   char spelling[kSpellingBytes];
-  const int32_t length =
-      SyllableSpelling(item, View(t.syllables), t.tones, static_cast<uint32_t>(t.unit_base), spelling);
+  int32_t length = SyllableSpelling(item, View(t.syllables), t.tones, static_cast<uint32_t>(t.unit_base), spelling);
+  // Items of a recorded phrase carry phrase codes: no spelling.
+  const BackEndStage* st = Stage(in);
+  const ptrdiff_t index = st != nullptr && st->speech != nullptr ? &item - st->speech : -1;
+  if (index >= 0 && index < st->itemCount && st->phraseIndex.count > 0 && st->phraseMarks[index].record != -1)
+    length = 0;
   in->params.syllable_proc(in->params.user_data, 0, reinterpret_cast<const char*>(item.character), 2,
                            length > 0 ? spelling : "", length);
 }
@@ -264,6 +292,14 @@ int qvBackEnd_Init(qvInstance* in) {
     return QVTTS_ERR_RESOURCE;
   }
   st->voice.symbols = &st->symbols;
+  // Recorded phrases are 8 kHz 16-bit speech and are played at the voice's
+  // format unchanged: with any other voice the domain library is closed and
+  // its phrases are synthesised like other text.
+  if (qvLibrary_IsOpen(&in->domain)) {
+    if (in->params.sample_rate != 8000 || width != 16 ||
+        OpenPhraseIndex(PhrasePart(in), &st->phraseIndex) != PhraseIndexStatus::kOk)
+      qvLibrary_Close(&in->domain);
+  }
   in->back_end.stage = st;
   in->back_end.stage_bytes = bytes;
   return QVTTS_ERR_OK;
@@ -298,6 +334,9 @@ int qvBackEnd_PlanBatch(qvInstance* in, const qvAnalysisItem* items, int32_t ite
   // A group that fails to generate is still taken and renders without frames.
   GenerateGroup(st->voice, settings, st->history, st->items, st->itemCount, st->speech, st->chunk, st->work,
                 &st->group);
+  if (st->phraseIndex.count > 0)
+    MatchPhrases(st->phraseIndex, PhrasePart(in), st->speech, st->itemCount,
+                 static_cast<uint32_t>(in->tables.unit_base), st->phraseMarks);
   if (st->group.taken == 0) st->batchDone = true;
   return QVTTS_ERR_OK;
 }

@@ -90,6 +90,46 @@ bool RenderGenerated(WaveformState* s, const SpeechItem& item) {
   }
 }
 
+// Silence after a complete phrase, in library-format bytes: 3200 bytes
+// (200 ms at 8 kHz) between two phrases of a sentence that end words, none
+// before other text, and for a phrase inside a longer sentence a pause as
+// long as its coded length.
+int32_t TrailingSilence(const WaveformState* s, const SpeechItem& item) {
+  const bool lastOfPhrase = item.sylInPhrase + 1 == item.phraseLen;
+  const bool breakAfter = (item.itemFlags & kItemFlagBreakAfterWord) != 0;
+  if (!lastOfPhrase || !(item.sylInSentence > 1 || (item.sylInWord > 1 && breakAfter))) return 0;
+  if (!breakAfter) return s->setup.phrases[s->current].bytes;
+  const bool nextBreaks = s->current + 1 < s->size && (s->items[s->current + 1].itemFlags & kItemFlagBreakAfterWord);
+  return nextBreaks ? 3200 : 0;
+}
+
+// Plays the current item's recorded phrase, then its trailing silence; true
+// when both are complete.
+bool PlayPhrase(WaveformState* s, const SpeechItem& item) {
+  const PhraseMark& mark = s->setup.phrases[s->current];
+  if (!s->phraseTrailing) {
+    for (;;) {
+      const int32_t capacity = SamplesFitting(s, FreeBytes(s));
+      if (capacity <= 0) return false;
+      bool complete = false;
+      const int32_t n = StreamPhrase(&s->phrase, s->setup.phrasePart, mark, s->scratch, capacity, &complete);
+      if (n > 0) {
+        ApplyVolume(s->scratch, n, item.volume);
+        if (!Append(s, s->scratch, n)) complete = true;
+      }
+      if (complete) break;
+      if (n == 0) return s->blockBytes == 0;
+    }
+    s->phraseTrailing = true;
+    s->trailingBytes = TrailingSilence(s, item);
+    s->itemDone = 0;
+  }
+  if (s->trailingBytes > 0 && !WriteSilence(s, s->trailingBytes, -1, item.speed)) return false;
+  s->phraseTrailing = false;
+  s->phrase.started = false;
+  return true;
+}
+
 }  // namespace
 
 int WaveformBegin(WaveformState* s, const WaveformSetup& setup, const SpeechItem* items, int32_t size,
@@ -103,6 +143,8 @@ int WaveformBegin(WaveformState* s, const WaveformSetup& setup, const SpeechItem
   s->afterPhrase = false;
   s->afterSpeech = false;
   s->tail = tail;
+  s->phraseTrailing = false;
+  s->phrase.started = false;
   if (OutputFormat(setup.libraryRate, setup.libraryWidth, setup.formatCode, &s->outRate, &s->outWidth) != kBackendOk ||
       FormatConverterInit(&s->converter, setup.formatCode, setup.libraryRate, setup.libraryWidth) != kBackendOk ||
       tail == nullptr || (items == nullptr && size > 0))
@@ -170,6 +212,20 @@ int RenderBlock(WaveformState* s) {
   while (s->current < s->size) {
     const SpeechItem& item = s->items[s->current];
     bool complete = true;
+    const int32_t record = s->setup.phrases != nullptr ? s->setup.phrases[s->current].record : -1;
+    if (record != -1) {
+      // A recorded phrase plays at its first item; the others are inside it.
+      if (record >= 0) {
+        if (!PlayPhrase(s, item)) return 1;
+        s->afterPhrase = true;
+        s->afterSpeech = false;
+      }
+      ++s->current;
+      s->itemDone = 0;
+      s->first = false;
+      if (FreeBytes(s) == 0) break;
+      continue;
+    }
     switch (Classify(s->setup, item.code)) {
       case ItemClass::kSkip:
       case ItemClass::kEnglishUnit:

@@ -11,6 +11,7 @@
 #include <cstdint>
 
 #include "backend/audio/format_converter.h"
+#include "backend/domain/phrase_library.h"
 #include "backend/labels/speech_item.h"
 #include "backend/vocoder/vocoder.h"
 
@@ -43,6 +44,11 @@ struct WaveformSetup {
   // Pause items after generated speech write their pause length as
   // silence too (otherwise only after a recorded phrase).
   bool pauseAfterSpeech = false;
+  // Recorded phrases: the chunk's match results aligned with the group's
+  // items, and the speech part of the domain library. Without them phrase
+  // items are synthesised like any other.
+  const PhraseMark* phrases = nullptr;
+  SectionReader phrasePart;
 };
 
 struct WaveformState {
@@ -62,7 +68,10 @@ struct WaveformState {
   int32_t blockBytes;
   FormatConverterState converter;
   VocoderState vocoder;
-  VocoderTail* tail;  // owned by the caller, carried across groups
+  VocoderTail* tail;      // owned by the caller, carried across groups
+  PhraseStream phrase;    // the phrase being played
+  bool phraseTrailing;    // its recording is complete; the trailing silence is due
+  int32_t trailingBytes;  // library-format bytes of that silence
 };
 
 // Prepares a zeroed state for a group. kBackendInvalidArgument when the

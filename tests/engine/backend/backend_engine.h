@@ -25,7 +25,8 @@ struct SyllableReport {
 
 class BackendEngine {
  public:
-  explicit BackendEngine(const std::string& chinese = BackendLibrary("cn16k.lib")) : path_(chinese) {}
+  explicit BackendEngine(const std::string& chinese = BackendLibrary("cn16k.lib"), const std::string& domain = "")
+      : path_(chinese), domain_(domain) {}
   BackendEngine(const BackendEngine&) = delete;
   BackendEngine& operator=(const BackendEngine&) = delete;
   ~BackendEngine() {
@@ -35,11 +36,11 @@ class BackendEngine {
 
   int Init() {
     int32_t size = 0;
-    if (qvTTS_GetExtBufSize(path_.c_str(), nullptr, nullptr, &size) != QVTTS_ERR_OK || size <= 0)
-      size = 2 * 1024 * 1024;
+    const char* domain = domain_.empty() ? nullptr : domain_.c_str();
+    if (qvTTS_GetExtBufSize(path_.c_str(), nullptr, domain, &size) != QVTTS_ERR_OK || size <= 0) size = 2 * 1024 * 1024;
     block_ = std::aligned_alloc(64, (static_cast<size_t>(size) + 63) / 64 * 64);
     std::memset(block_, 0, static_cast<size_t>(size));
-    const int rc = qvTTS_Init(path_.c_str(), nullptr, nullptr, &handle_, block_);
+    const int rc = qvTTS_Init(path_.c_str(), nullptr, domain, &handle_, block_);
     if (rc != QVTTS_ERR_OK) return rc;
     Set(QVTTS_PARAM_INPUT_MODE, 1);
     Set(QVTTS_PARAM_INPUT_TEXT_PROC, reinterpret_cast<intptr_t>(&Input));
@@ -112,6 +113,7 @@ class BackendEngine {
   }
 
   std::string path_;
+  std::string domain_;
   std::string text_;
   size_t served_ = 0;
   void* block_ = nullptr;

@@ -139,7 +139,9 @@ TEST(EngineInit, ResidentTablesAndUnitBase) {
   EXPECT_STREQ(t.phones.names[0], "sil");
   EXPECT_EQ(t.voicing.bytes, t.phones.count);
   EXPECT_EQ(reinterpret_cast<uintptr_t>(t.syllables.names) % alignof(const char*), 0u);
-  EXPECT_TRUE(qvLibrary_IsOpen(&engine.instance()->domain));
+  // The domain library counts for the arena, but its 8 kHz recordings do
+  // not fit a 16 kHz voice: it is set aside at init.
+  EXPECT_FALSE(qvLibrary_IsOpen(&engine.instance()->domain));
   EXPECT_EQ(engine.instance()->arena_size, 819200 + 61440);
 }
 
