@@ -18,8 +18,11 @@ The lists:
 A given name is what follows a known surname (single or compound) in a
 jieba person name of two to four characters. A character enters a given-name
 list when at least MIN_SINGLE (one-character names) or MIN_DOUBLE
-(two-character names) distinct names use it there, unless the dictionary
-reads it alone as a function word (particle, preposition, conjunction,
+(two-character names) distinct names use it there; the dictionary holds few
+names with a one-character given name, so a character that ends at least
+MIN_SECOND_AS_SINGLE two-character given names (伟, 杰, 芳) counts as a
+one-character given name too. Not kept: a character that the dictionary
+reads alone as a function word (particle, preposition, conjunction,
 pronoun, interjection): jieba's name entries are noisy, and such characters
 would turn ordinary sentences into names.
 
@@ -41,6 +44,7 @@ NAME_TAGS = ("nr", "nrfg")
 FUNCTION_TAGS = ("u", "p", "c", "r", "y", "e", "o")
 MIN_SINGLE = 2
 MIN_DOUBLE = 3
+MIN_SECOND_AS_SINGLE = 15
 
 
 def read_surnames(path):
@@ -82,11 +86,14 @@ def given_name_lists(words, alone, single_surnames, compound_surnames):
         elif len(given) == 2:
             counts["first"][given[0]] += 1
             counts["second"][given[1]] += 1
-    lists = {}
-    for name, minimum in (("single", MIN_SINGLE), ("first", MIN_DOUBLE), ("second", MIN_DOUBLE)):
-        lists[name] = sorted(c for c, n in counts[name].items()
-                             if n >= minimum and not alone.get(c, "").startswith(FUNCTION_TAGS))
-    return lists
+    def kept(counter, minimum):
+        return {c for c, n in counter.items() if n >= minimum and not alone.get(c, "").startswith(FUNCTION_TAGS)}
+
+    return {
+        "single": sorted(kept(counts["single"], MIN_SINGLE) | kept(counts["second"], MIN_SECOND_AS_SINGLE)),
+        "first": sorted(kept(counts["first"], MIN_DOUBLE)),
+        "second": sorted(kept(counts["second"], MIN_DOUBLE)),
+    }
 
 
 def internal_code(char):

@@ -204,7 +204,7 @@ class NameFinder {
     }
     // A title after the surname: the surname alone (张主任).
     if (w1.BeginsAny(kTitlesAfter)) {
-      if (Rejected(k)) return k + 1;
+      if (Rejected(k, kind)) return k + 1;
       Tag(k, 1, 1);
       return k + 2;
     }
@@ -214,7 +214,7 @@ class NameFinder {
       return k + 1;
     }
     const int span = Shape(k, kind);
-    if (span == 0 || Rejected(k) || !Accepted(k, span)) return k + 1;
+    if (span == 0 || Rejected(k, kind) || !Accepted(k, span)) return k + 1;
     Tag(k, span, kind == Surname::kCompoundTwoWords ? 2 : 1);
     return k + span;
   }
@@ -257,7 +257,7 @@ class NameFinder {
     return s.BeginsAny(kUnlikelySurnames) && !(s.Begins(u"上") && At(words_, k + 1).Begins(u"官"));
   }
 
-  bool Rejected(int k) const {
+  bool Rejected(int k, Surname kind) const {
     const View s = At(words_, k), w1 = At(words_, k + 1), w2 = At(words_, k + 2);
     const View pv = At(words_, k - 1);
     auto begins_one_of = [&s](List chars) {
@@ -285,7 +285,8 @@ class NameFinder {
     if (s.Begins(u"向") && (w1.length() > 1 || pv.TaggedIn(37, 45))) return true;
     if (begins_one_of(u"将出德楼区法") && w1.length() > 1) return true;
     if ((s.Begins(u"那") && w1.Is(u"个人")) || (s.Begins(u"曾") && w1.Is(u"多次"))) return true;
-    return Unlikely(k);
+    // The unlikely surnames are single ones: 诸葛 and 东方 stay names.
+    return kind == Surname::kSingle && Unlikely(k);
   }
 
   bool Accepted(int k, int span) const {
