@@ -188,6 +188,12 @@ class NameFinder {
     return res_.names.Contains(list, code) || IsReadingCode(code, res_.syllableCodeCount);
   }
   bool OneChar(const View& v) const { return v.length() == 1; }
+  // A numeral, or a two-character verb or adverb, is no given name: 任一个,
+  // 曾相识, 要收拾 read as words, not names. Nor is a verb alone after the
+  // surname (曾说, 解锁).
+  static bool NotGiven(const View& v) {
+    return v.TaggedIn(34, 36) || (v.length() == 2 && (v.TaggedIn(79, 87) || v.Tagged(8)));
+  }
 
   // Tries a name at word k; returns where the walk goes on.
   int Visit(int k) {
@@ -223,24 +229,29 @@ class NameFinder {
   int Shape(int k, Surname kind) const {
     const View w1 = At(words_, k + 1), w2 = At(words_, k + 2), w3 = At(words_, k + 3);
     const NameList first = kNameGivenFirst, second = kNameGivenSecond;
+    const int given = kind == Surname::kCompoundTwoWords ? 2 : 1;
+    if (NotGiven(At(words_, k + given))) return 0;
     switch (kind) {
       case Surname::kSingle:
         if (w1.length() == 2 && Given(first, w1.word->chars[0]) && Given(second, w1.word->chars[1])) return 2;
-        if (OneChar(w1) && OneChar(w2) && Given(first, w1.First()) && Given(second, w2.First()) &&
+        if (OneChar(w1) && OneChar(w2) && Given(first, w1.First()) && Given(second, w2.First()) && !NotGiven(w2) &&
             !w2.BeginsAny(kNotGivenSecond) && HeMayEndName(k, w2))
           return 3;
-        if (w1.length() <= 2 && Given(kNameSingleGiven, w1.First())) return 2;
+        if (w1.length() <= 2 && Given(kNameSingleGiven, w1.First()) && !w1.TaggedIn(79, 87)) return 2;
         return 0;
       case Surname::kCompoundWord:
         if (!w1.exists()) return 0;
-        if (OneChar(w1) && OneChar(w2) && Given(first, w1.First()) && Given(second, w2.First())) return 3;
+        if (OneChar(w1) && OneChar(w2) && Given(first, w1.First()) && Given(second, w2.First()) && !NotGiven(w2))
+          return 3;
         if (w1.length() == 2 && Given(first, w1.word->chars[0]) && Given(second, w1.word->chars[1])) return 2;
-        if (w1.length() <= 2 && Given(kNameSingleGiven, w1.First())) return 2;
+        if (w1.length() <= 2 && Given(kNameSingleGiven, w1.First()) && !w1.TaggedIn(79, 87)) return 2;
         return 0;
       case Surname::kCompoundTwoWords:
-        if (OneChar(w2) && OneChar(w3) && Given(first, w2.First()) && Given(second, w3.First())) return 4;
+        if (OneChar(w2) && OneChar(w3) && Given(first, w2.First()) && Given(second, w3.First()) && !NotGiven(w3))
+          return 4;
         if (w2.length() == 2 && Given(first, w2.word->chars[0]) && Given(second, w2.word->chars[1])) return 3;
-        if (w2.length() >= 1 && w2.length() <= 2 && Given(kNameSingleGiven, w2.First())) return 3;
+        if (w2.length() >= 1 && w2.length() <= 2 && Given(kNameSingleGiven, w2.First()) && !w2.TaggedIn(79, 87))
+          return 3;
         return 0;
     }
     return 0;
