@@ -73,6 +73,7 @@ const qvEngineVariant kN6Variant = {
     kN6InstanceBytes,
     {kvo_library::kChineseSectionCount, false, true},
     {kvo_library::kEnglishSectionCount, false, false},
+    true,
 };
 
 }  // namespace

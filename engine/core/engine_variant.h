@@ -53,6 +53,9 @@ struct qvEngineVariant {
   int32_t instance_bytes;  // the figure reported for the instance record
   qvContainerRules chinese_library;
   qvContainerRules english_library;
+  // Numbers read with 两 for a 2 in the hundreds and thousands, and the
+  // special-number parameter (id 32) honoured.
+  bool n6_number_readings;
 };
 
 extern const qvEngineVariant kqvStandardVariant;

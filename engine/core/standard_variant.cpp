@@ -58,4 +58,5 @@ const qvEngineVariant kqvStandardVariant = {
     static_cast<int32_t>(sizeof(qvInstance)),
     {kvo_library::kChineseSectionCount, true, true},
     {kvo_library::kEnglishSectionCount, true, false},
+    false,
 };

@@ -10,6 +10,10 @@
 struct qvInstance;
 struct qvLibrary;
 
+namespace kvo::english {
+struct EnglishFrontEnd;
+}
+
 namespace kvo::frontend {
 
 // Called after the analysis of every Chinese sentence (debugging and tests).
@@ -33,8 +37,10 @@ struct ChineseFrontEnd {
   AnalysisResources resources;
   WordList words;
   WordBuildScratch scratch;
+  NormalisationScratch normalisation;
   AnalysisObserver observer;
   void* observerUser;
+  english::EnglishFrontEnd* english;  // arena block taken after the boundary models
 };
 
 // The record of an initialised instance, or nullptr.

@@ -5,9 +5,12 @@
 
 #include "core/arena.h"
 #include "core/engine_instance.h"
+#include "core/engine_variant.h"
 #include "core/library_format.h"
 #include "core/resource_library.h"
+#include "english/english_front_end.h"
 #include "frontend/chinese_front_end.h"
+#include "frontend/english_hand_over.h"
 
 namespace kvo::frontend {
 
@@ -22,6 +25,7 @@ constexpr int32_t kStatusItemBuilding = 0x1001B;
 constexpr int32_t kStatusToneSandhi = 0x10015;
 
 constexpr int32_t kRecordBytes = static_cast<int32_t>(sizeof(ChineseFrontEnd));
+constexpr int32_t kEnglishRecordBytes = static_cast<int32_t>(sizeof(english::EnglishFrontEnd));
 
 bool ReadSection(void* user, uint32_t offset, void* dst, uint32_t n) {
   const LibrarySection* s = static_cast<const LibrarySection*>(user);
@@ -52,9 +56,9 @@ TextIntakeConfig IntakeConfig(ChineseFrontEnd* fe, const qvInstance* instance) {
   config.tables.big5 = SectionTable(&fe->conversion[1]);
   config.tables.unicode = SectionTable(&fe->conversion[2]);
   config.tables.syllableCodeCount = fe->resources.syllableCodeCount;
-  // No English front end reads sentences yet: every sentence stays on the
-  // Chinese side, which reads letters as letter units.
-  config.englishAvailable = false;
+  // Without a usable English library every sentence stays on the Chinese
+  // side, which reads letters as letter units.
+  config.englishAvailable = fe->english != nullptr && fe->english->ready;
   config.englishMode = instance->params.eng_mode;
   config.wordCut = FindWordCut;
   config.wordCutUser = fe;
@@ -102,15 +106,24 @@ int32_t AnalyseSentence(ChineseFrontEnd* fe, qvInstance* instance, qvAnalysisIte
   if (!RecognisePersonNames(res, words)) return kStatusPersonNames;
   if (!kind_one && !ApplyPolyphoneRules(res, words)) return kStatusPolyphones;
   if (instance->params.name_polyphone == 1) ApplySurnameReadings(words);
-  if (!NormaliseWords(res, words)) return kStatusNormalisation;
+  NormalisationSettings normalisation;
+  normalisation.digitMode = instance->params.digit_mode;
+  normalisation.puncMode = instance->params.punc_mode;
+  normalisation.engMode = instance->params.eng_mode;
+  normalisation.voiceKindOne = kind_one;
+  normalisation.n6Numbers = instance->variant != nullptr && instance->variant->n6_number_readings;
+  normalisation.specialNumbers = instance->params.special_numbers;
+  if (!NormaliseWords(res, normalisation, &fe->normalisation, words)) return kStatusNormalisation;
   if (!PredictBoundaries(res, words)) return kStatusBoundaries;
   ItemSettings settings;
   settings.pitch = instance->params.pitch;
   settings.speed = instance->params.speed;
   settings.volume = instance->params.volume;
-  const int32_t count = BuildItems(res, words, settings, items, capacity);
+  int32_t count = BuildItems(res, words, settings, items, capacity);
   if (count < 0) return kStatusItemBuilding;
   if (!kind_one && !ApplyToneSandhi(res, items, count)) return kStatusToneSandhi;
+  if (instance->params.eng_mode != 1)
+    ConvertEnglishRuns(fe->english, *words, english::ParametersOf(instance), items, capacity, &count);
   *item_count = count;
   if (fe->observer != nullptr) fe->observer(fe->observerUser, *words, items, count);
   return kFeOk;
@@ -187,6 +200,8 @@ int qvFrontEnd_InitChinese(qvInstance* instance) {
   const int32_t g = instance->tables.unit_base;
   res.syllableCodeCount = static_cast<uint16_t>(g > 0 && g < 0x7F00 ? g : 0);
   res.tones = instance->tables.tones;
+  res.syllableNames = instance->tables.syllables.names;
+  res.syllableNameCount = instance->tables.syllables.count;
   if (qvLibrary_IsOpen(chinese)) {
     // A missing or unreadable model leaves its step without effect: words
     // stay unknown, polyphones keep their lexicon readings.
@@ -198,6 +213,18 @@ int qvFrontEnd_InitChinese(qvInstance* instance) {
       return QVTTS_ERR_RESOURCE;
     }
   }
+  // The English front end: a broken English library leaves it unready
+  // (English text is then read by the Chinese side), never fails the init.
+  void* english_block = qvArena_TakeAligned(instance, kvo::frontend::kEnglishRecordBytes);
+  if (english_block == nullptr) {
+    qvFrontEnd_ReleaseChinese(instance);
+    return QVTTS_ERR_RESOURCE;
+  }
+  fe->english = new (english_block) kvo::english::EnglishFrontEnd();
+  if (!kvo::english::EnglishInit(fe->english, instance)) {
+    qvFrontEnd_ReleaseChinese(instance);
+    return QVTTS_ERR_RESOURCE;
+  }
   return QVTTS_ERR_OK;
 }
 
@@ -206,6 +233,12 @@ void qvFrontEnd_ReleaseChinese(qvInstance* instance) {
   if (block == nullptr) return;
   ChineseFrontEnd* fe = static_cast<ChineseFrontEnd*>(block);
   // Blocks go back in the reverse order of their taking.
+  if (fe->english != nullptr) {
+    kvo::english::EnglishRelease(fe->english, instance);
+    fe->english->~EnglishFrontEnd();
+    qvArena_GiveAligned(instance, fe->english, kvo::frontend::kEnglishRecordBytes);
+    fe->english = nullptr;
+  }
   if (fe->nameModel != nullptr) qvArena_GiveAligned(instance, fe->nameModel, fe->nameModelBytes);
   if (fe->boundaryModels != nullptr) qvArena_GiveAligned(instance, fe->boundaryModels, fe->boundaryModelBytes);
   fe->~ChineseFrontEnd();
@@ -223,6 +256,7 @@ int32_t qvFrontEnd_Process(qvFrontEndState* state, int32_t* language_status, con
                            qvAnalysisItem* items, int32_t capacity, qvInstance* instance, int32_t* item_count) {
   using namespace kvo::frontend;
   *item_count = 0;
+  const int32_t incoming_status = *language_status;
   *language_status = kLanguageStatusNone;
   state->sentence_length = 0;
   ChineseFrontEnd* fe = static_cast<ChineseFrontEnd*>(state->stage);
@@ -235,10 +269,30 @@ int32_t qvFrontEnd_Process(qvFrontEndState* state, int32_t* language_status, con
     if (IntakeNewChunk(&fe->intake, chunk, chunk_length) != kFeOk) return kFeEmptyChunk;
   }
   if (state->end_of_input) IntakeEndOfInput(&fe->intake);
+  if (incoming_status == kLanguageStatusEnglishPending && fe->english != nullptr) {
+    // The next chunk of the English sentence in progress, if any is left.
+    int32_t english_status = kLanguageStatusEnglishPending;
+    const Sentence& s = fe->intake.sentence;
+    kvo::english::EnglishSentenceStep(fe->english, s.codes, static_cast<int>(s.length), items, capacity,
+                                      kvo::english::ParametersOf(instance), item_count, &english_status);
+    if (english_status == kLanguageStatusEnglishPending) {
+      *language_status = english_status;
+      return kFeOk;
+    }
+  }
   int language = kLanguageStatusChinese;
   const int status = IntakeNextSentence(&fe->intake, &language);
   if (status == kFeChunkDone) return kFeChunkDone;
   if (status != kFeOk) return status;
   PublishSentence(state, fe->intake.sentence);
+  if (language == kLanguageStatusEnglishWaiting && fe->english != nullptr && fe->english->ready &&
+      instance->params.eng_mode != 1) {
+    int32_t english_status = kLanguageStatusEnglishWaiting;
+    const Sentence& s = fe->intake.sentence;
+    kvo::english::EnglishSentenceStep(fe->english, s.codes, static_cast<int>(s.length), items, capacity,
+                                      kvo::english::ParametersOf(instance), item_count, &english_status);
+    *language_status = english_status == kLanguageStatusEnglishPending ? english_status : kLanguageStatusNone;
+    return kFeOk;
+  }
   return AnalyseSentence(fe, instance, items, capacity, item_count);
 }

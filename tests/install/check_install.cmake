@@ -42,3 +42,22 @@ if(PKG_CONFIG)
     message(FATAL_ERROR "pkg-config consumer run failed")
   endif()
 endif()
+
+# The player, when it was built: its package file and header.
+if(PKG_CONFIG AND EXISTS ${prefix}/lib/pkgconfig/kvo_tts_player.pc)
+  execute_process(COMMAND ${PKG_CONFIG} --cflags --libs kvo_tts_player OUTPUT_VARIABLE flags RESULT_VARIABLE rc
+                  OUTPUT_STRIP_TRAILING_WHITESPACE)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "pkg-config does not know kvo_tts_player")
+  endif()
+  separate_arguments(flag_list UNIX_COMMAND "${flags}")
+  execute_process(COMMAND ${CXX} ${SOURCE_DIR}/consumer/player_consumer.cpp ${flag_list} -fsanitize=address,undefined
+                          -Wl,-rpath,${prefix}/lib -o ${WORK_DIR}/player_consumer RESULT_VARIABLE rc)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "player consumer build failed with: ${flags}")
+  endif()
+  execute_process(COMMAND ${WORK_DIR}/player_consumer RESULT_VARIABLE rc)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "player consumer run failed")
+  endif()
+endif()

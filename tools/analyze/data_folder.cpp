@@ -2,12 +2,14 @@
 
 #include <strings.h>
 
+#include <cstdio>
+
 #include "kvo_sys.h"
 
 namespace kvo::analyze {
 
 bool ChineseLibraryOfCapability(const std::string& folder, const std::string& capkey, std::string* library,
-                                std::string* error) {
+                                std::string* error, std::string* english) {
   // The configuration string cannot carry a comma inside a value.
   if (folder.find(',') != std::string::npos) {
     *error = "a data folder name must not contain a comma: " + folder;
@@ -32,6 +34,16 @@ bool ChineseLibraryOfCapability(const std::string& folder, const std::string& ca
       if (entry.tag != nullptr && entry.file_name != nullptr && strcasecmp(entry.tag, "cnlib") == 0) {
         *library = std::string(KVO_GetDataPath()) + entry.file_name;
         found = true;
+      }
+    }
+    for (int i = 0; i < item.resource_count && english != nullptr; ++i) {
+      const ResourceEntry& entry = item.resources[i];
+      if (entry.tag != nullptr && entry.file_name != nullptr && strcasecmp(entry.tag, "enlib") == 0) {
+        const std::string path = std::string(KVO_GetDataPath()) + entry.file_name;
+        if (FILE* f = std::fopen(path.c_str(), "rb")) {
+          std::fclose(f);
+          *english = path;
+        }
       }
     }
     if (!found) *error = capkey + " names no cnlib resource in " + std::string(KVO_GetDataPath()) + "catalogue.ini";

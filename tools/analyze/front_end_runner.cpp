@@ -10,6 +10,7 @@
 #include "core/engine_variant.h"
 #include "core/resident_tables.h"
 #include "core/resource_library.h"
+#include "english/english_front_end.h"
 #include "frontend/chinese_front_end.h"
 
 namespace kvo::analyze {
@@ -28,7 +29,10 @@ void FrontEndRunner::Close() {
   qvInstance* in = instance();
   if (stage_ >= kFrontEndReady) qvFrontEnd_ReleaseChinese(in);
   if (stage_ >= kTablesLoaded) qvTables_Release(in);
-  if (stage_ >= kLibraryOpen) qvLibrary_Close(&in->chinese);
+  if (stage_ >= kLibraryOpen) {
+    qvLibrary_Close(&in->chinese);
+    qvLibrary_Close(&in->english);
+  }
   std::free(block_);
   block_ = nullptr;
   stage_ = kNothing;
@@ -42,9 +46,21 @@ bool FrontEndRunner::Open(const std::string& library, const RunnerOptions& optio
     *error = "cannot open " + library + ": " + std::strerror(errno);
     return false;
   }
-  const qvEngineVariant* variant = &kqvStandardVariant;
+  // The n6 engine's number readings on the standard core; the special
+  // numbers are stored directly, the standard rules refuse their id.
+  static qvEngineVariant n6_numbers = [] {
+    qvEngineVariant v = kqvStandardVariant;
+    v.n6_number_readings = true;
+    return v;
+  }();
+  const qvEngineVariant* variant = options.n6_numbers ? &n6_numbers : &kqvStandardVariant;
   int32_t size = 0;
-  if (qvEngine_GetExtBufSize(variant, library.c_str(), nullptr, nullptr, &size) != QVTTS_ERR_OK || size <= 0) {
+  const char* english = options.english_library.empty() ? nullptr : options.english_library.c_str();
+  if (english != nullptr && !qvFileOpens(english)) {
+    *error = "cannot open " + options.english_library + ": " + std::strerror(errno);
+    return false;
+  }
+  if (qvEngine_GetExtBufSize(variant, library.c_str(), english, nullptr, &size) != QVTTS_ERR_OK || size <= 0) {
     *error = "not a Chinese library: " + library;
     return false;
   }
@@ -68,6 +84,12 @@ bool FrontEndRunner::Open(const std::string& library, const RunnerOptions& optio
     return false;
   }
   stage_ = kLibraryOpen;
+  if (english != nullptr && !qvLibrary_OpenContainer(&in->english, english, variant->english_library, &in->cache)) {
+    *error = "the engine refuses the English library " + options.english_library;
+    Close();
+    return false;
+  }
+  english_open_ = english != nullptr;
   uint8_t header[kvo_library::kHeaderBytes];
   if (!qvLibrary_ReadHeader(&in->chinese, header)) {
     *error = "cannot read the header of " + library;
@@ -95,6 +117,10 @@ bool FrontEndRunner::Open(const std::string& library, const RunnerOptions& optio
     return false;
   }
   qvParams_Set(in, QVTTS_PARAM_NAME_POLYPHONE, options.surname_readings ? 1 : 0);
+  qvParams_Set(in, QVTTS_PARAM_DIGIT_MODE, options.digit_mode);
+  qvParams_Set(in, QVTTS_PARAM_PUNC_MODE, options.punc_mode);
+  qvParams_Set(in, QVTTS_PARAM_ENG_MODE, options.eng_mode);
+  in->params.special_numbers = options.special_numbers;
   const frontend::ChineseFrontEnd* fe = frontend::ChineseFrontEndOf(in);
   if (fe == nullptr || !fe->resources.hasLexicon) {
     *error = "the library has no readable main lexicon: " + library;
@@ -102,6 +128,16 @@ bool FrontEndRunner::Open(const std::string& library, const RunnerOptions& optio
     return false;
   }
   frontend::SetAnalysisObserver(in, &FrontEndRunner::Observe, this);
+  if (fe->english != nullptr) {
+    if (english_open_ && !fe->english->ready) {
+      *error =
+          "the English library has neither a readable lexicon nor letter-to-sound rules: " + options.english_library;
+      Close();
+      return false;
+    }
+    fe->english->observer = &FrontEndRunner::ObserveEnglish;
+    fe->english->observer_user = this;
+  }
   items_.assign(kBatchItemCount, qvAnalysisItem{});
   names_.assign(static_cast<size_t>(kBatchItemCount) * kItemNameBytes, 0);
   for (int32_t i = 0; i < kBatchItemCount; ++i) items_[i].name = names_.data() + i * kItemNameBytes;
@@ -117,7 +153,34 @@ void FrontEndRunner::Observe(void* user, const frontend::WordList& words, const 
   sentence.codes.assign(s.codes, s.codes + s.length);
   sentence.words.assign(words.words, words.words + words.count);
   sentence.items.assign(items, items + count);
+  for (int32_t i = 0; i < count; ++i) sentence.names.emplace_back(items[i].name != nullptr ? items[i].name : "");
+  self->FlushEnglish();
   (*self->sink_)(sentence);
+}
+
+void FrontEndRunner::ObserveEnglish(void* user, const english::EnglishWordList&, const qvAnalysisItem* items, int count,
+                                    bool last_chunk) {
+  auto* self = static_cast<FrontEndRunner*>(user);
+  if (self->sink_ == nullptr) return;
+  AnalysedSentence& sentence = self->english_sentence_;
+  if (!sentence.english) {
+    const frontend::Sentence& s = frontend::ChineseFrontEndOf(self->instance())->intake.sentence;
+    sentence.codes.assign(s.codes, s.codes + s.length);
+    sentence.english = true;
+  }
+  for (int i = 0; i < count; ++i) {
+    sentence.items.push_back(items[i]);
+    sentence.names.emplace_back(items[i].name != nullptr ? items[i].name : "");
+  }
+  if (last_chunk) self->FlushEnglish();
+}
+
+// Hands on the English sentence collected so far, if any.
+void FrontEndRunner::FlushEnglish() {
+  if (!english_sentence_.english) return;
+  AnalysedSentence done;
+  std::swap(done, english_sentence_);
+  if (sink_ != nullptr) (*sink_)(done);
 }
 
 // One chunk (or the final flush when chunk is null) until the front end has
@@ -137,7 +200,8 @@ int FrontEndRunner::RunChunk(const uint8_t* chunk, int32_t length) {
     if (in->arena_exhausted) return QVTTS_ERR_INVALID_ARG;
     if (status == kFeChunkDone || status == kFeEmptyChunk) return QVTTS_ERR_OK;
     // A failed sentence is dropped, as in synthesis; the chunk goes on.
-    if (status != kFeOk && status != kFeCallAgain) return QVTTS_ERR_OK;
+    if (status != kFeOk && status != kFeCallAgain && in->language_status != kLanguageStatusEnglishPending)
+      return QVTTS_ERR_OK;
   }
 }
 
@@ -172,6 +236,7 @@ int FrontEndRunner::Run(const std::string& text, const std::function<void(const 
     in->front_end.end_of_input = 0;
     result = RunChunk(in->input_buffer, static_cast<int32_t>(n));
   }
+  FlushEnglish();
   sink_ = nullptr;
   return result;
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/analysis_item.h"
+#include "english/english_words.h"
 #include "frontend/analysis/word_record.h"
 
 struct qvInstance;
@@ -21,10 +22,18 @@ struct AnalysedSentence {
   std::vector<uint16_t> codes;              // the sentence, internal codes
   std::vector<frontend::WordRecord> words;  // readings before tone sandhi
   std::vector<qvAnalysisItem> items;        // the batch, after tone sandhi, without terminator
+  std::vector<std::string> names;           // the name of each item (English items)
+  bool english = false;                     // read by the English front end, chunk by chunk
 };
 
 struct RunnerOptions {
   bool surname_readings = false;  // the engine's namepolyphone parameter
+  int digit_mode = 0;             // digitmode, puncmode, engmode
+  int punc_mode = 0;
+  int eng_mode = 0;
+  bool n6_numbers = false;      // the n6 engine's number readings
+  int special_numbers = 0;      // with these bits (n6 parameter 32)
+  std::string english_library;  // English library, or empty for none
 };
 
 class FrontEndRunner {
@@ -48,6 +57,11 @@ class FrontEndRunner {
 
  private:
   static void Observe(void* user, const frontend::WordList& words, const qvAnalysisItem* items, int32_t count);
+  static void ObserveEnglish(void* user, const english::EnglishWordList& words, const qvAnalysisItem* items, int count,
+                             bool last_chunk);
+  void FlushEnglish();
+  AnalysedSentence english_sentence_;
+  bool english_open_ = false;
   int RunChunk(const uint8_t* chunk, int32_t length);
   void Close();
 

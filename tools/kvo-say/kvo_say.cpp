@@ -1,4 +1,5 @@
-// kvo-say: speaks text into an audio file through the public speech API.
+// kvo-say: speaks text into an audio file through the public speech API, or
+// on the sound device through the player.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,13 +18,14 @@
 #include "kvo_sys.h"
 #include "kvo_tts.h"
 #include "output_file.h"
+#include "play.h"
 
 namespace {
 
 const char kUsage[] =
     "Usage: kvo-say [options] [--] [TEXT...]\n"
     "Speaks TEXT (or the text of -f FILE, or standard input) with a voice of the\n"
-    "KVO text-to-speech SDK and writes the audio to a file.\n"
+    "KVO text-to-speech SDK and writes the audio to a file, or plays it.\n"
     "\n"
     "Options:\n"
     "  -o, --output FILE     write the audio to FILE: a WAV file whose header\n"
@@ -35,6 +37,13 @@ const char kUsage[] =
     "                        succeeds (a symbolic or hard link stays a link,\n"
     "                        the file keeps its mode). Other kinds of file are\n"
     "                        refused.\n"
+    "      --play            speak on the sound device instead of writing a file;\n"
+    "                        Ctrl-C stops the speech (exit status 130). The\n"
+    "                        audioformat must be one of the pcm formats.\n"
+    "                        KVO_AUDIO_DEVICE=null (as fast as fed) or\n"
+    "                        null-realtime plays on a device without sound\n"
+    "      --device N        play on output device N (see --list-devices)\n"
+    "      --list-devices    list the sound output devices and exit\n"
     "  -f, --file FILE       read the text from FILE ('-' for standard input)\n"
     "      --codepage CP     code page of the text: utf8 (65001, the default),\n"
     "                        gbk (936), big5 (950) or 437\n"
@@ -51,7 +60,8 @@ const char kUsage[] =
     "      --data DIR        data folder with catalogue.ini and the voices\n"
     "                        (default: the installed data folder)\n"
     "      --list-voices     list the voices of the catalogue and exit\n"
-    "      --progress        print each span of text as it is spoken (stderr)\n"
+    "      --progress        print each span of text as it is spoken (stderr);\n"
+    "                        with --play, as it starts to sound\n"
     "      --log DIR         write a trace log (kvo_tts.log) into DIR, made if\n"
     "                        missing; a log that cannot be written is an error\n"
     "  -h, --help            show this help and exit\n"
@@ -59,8 +69,9 @@ const char kUsage[] =
     "                        as text that begins with '-'\n"
     "\n"
     "Exit status: 0 on success; 1 when the SDK reports an error (its code and\n"
-    "text are printed), the text is empty or only blanks, or the output or the\n"
-    "log cannot be written; 2 for a usage error, such as an unknown option, or a\n"
+    "text are printed), the text is empty or only blanks, the output or the log\n"
+    "cannot be written, or the sound device fails; 130 when Ctrl-C stopped a\n"
+    "playback; 2 for a usage error, such as an unknown option, or a\n"
     "configuration key, value or code page the voice does not take. A failed run\n"
     "creates no output file and leaves an existing one as it was.\n";
 
@@ -76,6 +87,9 @@ struct Options {
   std::string log;
   bool list_voices = false;
   bool progress = false;
+  bool play = false;
+  bool list_devices = false;
+  int device = -1;
 };
 
 int UsageError(const std::string& message) {
@@ -196,7 +210,7 @@ int Run(const Options& options) {
         !kvosay::CheckConfig(kvosay::EntryValue(entries, "capkey"), entries, error)) {
       return UsageError(error);
     }
-    if (!output.Check(options.output, error)) {
+    if (!options.play && !output.Check(options.output, error)) {
       std::fprintf(stderr, "kvo-say: %s\n", error.c_str());
       return 1;
     }
@@ -250,6 +264,17 @@ int Run(const Options& options) {
   const std::string session_config = kvosay::JoinConfig(entries);
   std::string format_name = kvosay::EntryValue(entries, "audioformat");
   if (format_name.empty()) format_name = "pcm16k16bit";
+  if (options.play) {
+    // The player opens the device in the session's format: PCM only.
+    if (format_name.compare(0, 3, "pcm") != 0) {
+      kvo_release();
+      return UsageError("audioformat " + format_name + " cannot be played; use a pcm format");
+    }
+    const std::string data = options.data.empty() ? std::string(KVO_GetDataPath()) : options.data;
+    const int status = kvosay::Play("datapath=" + data, text, session_config, options.device, options.progress);
+    kvo_release();
+    return status;
+  }
   int voice_rate = 16000, voice_bits = 16;
   VoiceRate(capkey, voice_rate, voice_bits);
   kvosay::AudioFormat format;
@@ -343,6 +368,17 @@ int main(int argc, char** argv) {
       options.list_voices = true;
     } else if (arg == "--progress") {
       options.progress = true;
+    } else if (arg == "--play") {
+      options.play = true;
+    } else if (arg == "--list-devices") {
+      options.list_devices = true;
+    } else if (arg == "--device") {
+      std::string number;
+      if (!value(number) || number.empty() || number.size() > 6 ||
+          number.find_first_not_of("0123456789") != std::string::npos) {
+        return UsageError(arg + " needs a device number (see --list-devices)");
+      }
+      options.device = std::atoi(number.c_str());
     } else if (arg == "--") {
       for (++i; i < argc; ++i) words.push_back(argv[i]);
     } else if (arg.size() > 1 && arg[0] == '-') {
@@ -356,6 +392,14 @@ int main(int argc, char** argv) {
     options.have_text = true;
     for (size_t w = 0; w < words.size(); ++w) options.text += (w ? " " : "") + words[w];
   }
-  if (!options.list_voices && options.output.empty()) return UsageError("no output: give -o FILE or -o -");
+  if (options.list_devices) return kvosay::ListDevices();
+  if ((options.play || options.device >= 0) && !kvosay::CanPlay()) {
+    return UsageError("this kvo-say was built without the player: --play is not available");
+  }
+  if (options.device >= 0 && !options.play) return UsageError("--device needs --play");
+  if (options.play && !options.output.empty()) return UsageError("give --play or -o FILE, not both");
+  if (!options.list_voices && !options.play && options.output.empty()) {
+    return UsageError("no output: give -o FILE, -o - or --play");
+  }
   return Run(options);
 }

@@ -2,7 +2,10 @@
 """Measures how well the front end reads digits, symbols and units.
 
 Each line of the sentence file holds a text and its reading written out in
-Chinese characters ({a|b} marks readings that are equally right). Both go
+Chinese characters ({a|b} marks readings that are equally right), and
+optionally syllable corrections "wei4>wei2" for characters whose reading the
+written-out form alone does not settle (a polyphone whose reading depends on
+the digits that follow it in the text). Both go
 through `kvo-analyze --citation`; the syllables of the text are compared
 with those of the best matching reading by edit distance, so a wrong,
 missing or extra syllable each count once. Accuracy = 1 - errors / syllables
@@ -64,15 +67,16 @@ def main():
     pairs = []
     for line in pathlib.Path(args.sentences).read_text(encoding="utf-8").splitlines():
         if line.strip() and not line.startswith("#"):
-            text, reading = line.split("\t")
-            pairs.append((text, reading))
+            fields = line.split("\t")
+            fixes = dict(f.split(">") for f in fields[2].split(",")) if len(fields) > 2 and fields[2] else {}
+            pairs.append((fields[0], fields[1], fixes))
 
     total = errors = perfect = 0
-    for text, reading in pairs:
+    for text, reading, fixes in pairs:
         spoken = syllables(args.analyze, args.data, [text])[0]
         best = None
         for candidate in readings(reading):
-            expected = syllables(args.analyze, args.data, [candidate])[0]
+            expected = [fixes.get(s, s) for s in syllables(args.analyze, args.data, [candidate])[0]]
             d = distance(expected, spoken)
             if best is None or d < best[0]:
                 best = (d, expected)

@@ -13,6 +13,7 @@
 #include "frontend/lexicon/lexicon_reader.h"
 #include "frontend/lexicon/person_name_model.h"
 #include "frontend/lexicon/polyphone_reader.h"
+#include "frontend/normalisation/reading_modes.h"
 #include "frontend/prosody/prosodic_boundary.h"
 
 namespace kvo::frontend {
@@ -25,9 +26,11 @@ struct AnalysisResources {
   bool hasPolyphone = false;
   BoundaryModel prosodicWordModel;  // arena copies, empty when the voice has none
   BoundaryModel phraseModel;
-  PersonNameModel names;           // arena copy, empty when the voice has none
-  uint16_t syllableCodeCount = 0;  // G = tones x syllables
-  int tones = 5;                   // 6 for a voice of kind 1
+  PersonNameModel names;                       // arena copy, empty when the voice has none
+  uint16_t syllableCodeCount = 0;              // G = tones x syllables
+  int tones = 5;                               // 6 for a voice of kind 1
+  const char* const* syllableNames = nullptr;  // the voice's syllable table (pinyin input)
+  int syllableNameCount = 0;
 };
 
 // Scratch of word building, kept out of the stack (it is large).
@@ -78,10 +81,16 @@ uint16_t PersonSurnameReading(uint16_t code);
 // otherwise.
 bool CompoundSurnameReading(uint16_t first, uint16_t second, uint16_t readings[2]);
 
-// Step 6: spelling and normalisation. Until text normalisation lands, runs
-// of non-hanzi are only cut into words of one character class, and every
-// punctuation character becomes a word of its own.
-bool NormaliseWords(const AnalysisResources& res, WordList* words);
+// Working lists of the normalisation, kept out of the stack.
+struct NormalisationScratch {
+  WordList copy;
+  WordList output;
+};
+
+// Step 6: spelling, text normalisation (numbers, symbols, letters) and
+// spelling again; every word left can be spoken or is a pause. Never fails.
+bool NormaliseWords(const AnalysisResources& res, const NormalisationSettings& settings, NormalisationScratch* scratch,
+                    WordList* words);
 
 // Step 7: prosodic word and phrase boundaries into WordRecord::boundary,
 // by the voice's two boundary models.

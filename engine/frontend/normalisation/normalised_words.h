@@ -11,16 +11,16 @@ namespace kvo::frontend {
 
 // Letter-coded tags of the words the rules make (two letters: first letter
 // low byte).
-constexpr int16_t kTagNumberWord = 'm';        // 109
-constexpr int16_t kTagNounWord = 'n';          // 110
-constexpr int16_t kTagConnectorWord = 'p';     // 112
-constexpr int16_t kTagMeasureWord = 'q';       // 113: measure and currency words
-constexpr int16_t kTagPlaceholderWord = 'r';   // 114: 某
-constexpr int16_t kTagBelowZeroWord = 's';     // 115: 零下
-constexpr int16_t kTagTimeWord = 't';          // 116
-constexpr int16_t kTagOperatorWord = 'v';      // 118
-constexpr int16_t kTagPunctuationWord = 'w';   // 119
-constexpr int16_t kTagPlaceNameWord = 29550;   // "ns"
+constexpr int16_t kTagNumberWord = 'm';       // 109
+constexpr int16_t kTagNounWord = 'n';         // 110
+constexpr int16_t kTagConnectorWord = 'p';    // 112
+constexpr int16_t kTagMeasureWord = 'q';      // 113: measure and currency words
+constexpr int16_t kTagPlaceholderWord = 'r';  // 114: 某
+constexpr int16_t kTagBelowZeroWord = 's';    // 115: 零下
+constexpr int16_t kTagTimeWord = 't';         // 116
+constexpr int16_t kTagOperatorWord = 'v';     // 118
+constexpr int16_t kTagPunctuationWord = 'w';  // 119
+constexpr int16_t kTagPlaceNameWord = 29550;  // "ns"
 
 // Each append returns false and leaves the list alone when the list is full
 // or the word would be empty or longer than kMaxWordChars. textPosition is

@@ -22,10 +22,20 @@ constexpr int16_t kReadHour = 13;        // number, a lone 2 or 02 read 两
 
 // The parameters digitmode, puncmode and engmode, as the caller set them.
 struct NormalisationSettings {
-  int digitMode = 0;  // 0 auto_number, 1 auto_telegram, 2 telegram, 3 number
-  int puncMode = 0;   // 0 off, 1 on, 2 off_rtn, 3 on_rtn
-  int engMode = 0;    // 0 auto, 1 letter, 2 english
+  int digitMode = 0;          // 0 auto_number, 1 auto_telegram, 2 telegram, 3 number
+  int puncMode = 0;           // 0 off, 1 on, 2 off_rtn, 3 on_rtn
+  int engMode = 0;            // 0 auto, 1 letter, 2 english
   bool voiceKindOne = false;  // six-tone voice: "1" is never read 幺
+  // The n6 engine's number readings: 两 for a 2 in the hundreds and
+  // thousands (and a lone 万/亿 group), and the special-number bits below.
+  bool n6Numbers = false;
+  int specialNumbers = 0;
 };
+
+// Bits of the special-number parameter (n6 engine).
+constexpr int kSpecialOneYao = 16;     // every "1" read digit by digit is 幺
+constexpr int kSpecialOneYi = 32;      // every "1" read digit by digit is 一
+constexpr int kSpecialTwoEr = 256;     // a number never reads 2 as 两
+constexpr int kSpecialTwoLiang = 512;  // a lone number 2 is 两
 
 }  // namespace kvo::frontend

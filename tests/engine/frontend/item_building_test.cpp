@@ -73,18 +73,21 @@ TEST_F(Items, PunctuationAndUnreadCharactersBecomePauses) {
   struct PauseCase {
     const char* text;
     size_t index;
+    int punctuation;  // offset of the unit from B, 0 for a plain pause
     int16_t length;
   };
   const PauseCase cases[] = {
-      {"他，", 1, 400},  {"他、去", 1, 300},   {"他。", 1, 600},
-      {"他 去", 1, 150}, {"他\xff去", 1, 400},  // an undecodable byte
-      {"他-去", 1, 100},                        // any other symbol
-      {"他7去", 1, 100},                        // digits read as silence until numbers are normalised
+      {"他，", 1, 104, 200},   {"他,", 1, 104, 200},   {"他、去", 1, 125, 250},
+      {"他。", 1, 106, 1000},  {"他|去", 1, 110, 500},  // at least 500 for the bar and slash classes
+      {"他 A", 1, 0, 150},                              // a space that is not between Chinese words
+      {"他\xff去", 1, 0, 400},                          // an undecodable byte
+      {"他☆去", 1, 0, 100},                             // a shape the symbol table never reads
   };
+  const int b = LetterBase() - 2;
   for (const PauseCase& c : cases) {
     const auto& items = ItemsOf(c.text);
     ASSERT_GT(items.size(), c.index) << c.text;
-    EXPECT_EQ(items[c.index].unit, kUnitSilence) << c.text;
+    EXPECT_EQ(items[c.index].unit, c.punctuation == 0 ? kUnitSilence : b + c.punctuation) << c.text;
     EXPECT_TRUE(items[c.index].flags & kItemFlagPause) << c.text;
     EXPECT_EQ(items[c.index].pause_length, c.length) << c.text;
   }
