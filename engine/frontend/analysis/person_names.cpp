@@ -220,7 +220,7 @@ class NameFinder {
       return k + 1;
     }
     const int span = Shape(k, kind);
-    if (span == 0 || Rejected(k, kind) || !Accepted(k, span)) return k + 1;
+    if (span == 0 || Rejected(k, kind) || !Accepted(k, span, kind)) return k + 1;
     Tag(k, span, kind == Surname::kCompoundTwoWords ? 2 : 1);
     return k + span;
   }
@@ -300,10 +300,32 @@ class NameFinder {
     return kind == Surname::kSingle && Unlikely(k);
   }
 
-  bool Accepted(int k, int span) const {
+  // Words of verb, adverb, function-word, numeral, measure or localiser
+  // classes: as a given-name character they need a context that says name.
+  static bool FunctionLike(const View& v) {
+    return v.TaggedIn(80, 87) || v.TaggedIn(7, 10) || v.TaggedIn(34, 36) || v.TaggedIn(48, 66) || v.TaggedIn(71, 78) ||
+           v.Tagged(6) || v.Tagged(11) || v.Tagged(12) || v.Tagged(46) || v.Tagged(47) || v.Tagged(105);
+  }
+
+  // Whether a name at either end of the sentence holds without context.
+  // Compound surnames do; a single surname needs a given name that cannot
+  // be read as ordinary words: not one character (任秋, 华休), not a
+  // lexicon word of another class (乐杀人, 折梨花), not a verb or function
+  // word (月华如练, 盖心无染). Short clauses of verse and commands are full
+  // of such pairs, and the surname reading would change their sound.
+  bool StandsAlone(int k, int span, Surname kind) const {
+    if (kind != Surname::kSingle) return true;
+    if (span == 2) {
+      const View given = At(words_, k + 1);
+      return given.length() == 2 && given.TaggedIn(39, 45);
+    }
+    return !FunctionLike(At(words_, k + 1)) && !FunctionLike(At(words_, k + 2));
+  }
+
+  bool Accepted(int k, int span, Surname kind) const {
     const int next = k + span;
-    // At either end of the sentence a name needs no context.
-    if (k == 0 || next >= words_.count - 1) return true;
+    // At either end of the sentence a name may need no context.
+    if ((k == 0 || next >= words_.count - 1) && StandsAlone(k, span, kind)) return true;
     const View pv = At(words_, k - 1), pv2 = At(words_, k - 2);
     const View nx = At(words_, next), nx1 = At(words_, next + 1);
     if (pv.BeginsAny(kRolesBefore)) return true;
@@ -317,9 +339,14 @@ class NameFinder {
     if (nx.BeginsAny(kTitlesAfter) || nx.BeginsAny(kVerbsAfter) || nx.BeginsAny(kFurtherAfter) ||
         nx.BeginsAny(kLifeAfter))
       return true;
-    for (List one : {u"的", u"之", u"还", u"为", u"、", u"，", u"。", u",", u"."})
+    for (List one : {u"的", u"之", u"还", u"为", u"、"})
       if (nx.Is(one)) return true;
-    if (nx.Begins(u"为") || nx.BeginsAny(kMarks) || nx.Begins(u".") || nx.Begins(u",")) return true;
+    // A clause mark after the name ends the clause: no more evidence than
+    // the end of the sentence.
+    for (List one : {u"，", u"。", u",", u"."})
+      if (nx.Is(one) && StandsAlone(k, span, kind)) return true;
+    if (nx.Begins(u"为") || nx.BeginsAny(kMarks)) return true;
+    if ((nx.Begins(u".") || nx.Begins(u",")) && StandsAlone(k, span, kind)) return true;
     if (nx.Tagged(47) || nx.Tagged(6) || nx.Tagged(69) || (nx.Tagged(15) && nx.length() > 1)) return true;
     if (nx.BeginsAny(kAdverbsAfter) && nx1.BeginsAny(kVerbsAfter)) return true;
     if ((nx.Tagged(2) || nx.Tagged(8) || nx.Tagged(9)) && (nx1.Tagged(28) || nx1.TaggedIn(78, 87))) return true;

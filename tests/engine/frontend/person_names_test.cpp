@@ -200,6 +200,25 @@ INSTANTIATE_TEST_SUITE_P(
                  {{"大家", r}, {"都", d}, {"明", a}, {"白", a}, {"。", w}},
                  "大家/61 都/8 明/1 白/1 。/88",
                  0},
+        // Where only the end of the clause speaks for a name, the given name
+        // must not read as ordinary words: one character, a word of another
+        // class or a verb stay apart; a name word of the lexicon joins.
+        NameCase{"OneCharacterGivenNameAtTheEnd",
+                 {{"他们", r}, {"便", d}, {"任", r}, {"云", ns}, {"。", w}},
+                 "他们/61 便/8 任/61 云/42 。/88",
+                 0},
+        NameCase{"NounAsGivenNameAtTheEnd",
+                 {{"他们", r}, {"便", d}, {"任", r}, {"海燕", n}, {"。", w}},
+                 "他们/61 便/8 任/61 海燕/38 。/88",
+                 0},
+        NameCase{"NameWordAsGivenNameAtTheEnd",
+                 {{"他们", r}, {"便", d}, {"任", r}, {"海燕", nr}, {"。", w}},
+                 "他们/61 便/8 任海燕/39 。/88",
+                 kRen2},
+        NameCase{"VerbInGivenNameAtTheEnd",
+                 {{"他们", r}, {"便", d}, {"曾", d}, {"无", v}, {"明", a}, {"，", w}},
+                 "他们/61 便/8 曾/8 无/80 明/1 ，/88",
+                 0},
         // Words that only begin with a surname are no candidates.
         NameCase{"Controls",
                  {{"单据", n}, {"曾几何时", 15}, {"任何", r}, {"解释", v}, {"音乐", n}, {"。", w}},
