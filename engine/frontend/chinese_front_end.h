@@ -32,6 +32,8 @@ struct ChineseFrontEnd {
   LibrarySection polyphoneSection;
   uint8_t* boundaryModels;  // arena block holding both boundary models
   int32_t boundaryModelBytes;
+  uint16_t* nameModel;  // arena block holding the person-name lists
+  int32_t nameModelBytes;
   AnalysisResources resources;
   WordList words;
   WordBuildScratch scratch;

@@ -152,6 +152,21 @@ bool LoadBoundaryModels(ChineseFrontEnd* fe, qvInstance* instance) {
          LoadBoundaryModel(phrase_view, block + word_bytes, phrase_bytes, &res.phraseModel) == BoundaryModelStatus::kOk;
 }
 
+// Reads the person-name lists into an arena block. False when the model is
+// corrupt or the arena cannot hold it; an absent model leaves the step idle.
+bool LoadPersonNames(ChineseFrontEnd* fe, qvInstance* instance) {
+  LibrarySection section{&instance->chinese, kvo_library::kCnPersonNameModel};
+  const SectionReader view = SectionTable(&section);
+  uint32_t bytes = 0;
+  if (NameModelBytes(view, &bytes) != NameModelStatus::kOk || bytes > INT32_MAX) return false;
+  if (bytes == 0) return true;
+  uint16_t* block = static_cast<uint16_t*>(qvArena_TakeAligned(instance, static_cast<int32_t>(bytes)));
+  if (block == nullptr) return false;
+  fe->nameModel = block;
+  fe->nameModelBytes = static_cast<int32_t>(bytes);
+  return kvo::frontend::LoadNameModel(view, block, bytes, &fe->resources.names) == NameModelStatus::kOk;
+}
+
 }  // namespace
 
 ChineseFrontEnd* ChineseFrontEndOf(qvInstance* instance) {
@@ -192,8 +207,8 @@ int qvFrontEnd_InitChinese(qvInstance* instance) {
     // stay unknown, polyphones keep their lexicon readings.
     res.hasLexicon = res.lexicon.Open(kvo::frontend::SectionTable(&fe->lexiconSection));
     res.hasPolyphone = res.polyphone.Open(kvo::frontend::SectionTable(&fe->polyphoneSection));
-    // The boundary models are read whole now; a broken one fails the init.
-    if (!kvo::frontend::LoadBoundaryModels(fe, instance)) {
+    // The boundary and name models are read whole now; a broken one fails the init.
+    if (!kvo::frontend::LoadBoundaryModels(fe, instance) || !kvo::frontend::LoadPersonNames(fe, instance)) {
       qvFrontEnd_ReleaseChinese(instance);
       return QVTTS_ERR_RESOURCE;
     }
@@ -224,6 +239,7 @@ void qvFrontEnd_ReleaseChinese(qvInstance* instance) {
     qvArena_GiveAligned(instance, fe->english, kvo::frontend::kEnglishRecordBytes);
     fe->english = nullptr;
   }
+  if (fe->nameModel != nullptr) qvArena_GiveAligned(instance, fe->nameModel, fe->nameModelBytes);
   if (fe->boundaryModels != nullptr) qvArena_GiveAligned(instance, fe->boundaryModels, fe->boundaryModelBytes);
   fe->~ChineseFrontEnd();
   qvArena_GiveAligned(instance, block, kvo::frontend::kRecordBytes);

@@ -5,9 +5,9 @@
 #   tools/voicetrain/build_voice.sh --tiny     -> <work>/zh_cn_tiny.kvl (smoke test)
 #
 # Steps: install the packages (scripts/install-voicetrain-deps.sh, the
-# lexicon's npm data), build the tools, build the table sections, lexicon
-# and polyphone model, take the boundary models (data/sections; rebuilt with
-# --rebuild-boundaries), collect the corpus (real sentences from the Debian
+# lexicon's npm data), build the tools, build the table sections, lexicon,
+# polyphone model and person-name model, take the boundary models
+# (data/sections; rebuilt with --rebuild-boundaries), collect the corpus (real sentences from the Debian
 # zh packages plus generated syllable x tone coverage), label it with our
 # own engine's front end, let the teacher speak it, train the model and
 # write the library. Every step is deterministic: the same packages give
@@ -81,6 +81,9 @@ else
   bash "$root/tools/lexicon/build.sh" --syllables "$work/tables/syllables.txt" --out "$work/lexicon" >/dev/null
   cp "$work/lexicon/lexicon.bin" "$sections/section01.bin"
   cp "$work/lexicon/polyphone.bin" "$sections/section07.bin"
+  step "person-name model"
+  bash "$root/tools/names/build.sh" --out "$work/names" >/dev/null
+  cp "$work/names/name_model.bin" "$sections/section13.bin"
   if [ $rebuild_boundaries -eq 1 ]; then
     step "boundary models"
     bash "$root/tools/boundaries/build.sh" --out "$work/boundaries" >/dev/null
@@ -99,7 +102,7 @@ struct.pack_into('<h', b, 32 + 14, 16)
 open(sys.argv[1], 'wb').write(b)" "$sections/section18.bin"
   # A library without a model: enough for our front end to label the corpus.
   args=()
-  for n in 01 02 03 04 05 06 07 08 09 10 11 12 18; do args+=(--section "$((10#$n))=$sections/section$n.bin"); done
+  for n in 01 02 03 04 05 06 07 08 09 10 11 12 13 18; do args+=(--section "$((10#$n))=$sections/section$n.bin"); done
   "$bin/kvo-libtool" build --kind chinese --rate 16000 --voice-kind 0 "${args[@]}" --out "$work/labelling.kvl" >/dev/null
   label_library="$work/labelling.kvl"
   train_sections="$sections"

@@ -11,6 +11,7 @@
 #include "core/frontend_stage.h"
 #include "frontend/analysis/word_record.h"
 #include "frontend/lexicon/lexicon_reader.h"
+#include "frontend/lexicon/person_name_model.h"
 #include "frontend/lexicon/polyphone_reader.h"
 #include "frontend/normalisation/reading_modes.h"
 #include "frontend/prosody/prosodic_boundary.h"
@@ -25,6 +26,7 @@ struct AnalysisResources {
   bool hasPolyphone = false;
   BoundaryModel prosodicWordModel;  // arena copies, empty when the voice has none
   BoundaryModel phraseModel;
+  PersonNameModel names;                       // arena copy, empty when the voice has none
   uint16_t syllableCodeCount = 0;              // G = tones x syllables
   int tones = 5;                               // 6 for a voice of kind 1
   const char* const* syllableNames = nullptr;  // the voice's syllable table (pinyin input)
@@ -60,7 +62,9 @@ bool BuildWords(const AnalysisResources& res, const uint16_t* codes, int length,
 size_t LastWordBoundary(const AnalysisResources& res, const uint16_t* codes, size_t available, size_t limit,
                         WordBuildScratch* scratch);
 
-// Step 3: person names. Placeholder until the name model lands: no change.
+// Step 3: person names. Surname plus given name sequences become one word
+// tagged nr with the surname's surname reading. Without a name model
+// nothing changes.
 bool RecognisePersonNames(const AnalysisResources& res, WordList* words);
 
 // Step 4: readings of polyphonic one- and two-character words by rules.
@@ -70,6 +74,12 @@ bool ApplyPolyphoneRules(const AnalysisResources& res, WordList* words);
 void ApplySurnameReadings(WordList* words);
 // The surname reading of a character, or kUnknownPinyin.
 uint16_t SurnameReading(uint16_t code);
+// The reading of a character as the surname of a recognised person name, or
+// kUnknownPinyin.
+uint16_t PersonSurnameReading(uint16_t code);
+// The readings of a two-character surname, when it has its own; false
+// otherwise.
+bool CompoundSurnameReading(uint16_t first, uint16_t second, uint16_t readings[2]);
 
 // Working lists of the normalisation, kept out of the stack.
 struct NormalisationScratch {
