@@ -150,6 +150,8 @@ TEST_F(KvoSay, ListsTheVoicesOfTheCatalogue) {
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_NE(run.out.find("tts.local.synth "), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("tts.local.synth.n6"), std::string::npos) << run.out;
+  // The English voice: its language, speaker and gender.
+  EXPECT_NE(run.out.find("tts.local.synth.en       en-US    slt          female"), std::string::npos) << run.out;
 }
 
 struct FailureCase {

@@ -153,7 +153,7 @@ size_t PayloadOffset(const std::vector<uint8_t>& file, int n) {
 }
 
 TEST(EnglishSession, EnglishSentencesAreReadByTheEnglishFrontEnd) {
-  Session s(DataPath("en_us.kvl"));
+  Session s(DataPath("en_us_slt.kvl"));
   ASSERT_EQ(s.init(), QVTTS_ERR_OK);
   ASSERT_TRUE(s.EnglishReady());
   ASSERT_EQ(s.Speak("Dr. Brown paid $3.50 for it. 今天天气很好。"), QVTTS_ERR_OK);
@@ -163,7 +163,7 @@ TEST(EnglishSession, EnglishSentencesAreReadByTheEnglishFrontEnd) {
 }
 
 TEST(EnglishSession, EnglishModeOneKeepsLettersChinese) {
-  Session s(DataPath("en_us.kvl"), 1);
+  Session s(DataPath("en_us_slt.kvl"), 1);
   ASSERT_EQ(s.init(), QVTTS_ERR_OK);
   ASSERT_EQ(s.Speak("hello world 你好。"), QVTTS_ERR_OK);
   EXPECT_EQ(s.english_items, 0);
@@ -181,7 +181,7 @@ TEST(EnglishSession, BadInputNeverBreaksTheProgressTiling) {
       "我们用iPhone拍照，然后用Photoshop修图，最后发到Instagram上面。",
       "abcdefghijklmnopqrstuvwxyzabcdefghijklmnopqrstuvwxyzabcdefghijkl中文",
   };
-  Session s(DataPath("en_us.kvl"));
+  Session s(DataPath("en_us_slt.kvl"));
   ASSERT_EQ(s.init(), QVTTS_ERR_OK);
   for (const std::string& text : texts) {
     for (size_t chunk : {1024u, 7u}) {
@@ -193,7 +193,7 @@ TEST(EnglishSession, BadInputNeverBreaksTheProgressTiling) {
 }
 
 TEST(EnglishSession, MissingOrBrokenEnglishLibraryLeavesChineseSpeaking) {
-  const std::vector<uint8_t> good = ReadFile(DataPath("en_us.kvl"));
+  const std::vector<uint8_t> good = ReadFile(DataPath("en_us_slt.kvl"));
   ASSERT_GT(good.size(), 100000u);
   std::vector<uint8_t> header_only(good.begin(), good.begin() + 64);
   std::vector<uint8_t> truncated(good.begin(), good.begin() + good.size() / 3);

@@ -14,7 +14,9 @@ import sys
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', '..', 'english'))
 from english_symbols import SYMBOLS, SYMBOL_INDEX  # noqa: E402
 
-PHONES = ('aa ae ah ao aw ax axr ay b ch d dh dx eh el em en er ey f g hh ih ix iy jh k l m n ng ow oy p r s sh t '
+# The phones our front end pronounces (the CMU lexicon's set; its letter-to-
+# sound rules and post-lexical rules bring no others).
+PHONES = ('aa ae ah ao aw ax ay b ch d dh eh er ey f g hh ih iy jh k l m n ng ow oy p r s sh t '
           'th uh uw v w y z zh pau').split()
 CLASSES = {
     'vowel': 'aa ae ah ao aw ax axr ay eh er ey ih ix iy ow oy uh uw',
@@ -54,8 +56,9 @@ CLASSES = {
     'pause': 'pau 0',
 }
 POSITIONS = {0: 'LL', 1: 'L', 2: 'C', 3: 'R', 4: 'RR'}
-WORD_CLASSES = 'content in to det md cc wp pps aux punc'.split()
-TONES = 'NONE H-H% L-H% L-L% H-L%'.split()
+# Punctuation never becomes a word of a label; a chunk's final tone is L-L%.
+WORD_CLASSES = 'content in to det md cc wp pps aux'.split()
+TONES = ['L-L%']
 
 
 def main():
@@ -65,7 +68,7 @@ def main():
         for cname, members in CLASSES.items():
             values = sorted(SYMBOL_INDEX[m] for m in members.split())
             lines.append(f'question {pos}-{cname} in {byte} ' + ' '.join(map(str, values)))
-        for name in PHONES + ['0']:
+        for name in PHONES:
             lines.append(f'question {pos}-is-{name} eq {byte} {SYMBOL_INDEX[name]}')
     counts = {5: 'phone-in-syllable', 6: 'phones-to-syllable-end', 9: 'prev-syllable-phones',
               12: 'syllable-phones', 13: 'syllable-in-word', 14: 'syllables-to-word-end',
@@ -76,15 +79,19 @@ def main():
               33: 'word-in-phrase', 34: 'words-to-phrase-end', 35: 'content-before', 36: 'content-after',
               37: 'since-content', 38: 'to-content', 40: 'next-word-syllables', 43: 'phrase-syllables',
               44: 'phrase-words'}
+    # A syllable holds at most five phones; distances to stress, accent and
+    # content words are short in real text: no question beyond 3 there.
+    short_counts = (5, 6, 9, 12, 28, 21, 22, 23, 24, 37, 38)
     for byte, what in counts.items():
         lines.append(f'question {what}-none eq {byte} -1')
-        for v in (0, 1, 2, 3, 5):
+        for v in ((0, 1, 2, 3) if byte in short_counts else (0, 1, 2, 3, 5)):
             lines.append(f'question {what}-le-{v} le {byte} {v}')
     for byte, what in ((7, 'prev-stressed'), (8, 'prev-accented'), (10, 'stressed'), (11, 'accented'),
                        (26, 'next-stressed'), (27, 'next-accented')):
         lines.append(f'question {what} eq {byte} 1')
-        lines.append(f'question {what}-none eq {byte} -1')
-    vowels = CLASSES['vowel'].split()
+        if byte not in (10, 11):  # a pause's own syllable is "x", not -1
+            lines.append(f'question {what}-none eq {byte} -1')
+    vowels = [v for v in CLASSES['vowel'].split() if v in PHONES]
     for v in vowels + ['novowel']:
         lines.append(f'question vowel-is-{v} eq 25 {SYMBOL_INDEX[v]}')
     for cname in ('front-vowel', 'central-vowel', 'back-vowel', 'high-vowel', 'low-vowel', 'diphthong',
@@ -99,7 +106,7 @@ def main():
     for t in TONES:
         lines.append(f'question tone-{t} eq 47 {SYMBOL_INDEX[t]}')
     lines.append('question tone-pause eq 47 0')
-    for v in range(4):
+    for v in (0, 1, 3):  # English phones have no class 2
         lines.append(f'question voicing-{v} eq 53 {v}')
     assert all(SYMBOLS[SYMBOL_INDEX[p]] == p for p in PHONES)
     open(sys.argv[1], 'w').write('\n'.join(lines) + '\n')
