@@ -382,13 +382,16 @@ int main(int argc, char** argv) {
   int confusion[4][4] = {};                    // intended tone, heard tone
   for (Utterance& u : utterances) {
     const int index = std::atoi(u.id.c_str() + 1) - 1;
-    UtteranceFeatures ref;
-    if (index < 0 || index >= static_cast<int>(texts.size()) || !ReferenceFeatures(opt["--audio"], u, analysis, &ref)) {
+    if (index < 0 || index >= static_cast<int>(texts.size())) {
       ++skipped;
       continue;
     }
     const std::vector<int16_t> spoken = engine.Speak(texts[static_cast<size_t>(index)]);
-    if (spoken.size() < 800) {
+    // Every sentence the teacher spoke is kept for the recogniser, also
+    // those whose phones do not match the teacher's.
+    if (opt.count("--wav-out")) WriteWav16(opt["--wav-out"] + "/" + u.id + ".wav", spoken, 16000);
+    UtteranceFeatures ref;
+    if (!ReferenceFeatures(opt["--audio"], u, analysis, &ref) || spoken.size() < 800) {
       ++skipped;
       continue;
     }
@@ -399,7 +402,6 @@ int main(int argc, char** argv) {
       sumSq += double(v) * v;
     }
     samples += static_cast<long>(spoken.size());
-    if (opt.count("--wav-out")) WriteWav16(opt["--wav-out"] + "/" + u.id + ".wav", spoken, 16000);
     std::vector<FrameAnalysis> syn = AnalyseSignal(spoken, spokenAnalysis);
     for (const FrameAnalysis& f : syn)
       if (f.voiced) voicedSq += f.rms * f.rms, ++voicedFrames;

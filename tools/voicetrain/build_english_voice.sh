@@ -116,7 +116,7 @@ sha256sum "$out" | tee "$work/library.sha256"
 if [ $tiny -eq 0 ]; then
   step "held-out sentences: quality report"
   rm -rf "$work/heldout"
-  mkdir -p "$work/heldout/labels" "$work/heldout/audio"
+  mkdir -p "$work/heldout/labels" "$work/heldout/audio" "$work/heldout/ours"
   "$bin/kvo-voicetrain-labels" --english "$label_library" "$chinese" "$work/heldout.tsv" "$work/heldout/labels" \
     >/dev/null
   "$bin/kvo-teacher-flite" "$work/heldout/labels/script.tsv" "$work/heldout/audio" >/dev/null
