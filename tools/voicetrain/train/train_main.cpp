@@ -540,8 +540,7 @@ int main(int argc, char** argv) {
 
   // 4. The library.
   std::vector<std::vector<uint8_t>> sections;
-  const int sectionCount =
-      (opt.english ? kvo_library::kEnglishSectionCount : kvo_library::kChineseSectionCount) - 1;
+  const int sectionCount = (opt.english ? kvo_library::kEnglishSectionCount : kvo_library::kChineseSectionCount) - 1;
   if (!ReadSections(opt.sections, sectionCount, &sections)) {
     std::fprintf(stderr, "cannot read the sections of %s\n", opt.sections.c_str());
     return 1;
