@@ -221,7 +221,9 @@ TEST(EnglishSession, TheDefaultEnglishVoiceSpeaksSentencesAndRunsInChinese) {
     for (int k = 0; k < 3; ++k) {
       SCOPED_TRACE(*texts[k] + (voiced ? " (voice)" : " (no voice)"));
       ASSERT_EQ(s.Speak(*texts[k]), QVTTS_ERR_OK);
-      if (k > 0) EXPECT_GT(s.english_items, 4);
+      if (k > 0) {
+        EXPECT_GT(s.english_items, 4);
+      }
       s.ExpectTiled();
       bytes[k] = s.audio_bytes;
     }

@@ -35,9 +35,9 @@ uint32_t Le32(const std::vector<char>& b, size_t at) {
   return v;
 }
 
-// The default English library cut before its ninth section (the voice):
-// what the labels are made from, so the tiny build never reads the voice
-// it replaces.
+// The default English library with an empty ninth section in place of
+// its voice: what the labels are made from, so the tiny build never reads
+// the voice it replaces.
 std::string VoicelessLibrary(const std::string& work) {
   const std::vector<char> file = ReadFile(kSource + "/data/en_us_slt.kvl");
   size_t at = kvo_library::kHeaderBytes;
@@ -45,6 +45,9 @@ std::string VoicelessLibrary(const std::string& work) {
   const std::string path = work + "-sections.kvl";
   std::ofstream out(path, std::ios::binary);
   out.write(file.data(), static_cast<std::streamsize>(std::min(at, file.size())));
+  const uint32_t section[2] = {static_cast<uint32_t>(at), 8};  // offset, size: no payload
+  for (uint32_t v : section)
+    for (int k = 0; k < 4; ++k) out.put(static_cast<char>(v >> (8 * k)));
   return path;
 }
 

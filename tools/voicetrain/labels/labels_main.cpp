@@ -74,7 +74,7 @@ bool EnglishSentence(const voicetrain::LabelSink& sink, EnglishWords* out, std::
     out->wordOfItem[i] = static_cast<int>(out->words.size()) - 1;
   }
   if (out->words.empty()) {
-    *reason = "no words";
+    *reason = "no English words (is the English library usable?)";
     return false;
   }
   // Pauses belong to the word that follows; none may end the sentence.
