@@ -150,7 +150,13 @@ TEST_F(KvoSay, ListsTheVoicesOfTheCatalogue) {
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_NE(run.out.find("tts.local.synth "), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("tts.local.synth.n6"), std::string::npos) << run.out;
-  // The English voice: its language, speaker and gender.
+}
+
+// The shipped catalogue lists the English voice with its language, speaker
+// and gender (the last --data wins).
+TEST_F(KvoSay, ListsTheShippedEnglishVoice) {
+  const SayRun run = Say("--data '" + std::string(KVO_TEST_SOURCE_DIR) + "/data' --list-voices");
+  ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_NE(run.out.find("tts.local.synth.en       en-US    slt          female"), std::string::npos) << run.out;
 }
 
