@@ -4,7 +4,9 @@
 // synthesiser runs in a child process of its own so that the peak resident
 // size is its own.
 //
-// usage: kvo_module_bench [DATA_FOLDER [CAPKEY [REPEATS]]]
+// usage: kvo_module_bench [DATA_FOLDER [CAPKEY [REPEATS [zh|en]]]]
+// With "en" the text is an English paragraph, read by eSpeak NG's en-us
+// voice for comparison.
 #include <espeak-ng/speak_lib.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -29,6 +31,11 @@ const char kPinyin[] =
     "jin1 tian1 tian1 qi4 hen3 hao3, wo3 men5 yi4 qi3 qu4 gong1 yuan2 san4 bu4. "
     "chun1 tian1 lai2 le5, hua1 er2 dou1 kai1 le5, xiao3 niao3 zai4 shu4 shang4 chang4 ge1. "
     "xia4 wu3 wo3 men5 zai4 hu2 bian1 he1 cha2, liao2 le5 hen3 duo1 you3 yi4 si5 de5 shi4 qing5. ";
+
+const char kEnglishParagraph[] =
+    "The weather is fine today, so we are going for a walk in the park. Spring has come, the flowers are out, "
+    "and the birds are singing in the trees. In the afternoon we had tea by the lake and talked about many "
+    "interesting things. ";
 
 using Clock = std::chrono::steady_clock;
 
@@ -91,10 +98,10 @@ int OnEspeakAudio(short* samples, int count, espeak_EVENT*) {
   return 0;
 }
 
-Result RunEspeak(const std::string& text) {
+Result RunEspeak(const std::string& text, const char* voice) {
   Result out;
   const int rate = espeak_Initialize(AUDIO_OUTPUT_SYNCHRONOUS, 0, nullptr, 0);
-  if (rate <= 0 || espeak_SetVoiceByName("cmn-latn-pinyin") != EE_OK) return out;
+  if (rate <= 0 || espeak_SetVoiceByName(voice) != EE_OK) return out;
   EspeakRun run;
   g_espeak = &run;
   espeak_SetSynthCallback(OnEspeakAudio);
@@ -156,18 +163,19 @@ int main(int argc, char** argv) {
   const std::string data = argc > 1 ? argv[1] : KVO_BENCH_DEFAULT_DATA;
   const std::string capkey = argc > 2 ? argv[2] : "tts.local.synth";
   const int repeats = argc > 3 ? std::atoi(argv[3]) : 40;
+  const bool english = argc > 4 && std::strcmp(argv[4], "en") == 0;
   std::string chinese, pinyin;
   for (int i = 0; i < repeats; ++i) {
-    chinese += kParagraph;
-    pinyin += kPinyin;
+    chinese += english ? kEnglishParagraph : kParagraph;
+    pinyin += english ? kEnglishParagraph : kPinyin;
   }
   std::printf("text: %d paragraphs, %zu bytes of UTF-8; data %s, %s\n", repeats, chinese.size(), data.c_str(),
               capkey.c_str());
   long kvo_peak = 0, espeak_peak = 0;
   const Result kvo = InChild([&] { return RunKvo(data, capkey, chinese); }, kvo_peak);
-  const Result espeak = InChild([&] { return RunEspeak(pinyin); }, espeak_peak);
+  const Result espeak = InChild([&] { return RunEspeak(pinyin, english ? "en-us" : "cmn-latn-pinyin"); }, espeak_peak);
   Report(capkey.c_str(), kvo, kvo_peak);
-  Report("eSpeak NG (pinyin)", espeak, espeak_peak);
+  Report(english ? "eSpeak NG (en-us)" : "eSpeak NG (pinyin)", espeak, espeak_peak);
   if (kvo.ok && espeak.ok && kvo.seconds_of_audio > 0 && espeak.seconds_of_audio > 0) {
     const double kvo_rtf = kvo.wall_seconds / kvo.seconds_of_audio;
     const double espeak_rtf = espeak.wall_seconds / espeak.seconds_of_audio;

@@ -1,8 +1,15 @@
-// kvo_voice_quality: how close the trained Chinese voice comes to its
-// training targets on held-out sentences (never trained on).
+// kvo_voice_quality: how close a trained voice comes to its training
+// targets on held-out sentences (never trained on).
 //
 //   kvo_voice_quality --library LIB --sentences HELDOUT.tsv --labels DIR --audio DIR
 //                     --train-labels DIR --train-audio DIR [--pitch P] [--volume V]
+//   kvo_voice_quality --language en --library LIB --english ENLIB --sentences HELDOUT.tsv
+//                     --labels DIR --audio DIR [--wav-out DIR]
+//
+// English (tools/voicetrain/build_english_voice.sh): the targets are the
+// teacher's own features (log-F0 from its audio), durations are per word,
+// there are no tones; --wav-out keeps each synthesis as DIR/<id>.wav for
+// the recogniser (bench/english_wer.sh).
 //
 // DIR/labels.txt and the teacher's audio come from the same pipeline as
 // training (tools/voicetrain/build_voice.sh writes them for the held-out
@@ -39,6 +46,7 @@
 #include <vector>
 
 #include "align/phone_alignment.h"
+#include "align/segment_alignment.h"
 #include "backend/waveform/prosody_factors.h"
 #include "backend/waveform/waveform_assembly.h"
 #include "core/qvtts.h"
@@ -72,11 +80,11 @@ struct Engine {
     if (p != nullptr) e->samples.insert(e->samples.end(), p, p + bytes / 2);
     return 0;
   }
-  bool Open(const std::string& library, int pitch, int volume) {
+  bool Open(const std::string& library, const char* english, int pitch, int volume) {
     int32_t size = 0;
-    if (qvTTS_GetExtBufSize(library.c_str(), nullptr, nullptr, &size) != QVTTS_ERR_OK) return false;
+    if (qvTTS_GetExtBufSize(library.c_str(), english, nullptr, &size) != QVTTS_ERR_OK) return false;
     block = std::aligned_alloc(16, (static_cast<size_t>(size) + 15) & ~size_t{15});
-    if (qvTTS_Init(library.c_str(), nullptr, nullptr, &handle, block) != QVTTS_ERR_OK) return false;
+    if (qvTTS_Init(library.c_str(), english, nullptr, &handle, block) != QVTTS_ERR_OK) return false;
     qvTTS_SetParam(handle, QVTTS_PARAM_CODEPAGE, 65001);
     qvTTS_SetParam(handle, QVTTS_PARAM_INPUT_MODE, QVTTS_INPUT_MODE_CALLBACK);
     qvTTS_SetParam(handle, QVTTS_PARAM_INPUT_TEXT_PROC, reinterpret_cast<intptr_t>(&Feed));
@@ -225,9 +233,13 @@ bool ReferenceFeatures(const std::string& audioDir, Utterance& u, const Analysis
   int rate = 0;
   std::string reason;
   if (!ReadTeacherAlignment(audioDir + "/" + u.id + ".align", teacher) ||
-      !ReadWav16(audioDir + "/" + u.id + ".wav", audio, rate) || !AlignPhones(teacher, analysis.hop, u, reason))
+      !ReadWav16(audioDir + "/" + u.id + ".wav", audio, rate))
     return false;
-  *out = ExtractFeatures(u, audio, analysis, F0Source::kToneModel);
+  // A teacher with phone segments is the English one, whose F0 is usable.
+  const bool english = !teacher.segments.empty();
+  if (english ? !AlignSegments(teacher, analysis.hop, u, reason) : !AlignPhones(teacher, analysis.hop, u, reason))
+    return false;
+  *out = ExtractFeatures(u, audio, analysis, english ? F0Source::kRecording : F0Source::kToneModel);
   return true;
 }
 
@@ -312,16 +324,19 @@ std::map<std::string, std::string> Options(int argc, char** argv) {
 
 int main(int argc, char** argv) {
   auto opt = Options(argc, argv);
+  const bool english = opt.count("--language") && opt["--language"] == "en";
   if (!opt.count("--library") || !opt.count("--sentences") || !opt.count("--labels") || !opt.count("--audio") ||
-      !opt.count("--train-labels") || !opt.count("--train-audio")) {
+      (english ? !opt.count("--english") : !opt.count("--train-labels") || !opt.count("--train-audio"))) {
     std::fprintf(stderr,
                  "usage: %s --library LIB --sentences HELDOUT.tsv --labels DIR --audio DIR\n"
-                 "       --train-labels DIR --train-audio DIR [--pitch P] [--volume V]\n",
-                 argv[0]);
+                 "       --train-labels DIR --train-audio DIR [--pitch P] [--volume V]\n"
+                 "   or: %s --language en --library LIB --english ENLIB --sentences HELDOUT.tsv\n"
+                 "       --labels DIR --audio DIR [--wav-out DIR] [--pitch P] [--volume V]\n",
+                 argv[0], argv[0]);
     return 2;
   }
   kvo_bench::ToneClassifier classifier;
-  if (!FitToneClassifier(opt["--train-labels"], opt["--train-audio"], &classifier)) {
+  if (!english && !FitToneClassifier(opt["--train-labels"], opt["--train-audio"], &classifier)) {
     std::fprintf(stderr, "too few training syllables for the tone classifier\n");
     return 1;
   }
@@ -339,7 +354,7 @@ int main(int argc, char** argv) {
   const int volume = opt.count("--volume") ? EngineValue(opt["--volume"]) : 0;
   const int pitchFactor = kvo::backend::PitchFactor(pitch);
   Engine engine;
-  if (!engine.Open(opt["--library"], pitch, volume)) {
+  if (!engine.Open(opt["--library"], english ? opt["--english"].c_str() : nullptr, pitch, volume)) {
     std::fprintf(stderr, "cannot open %s\n", opt["--library"].c_str());
     return 1;
   }
@@ -367,13 +382,16 @@ int main(int argc, char** argv) {
   int confusion[4][4] = {};                    // intended tone, heard tone
   for (Utterance& u : utterances) {
     const int index = std::atoi(u.id.c_str() + 1) - 1;
-    UtteranceFeatures ref;
-    if (index < 0 || index >= static_cast<int>(texts.size()) || !ReferenceFeatures(opt["--audio"], u, analysis, &ref)) {
+    if (index < 0 || index >= static_cast<int>(texts.size())) {
       ++skipped;
       continue;
     }
     const std::vector<int16_t> spoken = engine.Speak(texts[static_cast<size_t>(index)]);
-    if (spoken.size() < 800) {
+    // Every sentence the teacher spoke is kept for the recogniser, also
+    // those whose phones do not match the teacher's.
+    if (opt.count("--wav-out")) WriteWav16(opt["--wav-out"] + "/" + u.id + ".wav", spoken, 16000);
+    UtteranceFeatures ref;
+    if (!ReferenceFeatures(opt["--audio"], u, analysis, &ref) || spoken.size() < 800) {
       ++skipped;
       continue;
     }
@@ -483,7 +501,14 @@ int main(int argc, char** argv) {
                 classNames[c], frames ? 100.0 * voicingBy[c][0] / frames : 0.0,
                 frames ? 100.0 * voicingBy[c][1] / frames : 0.0);
   std::printf("log-spectral distance: %.2f dB (%ld frames)\n", lsdN ? lsdSum / lsdN : 0.0, lsdN);
-  std::printf("duration error: %.1f ms per syllable (%ld syllables)\n", durN ? durSum / durN : 0.0, durN);
+  const char* unit = english ? "word" : "syllable";
+  std::printf("duration error: %.1f ms per %s (%ld %ss)\n", durN ? durSum / durN : 0.0, unit, durN, unit);
+  if (english) {
+    std::printf("level: peak %d, %ld clipped samples (at full scale) of %ld; RMS %.0f, on voiced frames %.0f\n", peak,
+                clipped, samples, samples ? std::sqrt(sumSq / samples) : 0.0,
+                voicedFrames ? std::sqrt(voicedSq / voicedFrames) : 0.0);
+    return sentences > 0 ? 0 : 1;
+  }
   std::printf(
       "tone recognisability: %.1f%% of %d syllables (the same classifier on the targets: %.1f%%;"
       " synthesised and target contours in the same class: %.1f%%)\n",

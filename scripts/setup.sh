@@ -11,6 +11,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-translations-l10n fonts-wqy-microhei
   sox xvfb
   espeak-ng libespeak-ng-dev
+  flite flite1-dev
 )
 
 missing=()

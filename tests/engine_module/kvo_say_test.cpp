@@ -152,6 +152,14 @@ TEST_F(KvoSay, ListsTheVoicesOfTheCatalogue) {
   EXPECT_NE(run.out.find("tts.local.synth.n6"), std::string::npos) << run.out;
 }
 
+// The shipped catalogue lists the English voice with its language, speaker
+// and gender (the last --data wins).
+TEST_F(KvoSay, ListsTheShippedEnglishVoice) {
+  const SayRun run = Say("--data '" + std::string(KVO_TEST_SOURCE_DIR) + "/data' --list-voices");
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.out.find("tts.local.synth.en       en-US    slt          female"), std::string::npos) << run.out;
+}
+
 struct FailureCase {
   const char* arguments;  // "%s" stands for the scratch folder
   const char* message;

@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
-# Builds the English library data/en_us.kvl: installs the Debian sources
+# Builds the English library's sections 1-8 without a voice (default
+# build/english/en_us.kvl): installs the Debian sources
 # (scripts/install-english-deps.sh), writes the section payloads with
 # build_english.py into build/english/ and chains them with kvo-libtool.
+# tools/voicetrain/build_english_voice.sh adds the voice and writes
+# data/en_us_slt.kvl.
 # Usage: tools/english/build.sh [--libtool PROGRAM] [--out FILE]
 # Deterministic: the same packages give the same file.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 libtool="$root/build/bin/kvo-libtool"
-out="$root/data/en_us.kvl"
+out="$root/build/english/en_us.kvl"
 while [ $# -gt 0 ]; do
   case "$1" in
     --libtool) libtool="$2"; shift 2 ;;

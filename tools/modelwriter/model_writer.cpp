@@ -241,6 +241,7 @@ std::vector<uint8_t> WriteLibrary(const LibraryHeader& header, const std::vector
   std::memcpy(file.data(), lf::kMagic, lf::kMagicBytes);
   Bytes out(&file);
   out.PutI32(lf::kSampleRateOffset, header.sampleRate);
+  file[lf::kLanguageOffset] = header.language;
   file[lf::kWindowsOffset] = header.twoWindows;
   file[lf::kVoiceKindOffset] = header.voiceKind;
   for (const auto& payload : sections) {

@@ -103,6 +103,7 @@ constexpr int kSectionChineseModel = 19;
 
 struct LibraryHeader {
   int32_t sampleRate = 16000;
+  uint8_t language = 0;    // header byte 28: 0 Chinese, 1 English
   uint8_t twoWindows = 0;  // header byte 29
   uint8_t voiceKind = 0;   // header byte 31: 1 for six-tone voices
 };

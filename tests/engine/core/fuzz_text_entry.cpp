@@ -89,7 +89,7 @@ struct Engine {
 const Engine& SharedBlock() {
   static Engine engine = [] {
     Engine e;
-    if (qvTTS_GetExtBufSize(KVO_FUZZ_DATA_DIR "/zh_cn_mei.kvl", KVO_FUZZ_DATA_DIR "/en_us.kvl", nullptr, &e.size) !=
+    if (qvTTS_GetExtBufSize(KVO_FUZZ_DATA_DIR "/zh_cn_mei.kvl", KVO_FUZZ_DATA_DIR "/en_us_slt.kvl", nullptr, &e.size) !=
         QVTTS_ERR_OK)
       std::abort();
     e.block = std::aligned_alloc(64, (static_cast<size_t>(e.size) + 63) / 64 * 64);
@@ -113,8 +113,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const Engine& engine = SharedBlock();
   qvTTS_HANDLE handle = nullptr;
   // A fresh instance per input, so that a failing input replays on its own.
-  if (qvTTS_Init(KVO_FUZZ_DATA_DIR "/zh_cn_mei.kvl", (h[0] & 0x80) ? nullptr : KVO_FUZZ_DATA_DIR "/en_us.kvl", nullptr,
-                 &handle, engine.block) != QVTTS_ERR_OK)
+  if (qvTTS_Init(KVO_FUZZ_DATA_DIR "/zh_cn_mei.kvl", (h[0] & 0x80) ? nullptr : KVO_FUZZ_DATA_DIR "/en_us_slt.kvl",
+                 nullptr, &handle, engine.block) != QVTTS_ERR_OK)
     std::abort();
   run.handle = handle;
   qvTTS_SetParam(handle, QVTTS_PARAM_CODEPAGE, kCodePages[h[0] & 7]);

@@ -34,7 +34,7 @@ inline std::vector<uint8_t> Section(const std::vector<uint8_t>& file, int n) {
 
 struct Library {
   Library() {
-    file = ReadFile(DataPath("en_us.kvl"));
+    file = ReadFile(DataPath("en_us_slt.kvl"));
     namespace L = kvo::english::layout;
     lexicon = Section(file, L::kSectionLexicon);
     exceptions = Section(file, L::kSectionExceptions);

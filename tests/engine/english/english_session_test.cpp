@@ -153,7 +153,7 @@ size_t PayloadOffset(const std::vector<uint8_t>& file, int n) {
 }
 
 TEST(EnglishSession, EnglishSentencesAreReadByTheEnglishFrontEnd) {
-  Session s(DataPath("en_us.kvl"));
+  Session s(DataPath("en_us_slt.kvl"));
   ASSERT_EQ(s.init(), QVTTS_ERR_OK);
   ASSERT_TRUE(s.EnglishReady());
   ASSERT_EQ(s.Speak("Dr. Brown paid $3.50 for it. 今天天气很好。"), QVTTS_ERR_OK);
@@ -163,7 +163,7 @@ TEST(EnglishSession, EnglishSentencesAreReadByTheEnglishFrontEnd) {
 }
 
 TEST(EnglishSession, EnglishModeOneKeepsLettersChinese) {
-  Session s(DataPath("en_us.kvl"), 1);
+  Session s(DataPath("en_us_slt.kvl"), 1);
   ASSERT_EQ(s.init(), QVTTS_ERR_OK);
   ASSERT_EQ(s.Speak("hello world 你好。"), QVTTS_ERR_OK);
   EXPECT_EQ(s.english_items, 0);
@@ -181,7 +181,7 @@ TEST(EnglishSession, BadInputNeverBreaksTheProgressTiling) {
       "我们用iPhone拍照，然后用Photoshop修图，最后发到Instagram上面。",
       "abcdefghijklmnopqrstuvwxyzabcdefghijklmnopqrstuvwxyzabcdefghijkl中文",
   };
-  Session s(DataPath("en_us.kvl"));
+  Session s(DataPath("en_us_slt.kvl"));
   ASSERT_EQ(s.init(), QVTTS_ERR_OK);
   for (const std::string& text : texts) {
     for (size_t chunk : {1024u, 7u}) {
@@ -192,8 +192,57 @@ TEST(EnglishSession, BadInputNeverBreaksTheProgressTiling) {
   }
 }
 
+// The English library without its voice: the chain cut before section 9
+// and an empty ninth section put in its place.
+std::vector<uint8_t> WithoutVoice(const std::vector<uint8_t>& library) {
+  const size_t at = PayloadOffset(library, kvo_library::kEnglishSectionCount) - 8;
+  std::vector<uint8_t> out(library.begin(), library.begin() + static_cast<long>(at));
+  out.resize(at + 8);
+  kvo_library::StoreLe32(out.data() + at, static_cast<uint32_t>(at));
+  kvo_library::StoreLe32(out.data() + at + 4, 8);
+  return out;
+}
+
+// English text speaks with the default library's voice; without the voice
+// section it is still analysed into phone items, but makes no audio (and
+// the Chinese around it still speaks).
+TEST(EnglishSession, TheDefaultEnglishVoiceSpeaksSentencesAndRunsInChinese) {
+  const std::string voiceless = TempFile("voiceless.kvl", WithoutVoice(ReadFile(DataPath("en_us_slt.kvl"))));
+  const std::string chinese_only = "今天我们拍照。";
+  const std::string mixed = "今天我们用iPhone拍照。";
+  const std::string english = "Hello world, this is a test of the voice.";
+  int64_t with_voice[3] = {}, without_voice[3] = {};
+  for (const bool voiced : {true, false}) {
+    Session s(voiced ? DataPath("en_us_slt.kvl") : voiceless);
+    ASSERT_EQ(s.init(), QVTTS_ERR_OK);
+    ASSERT_TRUE(s.EnglishReady());
+    int64_t* bytes = voiced ? with_voice : without_voice;
+    const std::string* texts[3] = {&chinese_only, &mixed, &english};
+    for (int k = 0; k < 3; ++k) {
+      SCOPED_TRACE(*texts[k] + (voiced ? " (voice)" : " (no voice)"));
+      ASSERT_EQ(s.Speak(*texts[k]), QVTTS_ERR_OK);
+      if (k > 0) {
+        EXPECT_GT(s.english_items, 4);
+      }
+      s.ExpectTiled();
+      bytes[k] = s.audio_bytes;
+    }
+  }
+  constexpr int64_t kBytesPerSecond = 32000;
+  // The English sentence: about two and a half seconds with the voice,
+  // nothing without it.
+  EXPECT_GT(with_voice[2], kBytesPerSecond * 3 / 2);
+  EXPECT_LT(with_voice[2], kBytesPerSecond * 6);
+  EXPECT_EQ(without_voice[2], 0);
+  // The mixed sentence: its Chinese part speaks either way, the English
+  // word adds its own audio only with the voice.
+  EXPECT_GT(without_voice[1], kBytesPerSecond / 2);
+  EXPECT_GT(with_voice[1], without_voice[1] + kBytesPerSecond / 5);
+  EXPECT_EQ(with_voice[0], without_voice[0]);
+}
+
 TEST(EnglishSession, MissingOrBrokenEnglishLibraryLeavesChineseSpeaking) {
-  const std::vector<uint8_t> good = ReadFile(DataPath("en_us.kvl"));
+  const std::vector<uint8_t> good = ReadFile(DataPath("en_us_slt.kvl"));
   ASSERT_GT(good.size(), 100000u);
   std::vector<uint8_t> header_only(good.begin(), good.begin() + 64);
   std::vector<uint8_t> truncated(good.begin(), good.begin() + good.size() / 3);

@@ -11,7 +11,7 @@ namespace analyze_test {
 namespace {
 
 const std::string kChinese = KVO_ANALYZE_SMALL_LIBRARY;
-const std::string kEnglish = std::string(KVO_ANALYZE_DATA_DIR) + "/en_us.kvl";
+const std::string kEnglish = std::string(KVO_ANALYZE_DATA_DIR) + "/en_us_slt.kvl";
 
 ToolResult WithEnglish(std::vector<std::string> args, const std::string& input) {
   args.insert(args.begin(), {"--cnlib", kChinese, "--enlib", kEnglish});

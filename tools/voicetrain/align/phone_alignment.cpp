@@ -82,6 +82,13 @@ bool ReadTeacherAlignment(const std::string& path, TeacherAlignment& out) {
       size_t index = 0;
       if (!(w >> index >> s.pinyin >> s.start >> s.end) || index != out.syllables.size()) return false;
       out.syllables.push_back(s);
+    } else if (kind == "seg") {
+      TeacherSegment seg;
+      size_t index = 0;
+      if (!(w >> index >> seg.name >> seg.start >> seg.end) || index != out.segments.size() || seg.end < seg.start)
+        return false;
+      if (!out.segments.empty() && seg.start != out.segments.back().end) return false;
+      out.segments.push_back(seg);
     } else if (kind == "ph" || kind == "pause") {
       size_t index = 0;
       if (!(w >> index) || index + 1 != out.syllables.size()) return false;
@@ -95,7 +102,8 @@ bool ReadTeacherAlignment(const std::string& path, TeacherAlignment& out) {
       }
     }
   }
-  return out.rate > 0 && out.samples > 0 && !out.syllables.empty();
+  const bool one = out.syllables.empty() != out.segments.empty();
+  return out.rate > 0 && out.samples > 0 && one && (out.segments.empty() || out.segments.back().end <= out.samples);
 }
 
 bool AlignPhones(const TeacherAlignment& t, int hop, Utterance& u, std::string& reason) {

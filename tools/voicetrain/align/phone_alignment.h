@@ -58,6 +58,9 @@ struct TeacherAlignment {
   int rate = 0;
   int samples = 0;
   std::vector<TeacherSyllable> syllables;
+  // A teacher that gives phone segments instead (Flite's Segment
+  // relation, "seg" lines): consecutive spans from sample 0.
+  std::vector<TeacherSegment> segments;
 };
 
 bool ReadTeacherAlignment(const std::string& path, TeacherAlignment& out);
@@ -65,7 +68,8 @@ bool ReadTeacherAlignment(const std::string& path, TeacherAlignment& out);
 // Puts the phones on frames of `hop` samples. False with a short reason
 // when the teacher's timing does not fit the labels (syllable counts, a
 // syllable with initial and final but one teacher phone, pauses that do
-// not match, phones without frames).
+// not match, phones without frames). A teacher with segments is aligned
+// by AlignSegments (segment_alignment.h).
 bool AlignPhones(const TeacherAlignment& teacher, int hop, Utterance& utterance, std::string& reason);
 
 // Frames [first, end) of state `s` of a phone: the aligned boundaries, or

@@ -20,7 +20,10 @@ struct RecordedPhone {
 
 struct RecordedItem {
   bool syllable = false;
-  std::string spelling;  // "ni3" after tone sandhi; empty for other units
+  bool english = false;   // one English phone (language 10)
+  std::string spelling;   // "ni3" after tone sandhi; empty for other units
+  std::string word;       // English: the phone's word (empty for a pause)
+  bool sameWord = false;  // English: same word as the item before
   int pauseMs = 0;
   std::vector<RecordedPhone> phones;
 };

@@ -73,6 +73,9 @@ void Record(const qvInstance* in, qvAnalysisItem* items, int32_t count, uint8_t*
     const int32_t length =
         SyllableSpelling(s, sym.syllables, sym.tones, static_cast<uint32_t>(in->tables.unit_base), spelling);
     if (item.syllable && length > 0) item.spelling.assign(spelling, static_cast<size_t>(length));
+    item.english = s.language == kItemLanguageEnglish;
+    if (item.english && s.text != nullptr) item.word.assign(s.text, strnlen(s.text, kItemNameBytes));
+    item.sameWord = (s.itemFlags & kItemFlagSameNameAsPrevious) != 0;
     item.pauseMs = s.pauseMs;
     for (int k = 0; k < n; ++k, label += kLabelBytes) {
       voicetrain::RecordedPhone p;

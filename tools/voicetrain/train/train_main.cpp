@@ -1,5 +1,6 @@
-// kvo-voicetrain: trains the Chinese voice model from our engine's labels
-// and aligned audio, and writes the voice library.
+// kvo-voicetrain: trains a voice model (Chinese, or English with
+// --language en) from our engine's labels and aligned audio, and writes the
+// voice library.
 //
 //   kvo-voicetrain --labels LABELS.txt --audio DIR --questions FILE
 //                  --sections DIR --out LIBRARY [options]
@@ -8,7 +9,10 @@
 // (kvo-teacher-espeak writes them; a real corpus with a forced aligner can
 // write the same). --sections is a folder of sectionNN.bin payloads 1 ... 18
 // or an existing Chinese library whose sections are kept; the model becomes
-// section 19.
+// section 19. With --language en the labels are English phones, the .align
+// files carry the teacher's phone segments, --sections names an English
+// library (or a folder of its payloads 1 ... 8), the model becomes its
+// ninth section, log-F0 comes from the recording and no onset is moved.
 //
 // Options: --f0 tone|recording (log-F0 targets from the tone model, the
 // default, or from the recording), --leaves N (most leaves per spectrum and
@@ -24,6 +28,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -32,6 +37,7 @@
 #include <vector>
 
 #include "align/phone_alignment.h"
+#include "align/segment_alignment.h"
 #include "cluster/decision_tree.h"
 #include "core/library_format.h"
 #include "model_writer.h"
@@ -61,6 +67,7 @@ struct Options {
   int statePasses = 1;  // state alignments after the equal split
   double voicingWeight = StateAlignmentSettings().voicingWeight;
   int onsetFrames = 2;
+  bool english = false;
 };
 
 bool ParseOptions(int argc, char** argv, Options* o) {
@@ -92,8 +99,15 @@ bool ParseOptions(int argc, char** argv, Options* o) {
       o->voicingWeight = std::max(0.0, std::atof(v.c_str()));
     else if (k == "--onset-frames")
       o->onsetFrames = std::clamp(std::atoi(v.c_str()), 0, 4);
+    else if (k == "--language" && (v == "zh" || v == "en"))
+      o->english = v == "en";
     else
       return false;
+  }
+  if (o->english) {
+    // The teacher's own F0 is usable and its segment ends are exact.
+    o->f0 = F0Source::kRecording;
+    o->onsetFrames = 0;
   }
   return !o->labels.empty() && !o->audio.empty() && !o->questions.empty() && !o->sections.empty() && !o->out.empty();
 }
@@ -162,13 +176,14 @@ int32_t ReadI32(const std::vector<uint8_t>& b, size_t at) {
                               static_cast<uint32_t>(b[at + 2]) << 16 | static_cast<uint32_t>(b[at + 3]) << 24);
 }
 
-// Section payloads 1 ... 18: the files sectionNN.bin of a folder, or the
-// sections of an existing Chinese library (to retrain only its model).
-bool ReadSections(const std::string& from, std::vector<std::vector<uint8_t>>* sections) {
-  sections->assign(18, {});
-  std::ifstream probe(from + "/section08.bin", std::ios::binary);
-  if (probe) {
-    for (int k = 1; k <= 18; ++k) {
+// Section payloads 1 ... count (18 Chinese, 8 English): the files
+// sectionNN.bin of a folder, or the sections of an existing library (to
+// retrain only its model).
+bool ReadSections(const std::string& from, int count, std::vector<std::vector<uint8_t>>* sections) {
+  sections->assign(static_cast<size_t>(count), {});
+  std::error_code ec;
+  if (std::filesystem::is_directory(from, ec)) {
+    for (int k = 1; k <= count; ++k) {
       char name[32];
       std::snprintf(name, sizeof name, "/section%02d.bin", k);
       (*sections)[k - 1] = ReadPayload(from + name);
@@ -177,7 +192,7 @@ bool ReadSections(const std::string& from, std::vector<std::vector<uint8_t>>* se
   }
   const std::vector<uint8_t> file = ReadPayload(from);
   size_t at = kvo_library::kHeaderBytes;
-  for (int k = 1; k <= 18; ++k) {
+  for (int k = 1; k <= count; ++k) {
     if (at + kvo_library::kSectionHeaderBytes > file.size()) return false;
     const int32_t offset = ReadI32(file, at), size = ReadI32(file, at + 4);
     if (offset != static_cast<int32_t>(at) || size < kvo_library::kSectionHeaderBytes ||
@@ -380,7 +395,7 @@ int main(int argc, char** argv) {
                  "usage: %s --labels LABELS --audio DIR --questions FILE --sections DIR --out LIBRARY\n"
                  "       [--f0 tone|recording] [--leaves N] [--duration-leaves N] [--mdl X]\n"
                  "       [--state-alignment PASSES] [--voicing-weight X] [--onset-frames N]\n"
-                 "       [--report FILE]\n",
+                 "       [--language zh|en] [--report FILE]\n",
                  argv[0]);
     return 2;
   }
@@ -415,7 +430,10 @@ int main(int argc, char** argv) {
       continue;
     }
     std::string reason;
-    if (!AlignPhones(teacher, analysis.hop, u, reason)) {
+    const bool aligned = opt.english ? !teacher.segments.empty() && AlignSegments(teacher, analysis.hop, u, reason)
+                                     : !teacher.syllables.empty() && AlignPhones(teacher, analysis.hop, u, reason);
+    if (!aligned) {
+      if (reason.empty()) reason = "the teacher's timing is of the other language";
       ++report.skipped["alignment misfit: " + reason];
       continue;
     }
@@ -522,12 +540,14 @@ int main(int argc, char** argv) {
 
   // 4. The library.
   std::vector<std::vector<uint8_t>> sections;
-  if (!ReadSections(opt.sections, &sections)) {
+  const int sectionCount = (opt.english ? kvo_library::kEnglishSectionCount : kvo_library::kChineseSectionCount) - 1;
+  if (!ReadSections(opt.sections, sectionCount, &sections)) {
     std::fprintf(stderr, "cannot read the sections of %s\n", opt.sections.c_str());
     return 1;
   }
   mw::LibraryHeader header;
   header.sampleRate = kRate;
+  header.language = opt.english ? kvo_library::kLanguageEnglish : kvo_library::kLanguageChinese;
   uint32_t position = 0;
   const std::vector<uint8_t> library = mw::WriteLibrary(header, sections, model, &position, &error);
   if (library.empty()) {

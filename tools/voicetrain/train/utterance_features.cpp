@@ -74,8 +74,25 @@ UtteranceFeatures ExtractFeatures(const Utterance& u, const std::vector<int16_t>
   if (source == F0Source::kToneModel) {
     contour = ToneContour(Syllables(u, frameSeconds), frameSeconds);
   } else {
-    contour.resize(frames.size());
+    contour.assign(frames.size(), 0.0);
     for (size_t t = 0; t < frames.size(); ++t) contour[t] = frames[t].voiced ? frames[t].f0 : 0.0;
+    // A vowel is rendered voiced where the analysis found no period (a
+    // creaky or quiet stretch): its target bridges the gap between the
+    // neighbouring voiced frames, in log-F0.
+    const int n = static_cast<int>(contour.size());
+    int last = -1;
+    for (int t = 0; t <= n; ++t) {
+      if (t < n && contour[t] <= 0) continue;
+      const double a = last >= 0 ? contour[last] : 0.0, b = t < n ? contour[t] : 0.0;
+      for (int k = last + 1; k < t; ++k) {
+        if (a > 0 && b > 0)
+          contour[k] = std::exp(std::log(a) + (std::log(b) - std::log(a)) * (k - last) / double(t - last));
+        else
+          contour[k] = a > 0 ? a : b;
+      }
+      last = t;
+    }
+    // Frames that are not rendered voiced get no log-F0 below.
   }
   for (const LabelledPhone& p : u.phones) {
     const int voicing = PhoneVoicing(p);
