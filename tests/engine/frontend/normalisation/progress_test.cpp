@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "frontend_session.h"
+#include "progress_checks.h"
 
 namespace frontend_test {
 namespace {
@@ -26,13 +27,7 @@ TEST(NormalisedProgress, SpansTileTheTextInAnyChunkSize) {
     ASSERT_EQ(session.init_result(), QVTTS_ERR_OK);
     ASSERT_EQ(session.Speak(text, chunk), QVTTS_ERR_OK);
     ASSERT_FALSE(session.progress.empty());
-    int32_t next = 0;
-    for (const Span& span : session.progress) {
-      EXPECT_EQ(span.begin, next);
-      EXPECT_GT(span.length, 0);
-      next = span.begin + span.length;
-    }
-    EXPECT_EQ(next, static_cast<int32_t>(text.size()));
+    ExpectSpansTileText(session, text.size());
     // Item text positions never go back within a sentence.
     for (const SentenceResult& s : session.sentences) {
       for (size_t i = 1; i + 1 < s.items.size(); ++i) EXPECT_GE(s.items[i].text_position, s.items[i - 1].text_position);
