@@ -170,6 +170,26 @@ int32_t qvLibrary_ReadI32(qvLibrary* library, int32_t section, int32_t offset) {
   return LoadLe32(bytes);
 }
 
+namespace {
+
+bool ReadSectionRef(void* user, uint32_t offset, void* dst, uint32_t n) {
+  const qvSectionRef* ref = static_cast<const qvSectionRef*>(user);
+  if (offset > INT32_MAX || n > INT32_MAX) return false;
+  return qvLibrary_Read(ref->library, ref->section, static_cast<int32_t>(offset), dst, static_cast<int32_t>(n));
+}
+
+}  // namespace
+
+SectionReader qvLibrary_SectionReader(qvSectionRef* ref) {
+  SectionReader r;
+  const int32_t size = qvLibrary_SectionSize(ref->library, ref->section);
+  if (size <= 0) return r;
+  r.size = static_cast<uint32_t>(size);
+  r.read = ReadSectionRef;
+  r.user = ref;
+  return r;
+}
+
 bool qvLibrary_ProbeHeader(const char* path, qvVoiceHeader* header) {
   if (path == nullptr) return false;
   FILE* file = std::fopen(path, "rb");

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "core/engine_instance.h"
+#include "core/section_reader.h"
 
 void qvReadCache_Init(qvReadCache* cache, uint8_t* buffer);
 
@@ -35,6 +36,15 @@ bool qvLibrary_Read(qvLibrary* library, int32_t section, int32_t offset, void* d
 // Little-endian values; 0 for a read outside the section.
 int16_t qvLibrary_ReadI16(qvLibrary* library, int32_t section, int32_t offset);
 int32_t qvLibrary_ReadI32(qvLibrary* library, int32_t section, int32_t offset);
+
+// One section of an open library, for the readers that take a SectionReader.
+struct qvSectionRef {
+  qvLibrary* library;
+  int32_t section;
+};
+// A reader over the section's payload; empty (size 0) when the section is
+// absent. The reference must outlive the reader.
+SectionReader qvLibrary_SectionReader(qvSectionRef* ref);
 
 // The voice facts of a library's header, read without opening it for use.
 struct qvVoiceHeader {

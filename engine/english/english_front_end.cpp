@@ -10,22 +10,6 @@ namespace kvo::english {
 
 namespace {
 
-bool ReadSection(void* user, uint32_t offset, void* dst, uint32_t n) {
-  const EnglishSection* s = static_cast<const EnglishSection*>(user);
-  if (offset > INT32_MAX || n > INT32_MAX) return false;
-  return qvLibrary_Read(s->library, s->section, static_cast<int32_t>(offset), dst, static_cast<int32_t>(n));
-}
-
-SectionReader SectionOf(EnglishSection* s) {
-  SectionReader r;
-  const int32_t size = qvLibrary_SectionSize(s->library, s->section);
-  if (size <= 0) return r;
-  r.size = static_cast<uint32_t>(size);
-  r.read = ReadSection;
-  r.user = s;
-  return r;
-}
-
 void CloseBatch(qvAnalysisItem* items, int count) {
   qvAnalysisItem& t = items[count];
   char* name = t.name;
@@ -122,11 +106,11 @@ bool EnglishInit(EnglishFrontEnd* fe, qvInstance* instance) {
   fe->status = kLanguageStatusEnglishWaiting;
   fe->ready = false;
   if (!qvLibrary_IsOpen(lib)) return true;
-  fe->res.lexicon.Open(SectionOf(&fe->sections[0]));
-  fe->res.exceptions.Open(SectionOf(&fe->sections[1]));
-  fe->res.lts.Open(SectionOf(&fe->sections[2]));
-  fe->res.pos.Open(SectionOf(&fe->sections[3]));
-  const SectionReader breaks = SectionOf(&fe->sections[4]);
+  fe->res.lexicon.Open(qvLibrary_SectionReader(&fe->sections[0]));
+  fe->res.exceptions.Open(qvLibrary_SectionReader(&fe->sections[1]));
+  fe->res.lts.Open(qvLibrary_SectionReader(&fe->sections[2]));
+  fe->res.pos.Open(qvLibrary_SectionReader(&fe->sections[3]));
+  const SectionReader breaks = qvLibrary_SectionReader(&fe->sections[4]);
   uint32_t bytes = 0;
   if (BreakModel::Bytes(breaks, &bytes) && bytes > 0 && bytes < INT32_MAX) {
     uint8_t* block = static_cast<uint8_t*>(qvArena_TakeAligned(instance, static_cast<int32_t>(bytes)));

@@ -8,6 +8,7 @@
 
 #include "core/analysis_item.h"
 #include "core/frontend_stage.h"
+#include "core/resource_library.h"
 #include "english/english_analysis.h"
 #include "english/english_normalisation.h"
 
@@ -25,14 +26,9 @@ constexpr int kMaxRunBytes = 60;
 using EnglishObserver = void (*)(void* user, const EnglishWordList& words, const qvAnalysisItem* items, int count,
                                  bool last_chunk);
 
-struct EnglishSection {
-  qvLibrary* library;
-  int32_t section;
-};
-
 struct EnglishFrontEnd {
   EnglishResources res;
-  EnglishSection sections[5];  // lexicon, exceptions, lts, pos lexicon, break model
+  qvSectionRef sections[5];  // lexicon, exceptions, lts, pos lexicon, break model
   uint8_t* break_block;
   uint32_t break_bytes;
   bool ready;  // lexicon or letter-to-sound usable: English text can be read

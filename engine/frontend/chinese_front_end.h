@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "core/resource_library.h"
+
 #include "frontend/analysis/chinese_analysis.h"
 #include "frontend/intake/text_intake.h"
 
@@ -20,10 +22,7 @@ namespace kvo::frontend {
 using AnalysisObserver = void (*)(void* user, const WordList& words, const qvAnalysisItem* items, int32_t count);
 
 // One section of an open library as a read callback.
-struct LibrarySection {
-  qvLibrary* library;
-  int32_t section;
-};
+using LibrarySection = qvSectionRef;
 
 struct ChineseFrontEnd {
   TextIntake intake;

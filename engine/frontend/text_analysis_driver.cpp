@@ -27,22 +27,6 @@ constexpr int32_t kStatusToneSandhi = 0x10015;
 constexpr int32_t kRecordBytes = static_cast<int32_t>(sizeof(ChineseFrontEnd));
 constexpr int32_t kEnglishRecordBytes = static_cast<int32_t>(sizeof(english::EnglishFrontEnd));
 
-bool ReadSection(void* user, uint32_t offset, void* dst, uint32_t n) {
-  const LibrarySection* s = static_cast<const LibrarySection*>(user);
-  if (offset > INT32_MAX || n > INT32_MAX) return false;
-  return qvLibrary_Read(s->library, s->section, static_cast<int32_t>(offset), dst, static_cast<int32_t>(n));
-}
-
-SectionReader SectionTable(LibrarySection* s) {
-  SectionReader r;
-  const int32_t size = qvLibrary_SectionSize(s->library, s->section);
-  if (size <= 0) return r;
-  r.size = static_cast<uint32_t>(size);
-  r.read = ReadSection;
-  r.user = s;
-  return r;
-}
-
 size_t FindWordCut(void* user, const uint16_t* codes, size_t available, size_t limit) {
   ChineseFrontEnd* fe = static_cast<ChineseFrontEnd*>(user);
   // The scratch is free: the previous sentence's analysis is finished.
@@ -52,9 +36,9 @@ size_t FindWordCut(void* user, const uint16_t* codes, size_t available, size_t l
 TextIntakeConfig IntakeConfig(ChineseFrontEnd* fe, const qvInstance* instance) {
   TextIntakeConfig config;
   config.codePage = instance->params.codepage;
-  config.tables.gbk = SectionTable(&fe->conversion[0]);
-  config.tables.big5 = SectionTable(&fe->conversion[1]);
-  config.tables.unicode = SectionTable(&fe->conversion[2]);
+  config.tables.gbk = qvLibrary_SectionReader(&fe->conversion[0]);
+  config.tables.big5 = qvLibrary_SectionReader(&fe->conversion[1]);
+  config.tables.unicode = qvLibrary_SectionReader(&fe->conversion[2]);
   config.tables.syllableCodeCount = fe->resources.syllableCodeCount;
   // Without a usable English library every sentence stays on the Chinese
   // side, which reads letters as letter units.
@@ -134,8 +118,8 @@ int32_t AnalyseSentence(ChineseFrontEnd* fe, qvInstance* instance, qvAnalysisIte
 bool LoadBoundaryModels(ChineseFrontEnd* fe, qvInstance* instance) {
   LibrarySection word_section{&instance->chinese, kvo_library::kCnWordBoundaryModel};
   LibrarySection phrase_section{&instance->chinese, kvo_library::kCnPhraseBoundaryModel};
-  const SectionReader word_view = SectionTable(&word_section);
-  const SectionReader phrase_view = SectionTable(&phrase_section);
+  const SectionReader word_view = qvLibrary_SectionReader(&word_section);
+  const SectionReader phrase_view = qvLibrary_SectionReader(&phrase_section);
   uint32_t word_bytes = 0, phrase_bytes = 0;
   if (BoundaryModelBytes(word_view, &word_bytes) != BoundaryModelStatus::kOk ||
       BoundaryModelBytes(phrase_view, &phrase_bytes) != BoundaryModelStatus::kOk)
@@ -156,7 +140,7 @@ bool LoadBoundaryModels(ChineseFrontEnd* fe, qvInstance* instance) {
 // corrupt or the arena cannot hold it; an absent model leaves the step idle.
 bool LoadPersonNames(ChineseFrontEnd* fe, qvInstance* instance) {
   LibrarySection section{&instance->chinese, kvo_library::kCnPersonNameModel};
-  const SectionReader view = SectionTable(&section);
+  const SectionReader view = qvLibrary_SectionReader(&section);
   uint32_t bytes = 0;
   if (NameModelBytes(view, &bytes) != NameModelStatus::kOk || bytes > INT32_MAX) return false;
   if (bytes == 0) return true;
@@ -205,8 +189,8 @@ int qvFrontEnd_InitChinese(qvInstance* instance) {
   if (qvLibrary_IsOpen(chinese)) {
     // A missing or unreadable model leaves its step without effect: words
     // stay unknown, polyphones keep their lexicon readings.
-    res.hasLexicon = res.lexicon.Open(kvo::frontend::SectionTable(&fe->lexiconSection));
-    res.hasPolyphone = res.polyphone.Open(kvo::frontend::SectionTable(&fe->polyphoneSection));
+    res.hasLexicon = res.lexicon.Open(qvLibrary_SectionReader(&fe->lexiconSection));
+    res.hasPolyphone = res.polyphone.Open(qvLibrary_SectionReader(&fe->polyphoneSection));
     // The boundary and name models are read whole now; a broken one fails the init.
     if (!kvo::frontend::LoadBoundaryModels(fe, instance) || !kvo::frontend::LoadPersonNames(fe, instance)) {
       qvFrontEnd_ReleaseChinese(instance);
