@@ -27,6 +27,14 @@ const std::vector<std::string>& SyllableNames() {
   return kNames;
 }
 
+void RewriteVoiceModel(std::vector<Bytes>* payloads, int32_t sample_rate) {
+  const auto model = static_cast<size_t>(kvo_library::kCnVoiceModel - 1);
+  std::string error;
+  (*payloads)[model] = kvo::testmodel::VowelVoiceModelPayload(
+      std::vector<Bytes>(payloads->begin(), payloads->begin() + static_cast<std::ptrdiff_t>(model)), sample_rate,
+      &error);
+}
+
 std::vector<Bytes> ChinesePayloads(const Options& options) {
   using namespace kvo_library;
   std::vector<Bytes> p(kChineseSectionCount);
@@ -52,11 +60,21 @@ std::vector<Bytes> ChinesePayloads(const Options& options) {
   StoreLe32(info.data() + kVoiceInfoRecordBytes + 4, options.sample_rate);
   StoreLe16(info.data() + kVoiceInfoRecordBytes + 14, 16);
   at(kCnVoiceInfo) = info;
-  // The voice model stores file positions, so it is written for its place after sections 1 to 18.
-  std::string error;
-  at(kCnVoiceModel) = kvo::testmodel::VowelVoiceModelPayload(
-      std::vector<Bytes>(p.begin(), p.begin() + (kCnVoiceModel - 1)), options.sample_rate, &error);
+  RewriteVoiceModel(&p, options.sample_rate);
   return p;
+}
+
+Bytes ChineseLibraryWithSection(int32_t section, const Bytes& payload, const Options& options) {
+  std::vector<Bytes> payloads = ChinesePayloads(options);
+  payloads[static_cast<size_t>(section - 1)] = payload;
+  RewriteVoiceModel(&payloads, options.sample_rate);
+  kvo_libtool::VoiceHeader header;
+  header.sample_rate = options.sample_rate;
+  header.voice_kind = options.voice_kind;
+  Bytes out;
+  std::string error;
+  kvo_libtool::BuildContainer(kvo_libtool::LibraryKind::kChinese, header, payloads, &out, &error);
+  return out;
 }
 
 Bytes ChineseLibrary(const Options& options) {

@@ -23,7 +23,13 @@ struct Options {
 const std::vector<std::string>& SyllableNames();
 
 std::vector<Bytes> ChinesePayloads(const Options& options);
+// The voice model stores file positions, so it is written again for its
+// place after sections 1 to 18 whenever one of them changes size; it is left
+// empty when it cannot be written.
+void RewriteVoiceModel(std::vector<Bytes>* payloads, int32_t sample_rate);
 Bytes ChineseLibrary(const Options& options = {});
+// The library with one section's payload replaced (1-based section number).
+Bytes ChineseLibraryWithSection(int32_t section, const Bytes& payload, const Options& options = {});
 Bytes EnglishLibrary(int32_t sample_rate = 16000);
 Bytes DomainLibrary();
 

@@ -11,7 +11,6 @@
 #include "core/library_format.h"
 #include "library_writer.h"
 #include "test_voice.h"
-#include "test_voice_model.h"
 
 namespace {
 
@@ -46,19 +45,15 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "make_frontend_library: cannot read the lexicon or boundary payloads\n");
     return 1;
   }
-  // The voice model names file positions: write it again for the sections
-  // now in front of it.
-  std::string error;
-  at(kvo_library::kCnVoiceModel) = kvo::testmodel::VowelVoiceModelPayload(
-      std::vector<kvo_libtool::Bytes>(payloads.begin(), payloads.begin() + (kvo_library::kCnVoiceModel - 1)), 16000,
-      &error);
+  test_voice::RewriteVoiceModel(&payloads, 16000);
   if (at(kvo_library::kCnVoiceModel).empty()) {
-    std::fprintf(stderr, "make_frontend_library: %s\n", error.c_str());
+    std::fprintf(stderr, "make_frontend_library: cannot write the voice model\n");
     return 1;
   }
   kvo_libtool::VoiceHeader header;
   header.sample_rate = 16000;
   kvo_libtool::Bytes out;
+  std::string error;
   if (!kvo_libtool::BuildContainer(kvo_libtool::LibraryKind::kChinese, header, payloads, &out, &error)) {
     std::fprintf(stderr, "make_frontend_library: %s\n", error.c_str());
     return 1;

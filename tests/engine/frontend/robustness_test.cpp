@@ -8,7 +8,6 @@
 #include "frontend_session.h"
 #include "library_writer.h"
 #include "test_voice.h"
-#include "test_voice_model.h"
 
 namespace frontend_test {
 namespace {
@@ -69,15 +68,9 @@ TEST(Robustness, LibraryWithoutLexiconStillReadsText) {
 // A library whose prosodic word model is the given payload, written to a
 // file of the test's own.
 std::string LibraryWithWordModel(const kvo_libtool::Bytes& model, const char* name) {
-  std::vector<kvo_libtool::Bytes> payloads = test_voice::ChinesePayloads({});
-  payloads[kvo_library::kCnWordBoundaryModel - 1] = model;
-  std::string error;
-  payloads[kvo_library::kCnVoiceModel - 1] = kvo::testmodel::VowelVoiceModelPayload(
-      std::vector<kvo_libtool::Bytes>(payloads.begin(), payloads.begin() + (kvo_library::kCnVoiceModel - 1)), 16000,
-      &error);
-  kvo_libtool::Bytes out;
-  kvo_libtool::BuildContainer(kvo_libtool::LibraryKind::kChinese, kvo_libtool::VoiceHeader{}, payloads, &out, &error);
+  const kvo_libtool::Bytes out = test_voice::ChineseLibraryWithSection(kvo_library::kCnWordBoundaryModel, model);
   const std::string path = ::testing::TempDir() + name;
+  std::string error;
   kvo_libtool::WriteFile(path, out, &error);
   return path;
 }
