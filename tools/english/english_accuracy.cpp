@@ -14,19 +14,9 @@
 #include "core/library_format.h"
 #include "english/english_analysis.h"
 #include "english/english_tables.h"
+#include "library_writer.h"
 
 namespace {
-
-std::vector<uint8_t> Section(const std::vector<uint8_t>& file, int n) {
-  size_t at = kvo_library::kHeaderBytes;
-  for (int k = 1; at + 8 <= file.size(); ++k) {
-    const int32_t size = kvo_library::LoadLe32(file.data() + at + 4);
-    if (size < 8 || at + static_cast<size_t>(size) > file.size()) break;
-    if (k == n) return std::vector<uint8_t>(file.begin() + at + 8, file.begin() + at + size);
-    at += static_cast<size_t>(size);
-  }
-  return {};
-}
 
 size_t EditDistance(const std::vector<std::string>& a, const std::vector<std::string>& b) {
   std::vector<size_t> row(b.size() + 1);
@@ -57,9 +47,9 @@ int main(int argc, char** argv) {
   std::ifstream lib(argv[1], std::ios::binary);
   const std::vector<uint8_t> file((std::istreambuf_iterator<char>(lib)), std::istreambuf_iterator<char>());
   namespace L = kvo::english::layout;
-  const std::vector<uint8_t> lexicon = Section(file, L::kSectionLexicon);
-  const std::vector<uint8_t> exceptions = Section(file, L::kSectionExceptions);
-  const std::vector<uint8_t> lts = Section(file, L::kSectionLts);
+  const std::vector<uint8_t> lexicon = kvo_libtool::SectionPayload(file, L::kSectionLexicon);
+  const std::vector<uint8_t> exceptions = kvo_libtool::SectionPayload(file, L::kSectionExceptions);
+  const std::vector<uint8_t> lts = kvo_libtool::SectionPayload(file, L::kSectionLts);
   kvo::english::EnglishResources res;
   res.lexicon.Open(MemorySection(lexicon.data(), lexicon.size()));
   res.exceptions.Open(MemorySection(exceptions.data(), exceptions.size()));

@@ -63,6 +63,19 @@ bool BuildContainer(LibraryKind kind, const VoiceHeader& header, const std::vect
   return true;
 }
 
+Bytes SectionPayload(const Bytes& library, int32_t section) {
+  size_t at = kHeaderBytes;
+  for (int32_t k = 1; at + kSectionHeaderBytes <= library.size(); ++k) {
+    const int32_t size = LoadLe32(library.data() + at + 4);
+    if (size < kSectionHeaderBytes || static_cast<size_t>(size) > library.size() - at) break;
+    if (k == section)
+      return Bytes(library.begin() + static_cast<std::ptrdiff_t>(at + kSectionHeaderBytes),
+                   library.begin() + static_cast<std::ptrdiff_t>(at + static_cast<size_t>(size)));
+    at += static_cast<size_t>(size);
+  }
+  return {};
+}
+
 bool BuildDomain(const Bytes& dictionary, const Bytes& speech, Bytes* out, std::string* error) {
   const uint64_t total = kDomainHeaderBytes + dictionary.size() + speech.size();
   if (total > static_cast<uint64_t>(std::numeric_limits<int32_t>::max())) {

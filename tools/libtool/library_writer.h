@@ -36,6 +36,10 @@ bool BuildContainer(LibraryKind kind, const VoiceHeader& header, const std::vect
 // the phrase speech data.
 bool BuildDomain(const Bytes& dictionary, const Bytes& speech, Bytes* out, std::string* error);
 
+// Payload of section `section` (1-based) of a Chinese or English library,
+// or empty when it is absent or the section chain breaks before it.
+Bytes SectionPayload(const Bytes& library, int32_t section);
+
 // Payload of a name table section: count, then the NUL-terminated names.
 Bytes NameTablePayload(const std::vector<std::string>& names);
 

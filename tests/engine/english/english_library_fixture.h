@@ -10,6 +10,7 @@
 
 #include "core/library_format.h"
 #include "english/english_analysis.h"
+#include "library_writer.h"
 
 namespace english_test {
 
@@ -20,27 +21,15 @@ inline std::vector<uint8_t> ReadFile(const std::string& path) {
   return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-// Payload of section number n (1-based) of a container, or empty.
-inline std::vector<uint8_t> Section(const std::vector<uint8_t>& file, int n) {
-  size_t at = kvo_library::kHeaderBytes;
-  for (int k = 1; at + 8 <= file.size(); ++k) {
-    const int32_t size = kvo_library::LoadLe32(file.data() + at + 4);
-    if (size < 8 || at + static_cast<size_t>(size) > file.size()) break;
-    if (k == n) return std::vector<uint8_t>(file.begin() + at + 8, file.begin() + at + size);
-    at += static_cast<size_t>(size);
-  }
-  return {};
-}
-
 struct Library {
   Library() {
     file = ReadFile(DataPath("en_us_slt.kvl"));
     namespace L = kvo::english::layout;
-    lexicon = Section(file, L::kSectionLexicon);
-    exceptions = Section(file, L::kSectionExceptions);
-    lts = Section(file, L::kSectionLts);
-    pos = Section(file, L::kSectionPosLexicon);
-    breaks = Section(file, L::kSectionBreakModel);
+    lexicon = kvo_libtool::SectionPayload(file, L::kSectionLexicon);
+    exceptions = kvo_libtool::SectionPayload(file, L::kSectionExceptions);
+    lts = kvo_libtool::SectionPayload(file, L::kSectionLts);
+    pos = kvo_libtool::SectionPayload(file, L::kSectionPosLexicon);
+    breaks = kvo_libtool::SectionPayload(file, L::kSectionBreakModel);
     res.lexicon.Open(MemorySection(lexicon.data(), lexicon.size()));
     res.exceptions.Open(MemorySection(exceptions.data(), exceptions.size()));
     res.lts.Open(MemorySection(lts.data(), lts.size()));
