@@ -68,8 +68,9 @@ for target in "${targets[@]}"; do
     libraries=$build/tests/engine/core/libraries
     printf '\0' | cat - "$libraries/cn16k.lib" > "$scratch/seed_cn"
     printf '\1' | cat - "$libraries/en16k.lib" > "$scratch/seed_en"
+    printf '\1' | cat - "$libraries/en16k_voice.lib" > "$scratch/seed_en_voice"
     printf '\2' | cat - "$libraries/domain.lib" > "$scratch/seed_domain"
-    extra=("$scratch/seed_cn" "$scratch/seed_en" "$scratch/seed_domain")
+    extra=("$scratch/seed_cn" "$scratch/seed_en" "$scratch/seed_en_voice" "$scratch/seed_domain")
     mkdir -p "$scratch/library_seeds"
     cp "${extra[@]}" "$scratch/library_seeds/"
     extra=("$scratch/library_seeds")

@@ -38,6 +38,8 @@ TEST_P(EngineFuzzSeeds, DamagedLibrariesNeverCrashInit) {
 INSTANTIATE_TEST_SUITE_P(Roles, EngineFuzzSeeds,
                          testing::Values(RoleCase{"Chinese", 0, [] { return test_voice::ChineseLibrary(); }},
                                          RoleCase{"English", 1, [] { return test_voice::EnglishLibrary(); }},
+                                         RoleCase{"EnglishVoice", 1,
+                                                  [] { return test_voice::EnglishLibrary(16000, true); }},
                                          RoleCase{"Domain", 2, [] { return test_voice::DomainLibrary(); }}),
                          [](const testing::TestParamInfo<RoleCase>& p) { return std::string(p.param.name); });
 

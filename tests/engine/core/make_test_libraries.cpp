@@ -22,6 +22,7 @@ int main(int argc, char** argv) {
       {"cn8k.lib", test_voice::ChineseLibrary(rate8k)},
       {"cn_no_big5.lib", test_voice::ChineseLibrary(no_big5)},
       {"en16k.lib", test_voice::EnglishLibrary()},
+      {"en16k_voice.lib", test_voice::EnglishLibrary(16000, true)},
       {"domain.lib", test_voice::DomainLibrary()},
   };
   for (const auto& file : files) {

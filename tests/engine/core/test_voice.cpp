@@ -87,11 +87,18 @@ Bytes ChineseLibrary(const Options& options) {
   return out;
 }
 
-Bytes EnglishLibrary(int32_t sample_rate) {
+Bytes EnglishLibrary(int32_t sample_rate, bool with_voice) {
   kvo_libtool::VoiceHeader header;
   header.sample_rate = sample_rate;
   std::vector<Bytes> payloads(kvo_library::kEnglishSectionCount);
   for (size_t i = 0; i < payloads.size(); ++i) payloads[i] = Pattern(16 + i, static_cast<uint8_t>(i));
+  if (with_voice) {
+    const auto model = static_cast<size_t>(kvo_library::kEnVoiceModel - 1);
+    std::string error;
+    payloads[model] = kvo::testmodel::VowelVoiceModelPayload(
+        std::vector<Bytes>(payloads.begin(), payloads.begin() + static_cast<std::ptrdiff_t>(model)), sample_rate,
+        &error);
+  }
   Bytes out;
   std::string error;
   kvo_libtool::BuildContainer(kvo_libtool::LibraryKind::kEnglish, header, payloads, &out, &error);

@@ -30,7 +30,9 @@ void RewriteVoiceModel(std::vector<Bytes>* payloads, int32_t sample_rate);
 Bytes ChineseLibrary(const Options& options = {});
 // The library with one section's payload replaced (1-based section number).
 Bytes ChineseLibraryWithSection(int32_t section, const Bytes& payload, const Options& options = {});
-Bytes EnglishLibrary(int32_t sample_rate = 16000);
+// Sections of patterns; with a voice, section 9 holds the small test voice
+// model (whose questions know the English pause phone).
+Bytes EnglishLibrary(int32_t sample_rate = 16000, bool with_voice = false);
 Bytes DomainLibrary();
 
 }  // namespace test_voice
