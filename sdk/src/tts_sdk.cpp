@@ -2,39 +2,13 @@
 #include <string>
 
 #include "config_assistant.h"
+#include "config_rules.h"
 #include "sdk.h"
 #include "sdk_log.h"
 
 namespace kvo_tts {
 
 namespace {
-
-const ConfigRule kInitRules[] = {
-    {"datapath", nullptr, nullptr, 0},
-    {"fileflag", "|none|android_so|", "none", 0},
-    {"initcapkeys", nullptr, nullptr, 0},
-};
-
-const ConfigRule kSessionRules[] = {
-    {"capkey", nullptr, nullptr, 4},
-    {"volume", nullptr, "5", 0},
-    {"speed", nullptr, "5", 0},
-    {"pitch", nullptr, "5", 0},
-    {"puncmode", "|off|on|off_rtn|on_rtn|", "off", 0},
-    {"digitmode", "|auto_number|auto_telegram|number|telegram|", "auto_number", 0},
-    {"engmode", "|auto|english|letter|", "auto", 0},
-    {"voicestyle", "|clear|vivid|normal|plain|", "normal", 0},
-};
-
-const ConfigRule kSynthRules[] = {
-    {"volume", nullptr, nullptr, 0},
-    {"speed", nullptr, nullptr, 0},
-    {"pitch", nullptr, nullptr, 0},
-    {"puncmode", "|off|on|off_rtn|on_rtn|", nullptr, 0},
-    {"digitmode", "|auto_number|auto_telegram|number|telegram|", nullptr, 0},
-    {"engmode", "|auto|english|letter|", nullptr, 0},
-    {"voicestyle", "|clear|vivid|normal|plain|", nullptr, 0},
-};
 
 template <size_t N>
 int RuleCount(const ConfigRule (&)[N]) {

@@ -5,9 +5,11 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <string>
 
 #include "config_assistant.h"
+#include "config_rules.h"
 #ifdef KVO_FUZZ_MODULE_DIR
 #include <dlfcn.h>
 #endif
@@ -20,17 +22,6 @@
 #endif
 
 namespace {
-
-const ConfigRule kSessionRules[] = {
-    {"capkey", nullptr, nullptr, 4},
-    {"volume", nullptr, "5", 0},
-    {"speed", nullptr, "5", 0},
-    {"pitch", nullptr, "5", 0},
-    {"puncmode", "|off|on|off_rtn|on_rtn|", "off", 0},
-    {"digitmode", "|auto_number|auto_telegram|number|telegram|", "auto_number", 0},
-    {"engmode", "|auto|english|letter|", "auto", 0},
-    {"voicestyle", "|clear|vivid|normal|plain|", "normal", 0},
-};
 
 // libFuzzer keeps the coverage counters of every library loaded; the engine
 // modules, which release unloads, must stay mapped.
@@ -69,7 +60,8 @@ void CheckAssistant(const std::string& text) {
   if (ConfigAssistant::Serialize(again) != written) std::abort();
 
   ConfigMap checked = map;
-  const int code = ConfigAssistant::CheckAndRebuild(kSessionRules, 8, checked);
+  const int code = ConfigAssistant::CheckAndRebuild(kvo_tts::kSessionRules,
+                                                    static_cast<int>(std::size(kvo_tts::kSessionRules)), checked);
   if (code != 0 && code != 3 && code != 4) std::abort();
   // The check only adds defaults; it never drops or changes what was there.
   for (const auto& entry : map) {
