@@ -4,18 +4,10 @@
 #include <cstring>
 
 #include "kvo_tts.h"
+#include "wav_header.h"
 
 namespace tamblor {
 namespace {
-
-void Put32(unsigned char* p, uint32_t v) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<unsigned char>(v >> (8 * i));
-}
-
-void Put16(unsigned char* p, uint16_t v) {
-  p[0] = static_cast<unsigned char>(v);
-  p[1] = static_cast<unsigned char>(v >> 8);
-}
 
 struct Sink {
   std::FILE* file = nullptr;
@@ -49,18 +41,8 @@ bool OnResult(void* user, const TtsSynthResult* result, int error_code) {
 }  // namespace
 
 void FillWavHeader(uint32_t data_bytes, unsigned char header[kWavHeaderSize]) {
-  std::memcpy(header, "RIFF", 4);
-  Put32(header + 4, data_bytes + 36);
-  std::memcpy(header + 8, "WAVEfmt ", 8);
-  Put32(header + 16, 16);
-  Put16(header + 20, 1);
-  Put16(header + 22, 1);
-  Put32(header + 24, 16000);
-  Put32(header + 28, 32000);
-  Put16(header + 32, 2);
-  Put16(header + 34, 16);
-  std::memcpy(header + 36, "data", 4);
-  Put32(header + 40, data_bytes);
+  const std::string bytes = kvo_wav::WavHeader(kvo_wav::kPcm16, kExportRate, data_bytes);
+  std::memcpy(header, bytes.data(), kWavHeaderSize);
 }
 
 ExportResult ExportWav(const ExportRequest& request, const std::atomic<bool>& cancel,

@@ -12,6 +12,8 @@
 namespace tamblor {
 
 constexpr size_t kWavHeaderSize = 44;
+// The export asks the session for pcm16k16bit, whatever the voice's own rate.
+constexpr uint32_t kExportRate = 16000;
 
 // The RIFF/WAVE header for `data_bytes` bytes of 16 kHz, 16-bit mono PCM.
 void FillWavHeader(uint32_t data_bytes, unsigned char header[kWavHeaderSize]);

@@ -1,21 +1,16 @@
 #include "audio_format.h"
 
+#include "wav_header.h"
+
 namespace kvosay {
 
 namespace {
 
-const uint32_t kImaBlockBytes = 256;
-const uint32_t kImaBlockSamples = 505;
+constexpr uint16_t kImaBlockBytes = 256;
+constexpr uint16_t kImaBlockSamples = 505;
 
-void Put16(std::string& out, uint32_t v) {
-  out += static_cast<char>(v & 0xFF);
-  out += static_cast<char>((v >> 8) & 0xFF);
-}
-
-void Put32(std::string& out, uint32_t v) {
-  Put16(out, v & 0xFFFF);
-  Put16(out, v >> 16);
-}
+// IMA ADPCM blocks of 256 bytes: a 4-byte block header and 504 coded samples.
+constexpr kvo_wav::WavCoding kImaAdpcm{kvo_wav::kImaAdpcmTag, 4, kImaBlockBytes, kImaBlockSamples};
 
 }  // namespace
 
@@ -64,58 +59,24 @@ bool FindAudioFormat(const std::string& name, int voice_rate, int voice_bits, Au
 }
 
 std::string WavHeader(const AudioFormat& format, uint32_t data_bytes) {
-  uint16_t tag = 1, bits = 16, block_align = 2;
-  uint32_t byte_rate = static_cast<uint32_t>(format.rate) * 2;
+  kvo_wav::WavCoding coding = kvo_wav::kPcm16;
   switch (format.coding) {
     case Coding::kPcm8:
-      bits = 8;
-      block_align = 1;
-      byte_rate = static_cast<uint32_t>(format.rate);
+      coding = kvo_wav::kPcm8;
       break;
     case Coding::kALaw:
-      tag = 6;
-      bits = 8;
-      block_align = 1;
-      byte_rate = static_cast<uint32_t>(format.rate);
+      coding = kvo_wav::kALaw;
       break;
     case Coding::kMuLaw:
-      tag = 7;
-      bits = 8;
-      block_align = 1;
-      byte_rate = static_cast<uint32_t>(format.rate);
+      coding = kvo_wav::kMuLaw;
       break;
     case Coding::kImaAdpcm:
-      tag = 0x11;
-      bits = 4;
-      block_align = kImaBlockBytes;
-      byte_rate = static_cast<uint32_t>(format.rate) * kImaBlockBytes / kImaBlockSamples;
+      coding = kImaAdpcm;
       break;
     default:
       break;
   }
-  const bool ima = format.coding == Coding::kImaAdpcm;
-  const uint32_t fmt_bytes = ima ? 20 : 16;
-  const uint32_t fact_bytes = ima ? 12 : 0;
-  std::string h = "RIFF";
-  Put32(h, 4 + (8 + fmt_bytes) + fact_bytes + 8 + data_bytes);
-  h += "WAVEfmt ";
-  Put32(h, fmt_bytes);
-  Put16(h, tag);
-  Put16(h, 1);
-  Put32(h, static_cast<uint32_t>(format.rate));
-  Put32(h, byte_rate);
-  Put16(h, block_align);
-  Put16(h, bits);
-  if (ima) {
-    Put16(h, 2);  // extra bytes
-    Put16(h, kImaBlockSamples);
-    h += "fact";
-    Put32(h, 4);
-    Put32(h, data_bytes / kImaBlockBytes * kImaBlockSamples);
-  }
-  h += "data";
-  Put32(h, data_bytes);
-  return h;
+  return kvo_wav::WavHeader(coding, static_cast<uint32_t>(format.rate), data_bytes);
 }
 
 }  // namespace kvosay

@@ -3,13 +3,12 @@
 #include <cstdio>
 #include <cstring>
 
+#include "wav_header.h"
+
 namespace voicetrain {
 
 namespace {
 
-void Put32(unsigned char* p, uint32_t v) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<unsigned char>(v >> (8 * i));
-}
 void Put16(unsigned char* p, uint16_t v) {
   p[0] = static_cast<unsigned char>(v);
   p[1] = static_cast<unsigned char>(v >> 8);
@@ -26,20 +25,8 @@ bool WriteWav16(const std::string& path, const std::vector<int16_t>& samples, in
   FILE* f = std::fopen(path.c_str(), "wb");
   if (!f) return false;
   const uint32_t data_bytes = static_cast<uint32_t>(samples.size() * 2);
-  unsigned char h[44];
-  std::memcpy(h, "RIFF", 4);
-  Put32(h + 4, 36 + data_bytes);
-  std::memcpy(h + 8, "WAVEfmt ", 8);
-  Put32(h + 16, 16);
-  Put16(h + 20, 1);
-  Put16(h + 22, 1);
-  Put32(h + 24, static_cast<uint32_t>(rate));
-  Put32(h + 28, static_cast<uint32_t>(rate * 2));
-  Put16(h + 32, 2);
-  Put16(h + 34, 16);
-  std::memcpy(h + 36, "data", 4);
-  Put32(h + 40, data_bytes);
-  bool ok = std::fwrite(h, 1, 44, f) == 44;
+  const std::string h = kvo_wav::WavHeader(kvo_wav::kPcm16, static_cast<uint32_t>(rate), data_bytes);
+  bool ok = std::fwrite(h.data(), 1, h.size(), f) == h.size();
   for (int16_t s : samples) {
     unsigned char b[2];
     Put16(b, static_cast<uint16_t>(s));
