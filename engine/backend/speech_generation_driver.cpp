@@ -98,18 +98,6 @@ ModelSource SourceOf(qvInstance* in, qvLibrary* library, int32_t section,
   return s;
 }
 
-NameTable View(const qvNameTable& t) {
-  NameTable n;
-  n.names = t.names;
-  n.count = t.count;
-  return n;
-}
-
-bool ParseUnits(const qvResidentBlob& index, const qvResidentBlob& contexts, UnitTable* table) {
-  return ParseUnitTable(index.data, static_cast<uint32_t>(index.bytes), contexts.data,
-                        static_cast<uint32_t>(contexts.bytes), table);
-}
-
 // Loads the models into `arena`; false when the Chinese model is absent or
 // broken. A broken English model leaves English without a voice.
 bool LoadModels(qvInstance* in, BackEndStage* st, int windows, ScratchArena& arena) {
@@ -218,10 +206,12 @@ void ReportItem(void* user, const SpeechItem& item) {
   // A stop asked for inside an earlier report of the same frame silences the rest.
   if (qvStopRequested(in)) return;
   const qvSyllableTables& t = in->tables;
-  char spelling[kSpellingBytes];
-  int32_t length = SyllableSpelling(item, View(t.syllables), t.tones, static_cast<uint32_t>(t.unit_base), spelling);
-  // Items of a recorded phrase carry phrase codes: no spelling.
   const BackEndStage* st = Stage(in);
+  char spelling[kSpellingBytes];
+  int32_t length = st == nullptr ? 0
+                                 : SyllableSpelling(item, st->symbols.syllables, t.tones,
+                                                    static_cast<uint32_t>(t.unit_base), spelling);
+  // Items of a recorded phrase carry phrase codes: no spelling.
   const ptrdiff_t index = st != nullptr && st->speech != nullptr ? &item - st->speech : -1;
   if (index >= 0 && index < st->itemCount && st->phraseIndex.count > 0 && st->phraseMarks[index].record != -1)
     length = 0;
@@ -278,16 +268,8 @@ int qvBackEnd_Init(qvInstance* in) {
   BackEndStage* st = new (block) BackEndStage();
   st->voice.order = probe.voice.order;
   st->libraryWidth = width;
-  st->symbols.tones = t.tones;
-  st->symbols.syllables = View(t.syllables);
-  st->symbols.initials = View(t.initials);
-  st->symbols.finals = View(t.finals);
-  st->symbols.phones = View(t.phones);
-  st->symbols.voicing = t.voicing.data;
-  st->symbols.voicingCount = t.voicing.bytes;
   ScratchArena tables(block + header, static_cast<size_t>(bytes - header));
-  if (!ParseUnits(t.back_end[0], t.back_end[1], &st->symbols.letters) ||
-      !ParseUnits(t.back_end[2], t.back_end[3], &st->symbols.greek) || !LoadModels(in, st, windows, tables)) {
+  if (!VoiceSymbolsFromTables(t, &st->symbols) || !LoadModels(in, st, windows, tables)) {
     qvArena_GiveAligned(in, block, bytes);
     return QVTTS_ERR_RESOURCE;
   }

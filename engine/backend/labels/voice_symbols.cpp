@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "core/engine_instance.h"
+
 namespace kvo {
 namespace backend {
 
@@ -52,6 +54,34 @@ bool UnitContextRange(const UnitTable& table, int unit, int* first, int* last) {
   *first = a;
   *last = b;
   return true;
+}
+
+namespace {
+
+NameTable View(const qvNameTable& t) {
+  NameTable n;
+  n.names = t.names;
+  n.count = t.count;
+  return n;
+}
+
+bool ParseUnits(const qvResidentBlob& index, const qvResidentBlob& contexts, UnitTable* table) {
+  return ParseUnitTable(index.data, static_cast<uint32_t>(index.bytes), contexts.data,
+                        static_cast<uint32_t>(contexts.bytes), table);
+}
+
+}  // namespace
+
+bool VoiceSymbolsFromTables(const qvSyllableTables& t, VoiceSymbols* symbols) {
+  symbols->tones = t.tones;
+  symbols->syllables = View(t.syllables);
+  symbols->initials = View(t.initials);
+  symbols->finals = View(t.finals);
+  symbols->phones = View(t.phones);
+  symbols->voicing = t.voicing.data;
+  symbols->voicingCount = t.voicing.bytes;
+  return ParseUnits(t.back_end[0], t.back_end[1], &symbols->letters) &&
+         ParseUnits(t.back_end[2], t.back_end[3], &symbols->greek);
 }
 
 }  // namespace backend

@@ -7,6 +7,8 @@
 
 #include "backend/scratch_arena.h"
 
+struct qvSyllableTables;
+
 namespace kvo {
 namespace backend {
 
@@ -51,6 +53,11 @@ bool ParseNameTable(const uint8_t* payload, uint32_t size, ScratchArena& arena, 
 // context section (5 bytes per context). False when a sizes do not fit.
 bool ParseUnitTable(const uint8_t* index, uint32_t indexSize, const uint8_t* contexts, uint32_t contextSize,
                     UnitTable* table);
+
+// The symbols over the tables the engine read at init (the name tables and
+// the four unit sections stay where they are). False when the unit
+// sections are malformed.
+bool VoiceSymbolsFromTables(const qvSyllableTables& tables, VoiceSymbols* symbols);
 
 // Inclusive context range of a unit; false when the unit or its range
 // lies outside the table.

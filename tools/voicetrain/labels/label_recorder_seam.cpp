@@ -35,18 +35,6 @@ struct RecorderStage {
 RecorderStage g_stage;
 voicetrain::LabelSink* g_sink = nullptr;
 
-NameTable View(const qvNameTable& t) {
-  NameTable n;
-  n.names = t.names;
-  n.count = t.count;
-  return n;
-}
-
-bool ParseUnits(const qvResidentBlob& index, const qvResidentBlob& contexts, UnitTable* table) {
-  return ParseUnitTable(index.data, static_cast<uint32_t>(index.bytes), contexts.data,
-                        static_cast<uint32_t>(contexts.bytes), table);
-}
-
 void Record(const qvInstance* in, qvAnalysisItem* items, int32_t count, uint8_t* area) {
   const VoiceSymbols& sym = g_stage.symbols;
   const uint32_t g = static_cast<uint32_t>(sym.tones * sym.syllables.count);
@@ -103,16 +91,7 @@ int qvBackEnd_Init(qvInstance* in) {
   if (!qvLibrary_IsOpen(&in->chinese)) return QVTTS_ERR_RESOURCE;
   const qvSyllableTables& t = in->tables;
   g_stage = RecorderStage();
-  g_stage.symbols.tones = t.tones;
-  g_stage.symbols.syllables = View(t.syllables);
-  g_stage.symbols.initials = View(t.initials);
-  g_stage.symbols.finals = View(t.finals);
-  g_stage.symbols.phones = View(t.phones);
-  g_stage.symbols.voicing = t.voicing.data;
-  g_stage.symbols.voicingCount = t.voicing.bytes;
-  if (!ParseUnits(t.back_end[0], t.back_end[1], &g_stage.symbols.letters) ||
-      !ParseUnits(t.back_end[2], t.back_end[3], &g_stage.symbols.greek))
-    return QVTTS_ERR_RESOURCE;
+  if (!VoiceSymbolsFromTables(t, &g_stage.symbols)) return QVTTS_ERR_RESOURCE;
   in->back_end.stage = &g_stage;
   return QVTTS_ERR_OK;
 }
