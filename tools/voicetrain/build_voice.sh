@@ -19,8 +19,9 @@
 #   --tiny                  a few dozen sentences (tools/voicetrain/corpus/
 #                           tiny_corpus.tsv) and small trees
 #   --out FILE              the library to write
-#   --work DIR              scratch folder (default build-voice/ or
-#                           build-voice-tiny/ in the repository)
+#   --work DIR              scratch folder (default build-voice/,
+#                           build-voice-8k/ or build-voice-tiny/ in the
+#                           repository)
 #   --bin DIR               use the tools already built in DIR (no installs,
 #                           no CMake)
 #   --sections-from LIB     take sections 1-18 from an existing library
@@ -48,11 +49,13 @@ while [ $# -gt 0 ]; do
     --sections-from) sections_from="$2"; shift 2 ;;
     --rebuild-boundaries) rebuild_boundaries=1; shift ;;
     --rate) rate="$2"; shift 2 ;;
-    *) sed -n '2,33p' "$0" >&2; exit 2 ;;
+    *) sed -n '2,32p' "$0" >&2; exit 2 ;;
   esac
 done
 if [ -z "$work" ]; then
-  if [ $tiny -eq 1 ]; then work="$root/build-voice-tiny"; else work="$root/build-voice"; fi
+  if [ $tiny -eq 1 ]; then work="$root/build-voice-tiny"
+  elif [ "$rate" = 16000 ]; then work="$root/build-voice"
+  else work="$root/build-voice-$((rate / 1000))k"; fi
 fi
 if [ -z "$out" ]; then
   if [ $tiny -eq 1 ]; then out="$work/zh_cn_tiny.kvl"
