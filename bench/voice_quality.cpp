@@ -35,6 +35,9 @@
 // moved by the pitch factor and the F0 error is taken against the targets
 // moved likewise. --rate 8000 measures an 8 kHz voice: the teacher's
 // audio is resampled to it and analysed with the vocoder's order there.
+// A library of another rate is heard through that rate: its synthesis is
+// resampled too (a 16 kHz voice measured at 8000 shows what the 8 kHz
+// measurement alone loses).
 #include <algorithm>
 #include <cmath>
 #include <complex>
@@ -312,6 +315,14 @@ void CorrectOctaves(std::vector<FrameAnalysis>& frames) {
     if (frames[t].voiced && frames[t].f0 > 0) frames[t].f0 = corrected[t];
 }
 
+// The sample rate in a library's header (int32 at byte 20); 0 when unreadable.
+int LibraryRate(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  unsigned char b[24] = {};
+  if (!in.read(reinterpret_cast<char*>(b), sizeof b)) return 0;
+  return static_cast<int>(b[20] | b[21] << 8 | b[22] << 16 | static_cast<unsigned>(b[23]) << 24);
+}
+
 // An API value 0 ... 9.99 as the engine module passes it on.
 int EngineValue(const std::string& apiValue) {
   return static_cast<int>((std::atof(apiValue.c_str()) - 5.0) * 65535.0 / 10.0);
@@ -367,6 +378,11 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "cannot open %s\n", opt["--library"].c_str());
     return 1;
   }
+  const int libraryRate = LibraryRate(opt["--library"]);
+  if (libraryRate <= 0) {
+    std::fprintf(stderr, "no sample rate in %s\n", opt["--library"].c_str());
+    return 1;
+  }
   const int order = analysis.order;
   // The synthesis at another pitch is searched for its pitch where it is.
   AnalysisSettings spokenAnalysis = analysis;
@@ -394,7 +410,8 @@ int main(int argc, char** argv) {
       ++skipped;
       continue;
     }
-    const std::vector<int16_t> spoken = engine.Speak(texts[static_cast<size_t>(index)]);
+    std::vector<int16_t> spoken = engine.Speak(texts[static_cast<size_t>(index)]);
+    if (libraryRate != rate) spoken = Resample(spoken, libraryRate, rate);
     // Every sentence the teacher spoke is kept for the recogniser, also
     // those whose phones do not match the teacher's.
     if (opt.count("--wav-out")) WriteWav16(opt["--wav-out"] + "/" + u.id + ".wav", spoken, rate);
