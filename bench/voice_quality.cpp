@@ -33,7 +33,11 @@
 // --pitch and --volume take the API's 0 ... 9.99 values (5 is the default);
 // at another pitch the synthesis is analysed with its pitch search range
 // moved by the pitch factor and the F0 error is taken against the targets
-// moved likewise.
+// moved likewise. --rate 8000 measures an 8 kHz voice: the teacher's
+// audio is resampled to it and analysed with the vocoder's order there.
+// A library of another rate is heard through that rate: its synthesis is
+// resampled too (a 16 kHz voice measured at 8000 shows what the 8 kHz
+// measurement alone loses).
 #include <algorithm>
 #include <cmath>
 #include <complex>
@@ -51,6 +55,7 @@
 #include "backend/waveform/waveform_assembly.h"
 #include "core/qvtts.h"
 #include "features/lpc_analysis.h"
+#include "teacher/resampler.h"
 #include "teacher/wav_file.h"
 #include "tone_classifier.h"
 #include "train/utterance_features.h"
@@ -233,23 +238,24 @@ bool ReferenceFeatures(const std::string& audioDir, Utterance& u, const Analysis
   int rate = 0;
   std::string reason;
   if (!ReadTeacherAlignment(audioDir + "/" + u.id + ".align", teacher) ||
-      !ReadWav16(audioDir + "/" + u.id + ".wav", audio, rate))
+      !ReadWav16(audioDir + "/" + u.id + ".wav", audio, rate) || rate % 200 != 0)
     return false;
   // A teacher with phone segments is the English one, whose F0 is usable.
+  // Its alignment is in its own samples, 5-ms frames at any rate.
   const bool english = !teacher.segments.empty();
-  if (english ? !AlignSegments(teacher, analysis.hop, u, reason) : !AlignPhones(teacher, analysis.hop, u, reason))
-    return false;
+  const int hop = rate / 200;
+  if (english ? !AlignSegments(teacher, hop, u, reason) : !AlignPhones(teacher, hop, u, reason)) return false;
+  if (rate != analysis.rate) audio = Resample(audio, rate, analysis.rate);
   *out = ExtractFeatures(u, audio, analysis, english ? F0Source::kRecording : F0Source::kToneModel);
   return true;
 }
 
 // Fits the tone classifier on the targets of every fourth training
 // sentence (plenty for five-dimensional Gaussians, and quick).
-bool FitToneClassifier(const std::string& labelsDir, const std::string& audioDir,
+bool FitToneClassifier(const std::string& labelsDir, const std::string& audioDir, const AnalysisSettings& analysis,
                        kvo_bench::ToneClassifier* classifier) {
   int malformed = 0;
   std::vector<Utterance> utterances = ReadLabels(labelsDir + "/labels.txt", &malformed);
-  AnalysisSettings analysis;
   for (size_t i = 0; i < utterances.size(); i += 4) {
     Utterance& u = utterances[i];
     UtteranceFeatures f;
@@ -309,6 +315,14 @@ void CorrectOctaves(std::vector<FrameAnalysis>& frames) {
     if (frames[t].voiced && frames[t].f0 > 0) frames[t].f0 = corrected[t];
 }
 
+// The sample rate in a library's header (int32 at byte 20); 0 when unreadable.
+int LibraryRate(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  unsigned char b[24] = {};
+  if (!in.read(reinterpret_cast<char*>(b), sizeof b)) return 0;
+  return static_cast<int>(b[20] | b[21] << 8 | b[22] << 16 | static_cast<unsigned>(b[23]) << 24);
+}
+
 // An API value 0 ... 9.99 as the engine module passes it on.
 int EngineValue(const std::string& apiValue) {
   return static_cast<int>((std::atof(apiValue.c_str()) - 5.0) * 65535.0 / 10.0);
@@ -329,14 +343,20 @@ int main(int argc, char** argv) {
       (english ? !opt.count("--english") : !opt.count("--train-labels") || !opt.count("--train-audio"))) {
     std::fprintf(stderr,
                  "usage: %s --library LIB --sentences HELDOUT.tsv --labels DIR --audio DIR\n"
-                 "       --train-labels DIR --train-audio DIR [--pitch P] [--volume V]\n"
+                 "       --train-labels DIR --train-audio DIR [--pitch P] [--volume V] [--rate 8000|16000]\n"
                  "   or: %s --language en --library LIB --english ENLIB --sentences HELDOUT.tsv\n"
                  "       --labels DIR --audio DIR [--wav-out DIR] [--pitch P] [--volume V]\n",
                  argv[0], argv[0]);
     return 2;
   }
+  const int rate = opt.count("--rate") ? std::atoi(opt["--rate"].c_str()) : 16000;
+  AnalysisSettings analysis;
+  if (!AnalysisForRate(rate, &analysis)) {
+    std::fprintf(stderr, "no analysis at %d Hz\n", rate);
+    return 2;
+  }
   kvo_bench::ToneClassifier classifier;
-  if (!english && !FitToneClassifier(opt["--train-labels"], opt["--train-audio"], &classifier)) {
+  if (!english && !FitToneClassifier(opt["--train-labels"], opt["--train-audio"], analysis, &classifier)) {
     std::fprintf(stderr, "too few training syllables for the tone classifier\n");
     return 1;
   }
@@ -358,7 +378,11 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "cannot open %s\n", opt["--library"].c_str());
     return 1;
   }
-  AnalysisSettings analysis;
+  const int libraryRate = LibraryRate(opt["--library"]);
+  if (libraryRate <= 0) {
+    std::fprintf(stderr, "no sample rate in %s\n", opt["--library"].c_str());
+    return 1;
+  }
   const int order = analysis.order;
   // The synthesis at another pitch is searched for its pitch where it is.
   AnalysisSettings spokenAnalysis = analysis;
@@ -386,10 +410,11 @@ int main(int argc, char** argv) {
       ++skipped;
       continue;
     }
-    const std::vector<int16_t> spoken = engine.Speak(texts[static_cast<size_t>(index)]);
+    std::vector<int16_t> spoken = engine.Speak(texts[static_cast<size_t>(index)]);
+    if (libraryRate != rate) spoken = Resample(spoken, libraryRate, rate);
     // Every sentence the teacher spoke is kept for the recogniser, also
     // those whose phones do not match the teacher's.
-    if (opt.count("--wav-out")) WriteWav16(opt["--wav-out"] + "/" + u.id + ".wav", spoken, 16000);
+    if (opt.count("--wav-out")) WriteWav16(opt["--wav-out"] + "/" + u.id + ".wav", spoken, rate);
     UtteranceFeatures ref;
     if (!ReferenceFeatures(opt["--audio"], u, analysis, &ref) || spoken.size() < 800) {
       ++skipped;

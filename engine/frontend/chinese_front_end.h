@@ -40,6 +40,11 @@ struct ChineseFrontEnd {
   AnalysisObserver observer;
   void* observerUser;
   english::EnglishFrontEnd* english;  // arena block taken after the boundary models
+  // The domain library's phrase dictionary and its block buffer (taken
+  // last, only when a domain library is open).
+  LibrarySection domainSection;
+  DomainDictionary domain;
+  uint8_t* domainBlock = nullptr;
 };
 
 // The record of an initialised instance, or nullptr.

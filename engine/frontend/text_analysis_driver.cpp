@@ -209,6 +209,17 @@ int qvFrontEnd_InitChinese(qvInstance* instance) {
     qvFrontEnd_ReleaseChinese(instance);
     return QVTTS_ERR_RESOURCE;
   }
+  // The domain library's phrases are words for word building; the block of
+  // one first character at a time is read into a fixed buffer.
+  if (qvLibrary_IsOpen(&instance->domain)) {
+    fe->domainBlock = static_cast<uint8_t*>(qvArena_TakeAligned(instance, static_cast<int32_t>(kDomainBlockBytes)));
+    if (fe->domainBlock == nullptr) {
+      qvFrontEnd_ReleaseChinese(instance);
+      return QVTTS_ERR_RESOURCE;
+    }
+    fe->domainSection = {&instance->domain, kvo_library::kDmPhraseDictionary};
+    fe->domain.Open(qvLibrary_SectionReader(&fe->domainSection), fe->domainBlock);
+  }
   return QVTTS_ERR_OK;
 }
 
@@ -217,6 +228,11 @@ void qvFrontEnd_ReleaseChinese(qvInstance* instance) {
   if (block == nullptr) return;
   ChineseFrontEnd* fe = static_cast<ChineseFrontEnd*>(block);
   // Blocks go back in the reverse order of their taking.
+  if (fe->domainBlock != nullptr) {
+    fe->domain.Close();
+    qvArena_GiveAligned(instance, fe->domainBlock, static_cast<int32_t>(kDomainBlockBytes));
+    fe->domainBlock = nullptr;
+  }
   if (fe->english != nullptr) {
     kvo::english::EnglishRelease(fe->english, instance);
     fe->english->~EnglishFrontEnd();
@@ -245,6 +261,10 @@ int32_t qvFrontEnd_Process(qvFrontEndState* state, int32_t* language_status, con
   state->sentence_length = 0;
   ChineseFrontEnd* fe = static_cast<ChineseFrontEnd*>(state->stage);
   if (fe == nullptr || items == nullptr || capacity <= 0) return kFeReadFailed;
+  // Speech generation sets aside a domain library it cannot play (a voice
+  // that is not 8 kHz 16-bit, a speech part that fails its checks): its
+  // phrases are then no words either.
+  fe->resources.domain = fe->domain.open() && qvLibrary_IsOpen(&instance->domain) ? &fe->domain : nullptr;
   if (state->start_of_text) {
     IntakeReset(&fe->intake, IntakeConfig(fe, instance));
     state->start_of_text = 0;

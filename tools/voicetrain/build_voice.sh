@@ -3,6 +3,8 @@
 #
 #   tools/voicetrain/build_voice.sh            -> data/zh_cn_mei.kvl
 #   tools/voicetrain/build_voice.sh --tiny     -> <work>/zh_cn_tiny.kvl (smoke test)
+#   tools/voicetrain/build_voice.sh --rate 8000 --sections-from data/zh_cn_mei.kvl
+#                                              -> data/zh_cn_mei_8k.kvl
 #
 # Steps: install the packages (scripts/install-voicetrain-deps.sh, the
 # lexicon's npm data), build the tools, build the table sections, lexicon,
@@ -17,13 +19,17 @@
 #   --tiny                  a few dozen sentences (tools/voicetrain/corpus/
 #                           tiny_corpus.tsv) and small trees
 #   --out FILE              the library to write
-#   --work DIR              scratch folder (default build-voice/ or
-#                           build-voice-tiny/ in the repository)
+#   --work DIR              scratch folder (default build-voice/,
+#                           build-voice-8k/ or build-voice-tiny/ in the
+#                           repository)
 #   --bin DIR               use the tools already built in DIR (no installs,
 #                           no CMake)
 #   --sections-from LIB     take sections 1-18 from an existing library
 #                           instead of building them (with --bin: offline)
 #   --rebuild-boundaries    rebuild the boundary models from the corpus
+#   --rate HZ               the voice rate: 16000 (default) or 8000 (the
+#                           teacher's 16 kHz audio is resampled; LPC order
+#                           12; the voice information names 8000 Hz)
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
@@ -33,6 +39,7 @@ work=""
 bin=""
 sections_from=""
 rebuild_boundaries=0
+rate=16000
 while [ $# -gt 0 ]; do
   case "$1" in
     --tiny) tiny=1; shift ;;
@@ -41,14 +48,19 @@ while [ $# -gt 0 ]; do
     --bin) bin="$2"; shift 2 ;;
     --sections-from) sections_from="$2"; shift 2 ;;
     --rebuild-boundaries) rebuild_boundaries=1; shift ;;
-    *) sed -n '2,28p' "$0" >&2; exit 2 ;;
+    --rate) rate="$2"; shift 2 ;;
+    *) sed -n '2,32p' "$0" >&2; exit 2 ;;
   esac
 done
 if [ -z "$work" ]; then
-  if [ $tiny -eq 1 ]; then work="$root/build-voice-tiny"; else work="$root/build-voice"; fi
+  if [ $tiny -eq 1 ]; then work="$root/build-voice-tiny"
+  elif [ "$rate" = 16000 ]; then work="$root/build-voice"
+  else work="$root/build-voice-$((rate / 1000))k"; fi
 fi
 if [ -z "$out" ]; then
-  if [ $tiny -eq 1 ]; then out="$work/zh_cn_tiny.kvl"; else out="$root/data/zh_cn_mei.kvl"; fi
+  if [ $tiny -eq 1 ]; then out="$work/zh_cn_tiny.kvl"
+  elif [ "$rate" = 16000 ]; then out="$root/data/zh_cn_mei.kvl"
+  else out="$root/data/zh_cn_mei_$((rate / 1000))k.kvl"; fi
 fi
 mkdir -p "$work"
 export LC_ALL=C.UTF-8 PYTHONHASHSEED=0
@@ -138,7 +150,7 @@ step "teacher"
 step "training"
 "$bin/kvo-voicetrain" --labels "$work/labels/labels.txt" --audio "$work/audio" \
   --questions "$root/tools/voicetrain/questions/questions.txt" --sections "$train_sections" \
-  --out "$out" --report "$work/training-report.txt" "${train_options[@]}"
+  --rate "$rate" --out "$out" --report "$work/training-report.txt" "${train_options[@]}"
 sha256sum "$out" | tee "$work/library.sha256"
 
 if [ $tiny -eq 0 ]; then
@@ -148,7 +160,7 @@ if [ $tiny -eq 0 ]; then
   "$bin/kvo-voicetrain-labels" "$label_library" "$work/heldout.tsv" "$work/heldout/labels" >/dev/null
   "$bin/kvo-teacher-espeak" "$work/heldout/labels/script.tsv" "$work/heldout/audio" >/dev/null
   if [ -x "$bin/kvo_voice_quality" ]; then
-    "$bin/kvo_voice_quality" --library "$out" --sentences "$work/heldout.tsv" --labels "$work/heldout/labels" \
+    "$bin/kvo_voice_quality" --rate "$rate" --library "$out" --sentences "$work/heldout.tsv" --labels "$work/heldout/labels" \
       --audio "$work/heldout/audio" --train-labels "$work/labels" --train-audio "$work/audio" \
       | tee "$work/quality-report.txt"
   fi

@@ -10,6 +10,7 @@
 #include "core/analysis_item.h"
 #include "core/frontend_stage.h"
 #include "frontend/analysis/word_record.h"
+#include "frontend/lexicon/domain_dictionary.h"
 #include "frontend/lexicon/lexicon_reader.h"
 #include "frontend/lexicon/person_name_model.h"
 #include "frontend/lexicon/polyphone_reader.h"
@@ -22,6 +23,7 @@ namespace kvo::frontend {
 struct AnalysisResources {
   LexiconReader lexicon;
   bool hasLexicon = false;
+  DomainDictionary* domain = nullptr;  // the domain library's phrase dictionary, when usable
   PolyphoneReader polyphone;
   bool hasPolyphone = false;
   BoundaryModel prosodicWordModel;  // arena copies, empty when the voice has none

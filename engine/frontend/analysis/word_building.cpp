@@ -1,5 +1,6 @@
-// Word building: a lattice over each stretch of hanzi with lexicon words as
-// edges (cheapest path by the cost scale of their frequencies), runs of
+// Word building: a lattice over each stretch of hanzi with lexicon words and
+// the domain dictionary's phrases as edges (cheapest path by the cost scale
+// of their frequencies), runs of
 // other characters grouped, then one reading per word chosen by a Viterbi
 // search over emission and tag-transition costs.
 #include "frontend/analysis/chinese_analysis.h"
@@ -13,7 +14,7 @@ namespace {
 constexpr int kMaxRun = kMaxWordChars;
 constexpr uint32_t kTopFrequency = 2079997;
 
-enum PieceKind : int8_t { kUnknownHanzi, kLexiconWord, kRun, kReadingRun };
+enum PieceKind : int8_t { kUnknownHanzi, kLexiconWord, kDomainWord, kRun, kReadingRun };
 
 struct Piece {
   int16_t start;
@@ -25,45 +26,63 @@ bool IsHanzi(uint16_t code) { return IsGb2312Hanzi(code); }
 
 int RunType(uint16_t code, uint16_t g) { return IsReadingCode(code, g) ? 2 : 1; }
 
-// Cheapest cut of codes[begin … end) (all hanzi) into lexicon words, walked
-// from the end; a character no word starts with stands alone.
+bool HasDomain(const AnalysisResources& res) { return res.domain != nullptr && res.domain->open(); }
+
+// Cheapest cut of codes[begin … end) (all hanzi) into lexicon words and
+// domain phrases, walked from the end; a character no word starts with
+// stands alone.
 bool CutHanzi(const AnalysisResources& res, const uint16_t* codes, int begin, int end, WordBuildScratch* scratch,
               Piece* pieces, int* count) {
   int32_t best[kSentenceCodes + 1];
   int16_t next[kSentenceCodes + 1];
-  bool known[kSentenceCodes + 1];
+  PieceKind kind[kSentenceCodes + 1];
   const int32_t top = CostScale(kTopFrequency);
+  const int32_t domainEdge = top - CostScale(kDomainWordFrequency + 1);
   best[end] = 0;
   for (int i = end - 1; i >= begin; --i) {
     best[i] = INT32_MAX;
     next[i] = static_cast<int16_t>(i + 1);
-    known[i] = false;
+    kind[i] = kUnknownHanzi;
     bool found[kLexiconMaxWordLength] = {};
+    bool inDomain[kLexiconMaxWordLength] = {};
     int available = end - i;
     if (available > kLexiconMaxWordLength) available = kLexiconMaxWordLength;
+    if (HasDomain(res)) res.domain->FindPrefixes(codes + i, available, inDomain);
     if (res.hasLexicon) {
       const LexiconStatus st = res.lexicon.FindPrefixes(codes + i, available, scratch->prefixes, found);
       if (st == LexiconStatus::kCorrupt) return false;
     }
-    // Nearest end first, so that on equal cost the shorter word stays.
-    for (int len = 1; len <= available; ++len) {
-      if (!found[len - 1]) continue;
-      const uint32_t freq = scratch->prefixes[len - 1].frequency_sum;
-      const int32_t edge = top - CostScale(freq >= kTopFrequency ? kTopFrequency : freq + 1);
+    // Nearest end first, so that on equal cost the shorter word stays; a
+    // span is tried in the domain dictionary before the lexicon.
+    auto offer = [&](int len, int32_t edge, PieceKind k) {
       const int32_t total = best[i + len] + edge;
       if (total < best[i]) {
         best[i] = total;
         next[i] = static_cast<int16_t>(i + len);
-        known[i] = true;
+        kind[i] = k;
       }
+    };
+    for (int len = 1; len <= available; ++len) {
+      if (inDomain[len - 1]) offer(len, domainEdge, kDomainWord);
+      if (!found[len - 1]) continue;
+      const uint32_t freq = scratch->prefixes[len - 1].frequency_sum;
+      offer(len, top - CostScale(freq >= kTopFrequency ? kTopFrequency : freq + 1), kLexiconWord);
     }
     if (best[i] == INT32_MAX) best[i] = best[i + 1] + top;  // unknown single character
   }
   for (int i = begin; i < end && *count < kMaxWordsPerSentence; i = next[i]) {
-    pieces[(*count)++] = {static_cast<int16_t>(i), static_cast<int16_t>(next[i] - i),
-                          known[i] ? kLexiconWord : kUnknownHanzi};
+    pieces[(*count)++] = {static_cast<int16_t>(i), static_cast<int16_t>(next[i] - i), kind[i]};
   }
   return true;
+}
+
+// The entry of a path word from its dictionary: kFound, kNotFound or
+// kCorrupt (a corrupt lexicon).
+LexiconStatus FindEntry(const AnalysisResources& res, const uint16_t* codes, const Piece& piece, LexiconEntry* entry) {
+  if (piece.kind == kDomainWord)
+    return HasDomain(res) && res.domain->Find(codes + piece.start, piece.length, entry) ? LexiconStatus::kFound
+                                                                                        : LexiconStatus::kNotFound;
+  return res.lexicon.Find(codes + piece.start, piece.length, entry);
 }
 
 // Probability in whole percent of each reading; the last takes the rest.
@@ -190,9 +209,8 @@ int CutPieces(const AnalysisResources& res, const uint16_t* codes, int length, W
 enum class CutQuality { kPoor, kPlain, kGood };
 
 int DefaultTag(const AnalysisResources& res, const uint16_t* codes, const Piece& piece, LexiconEntry* entry) {
-  if (piece.kind != kLexiconWord) return kTagUnknown;
-  if (res.lexicon.Find(codes + piece.start, piece.length, entry) != LexiconStatus::kFound || entry->reading_count == 0)
-    return kTagUnknown;
+  if (piece.kind != kLexiconWord && piece.kind != kDomainWord) return kTagUnknown;
+  if (FindEntry(res, codes, piece, entry) != LexiconStatus::kFound || entry->reading_count == 0) return kTagUnknown;
   return entry->readings[0].tag;
 }
 
@@ -254,10 +272,19 @@ bool BuildWords(const AnalysisResources& res, const uint16_t* codes, int length,
     LexiconEntry& entry = scratch->entries[w];
     entry.reading_count = 0;
     entry.frequency_sum = 0;
-    if (pieces[w].kind != kLexiconWord) continue;
-    const LexiconStatus st = res.lexicon.Find(codes + pieces[w].start, pieces[w].length, &entry);
+    if (pieces[w].kind != kLexiconWord && pieces[w].kind != kDomainWord) continue;
+    const LexiconStatus st = FindEntry(res, codes, pieces[w], &entry);
     if (st == LexiconStatus::kCorrupt) return false;
-    if (st != LexiconStatus::kFound) pieces[w].kind = kUnknownHanzi;
+    if (st == LexiconStatus::kFound && pieces[w].kind == kDomainWord && res.hasLexicon) {
+      // A phrase entered without a reading for some character reads it as
+      // the lexicon's default rather than as silence.
+      for (int c = 0; c < entry.length && c < kLexiconMaxWordLength; ++c) {
+        uint16_t& code = entry.readings[0].pinyin[c];
+        if (code == kLexiconNoPinyin) res.lexicon.DefaultPinyin(codes[pieces[w].start + c], &code);
+      }
+    }
+    // A domain phrase is tagged and read like a lexicon word from here on.
+    pieces[w].kind = st == LexiconStatus::kFound ? kLexiconWord : kUnknownHanzi;
   }
   int choice[kMaxWordsPerSentence];
   TagPath(pieces, count, scratch, choice);

@@ -80,23 +80,26 @@ TEST(EngineInit, LibrariesThatDoNotMakeAnInstance) {
   struct Case {
     const char* chinese;
     const char* english;
+    const char* domain;
     int expected;
   };
   const Case cases[] = {
-      {"missing.lib", nullptr, QVTTS_ERR_RESOURCE},
-      {nullptr, "en16k.lib", QVTTS_ERR_RESOURCE},       // the tables live in the Chinese library
-      {"en16k.lib", nullptr, QVTTS_ERR_RESOURCE},       // language byte 1
-      {"domain.lib", "en16k.lib", QVTTS_ERR_RESOURCE},  // no magic
-      {"cn16k.lib", "cn16k.lib", QVTTS_ERR_OK},         // the English side does not check the language
+      {"missing.lib", nullptr, nullptr, QVTTS_ERR_RESOURCE},
+      {nullptr, "en16k.lib", nullptr, QVTTS_ERR_RESOURCE},       // the tables live in the Chinese library
+      {nullptr, "en16k.lib", "domain.lib", QVTTS_ERR_RESOURCE},  // a domain library does not stand in for it
+      {"en16k.lib", nullptr, nullptr, QVTTS_ERR_RESOURCE},       // language byte 1
+      {"domain.lib", "en16k.lib", nullptr, QVTTS_ERR_RESOURCE},  // no magic
+      {"cn16k.lib", "cn16k.lib", nullptr, QVTTS_ERR_OK},         // the English side does not check the language
   };
   for (const Case& c : cases) {
     EngineBlock engine;
-    EXPECT_EQ(engine.Init(c.chinese, c.english), c.expected)
-        << (c.chinese ? c.chinese : "-") << " " << (c.english ? c.english : "-");
+    EXPECT_EQ(engine.Init(c.chinese, c.english, c.domain), c.expected)
+        << (c.chinese ? c.chinese : "-") << " " << (c.english ? c.english : "-") << " " << (c.domain ? c.domain : "-");
     if (c.expected != QVTTS_ERR_OK) {
       EXPECT_EQ(engine.instance()->initialised, 0u);
       EXPECT_EQ(engine.instance()->chinese.file, nullptr);
       EXPECT_EQ(engine.instance()->english.file, nullptr);
+      EXPECT_EQ(engine.instance()->domain.file, nullptr);
     }
   }
 }

@@ -9,10 +9,18 @@
 
 namespace {
 
-std::vector<uint16_t> Lines(const std::vector<double>& hz) {
+// Line frequencies in Hz in the vocoder's unit at a rate (pi/65536, pi
+// being half the rate).
+std::vector<uint16_t> Lines(const std::vector<double>& hz, int rate = 16000) {
   std::vector<uint16_t> out;
-  for (double f : hz) out.push_back(static_cast<uint16_t>(std::lround(f / 8000.0 * 65536.0)));
+  for (double f : hz) out.push_back(static_cast<uint16_t>(std::lround(f / (rate / 2.0) * 65536.0)));
   return out;
+}
+
+std::vector<uint16_t> Flat(int order) {
+  std::vector<uint16_t> flat;
+  for (int i = 1; i <= order; ++i) flat.push_back(static_cast<uint16_t>(i * 65536 / (order + 1)));
+  return flat;
 }
 
 // Vowel-like, nasal-like, fricative-like and flat spectra.
@@ -24,21 +32,40 @@ std::vector<std::vector<uint16_t>> Spectra() {
                      3700, 4100, 4500, 4900, 5300, 5700, 6100, 6500, 6900, 7400}));
   s.push_back(Lines({400,  800,  1200, 1600, 2000, 2400, 2800, 3200, 3600, 4000,
                      4400, 4800, 5200, 5600, 5900, 6100, 6500, 6900, 7200, 7600}));
-  std::vector<uint16_t> flat;
-  for (int i = 1; i <= 20; ++i) flat.push_back(static_cast<uint16_t>(i * 65536 / 21));
-  s.push_back(flat);
+  s.push_back(Flat(20));
   return s;
 }
 
+// The same kinds of spectra with the 12 lines of an 8 kHz voice.
+std::vector<std::vector<uint16_t>> NarrowSpectra() {
+  std::vector<std::vector<uint16_t>> s;
+  s.push_back(Lines({300, 650, 750, 1100, 1250, 1900, 2300, 2500, 2700, 3100, 3300, 3600}, 8000));
+  s.push_back(Lines({200, 280, 900, 1100, 1500, 1800, 2300, 2500, 2900, 3200, 3500, 3800}, 8000));
+  s.push_back(Lines({300, 600, 900, 1200, 1500, 1800, 2100, 2400, 2700, 3000, 3300, 3600}, 8000));
+  s.push_back(Flat(12));
+  return s;
+}
+
+// Unvoiced (f0 0) and voiced frames at both voice rates: a level above
+// silence always gets a gain, and a gain a frame carries well renders that
+// level. (At 8 kHz the rendering once held only the ramps, and every
+// unvoiced frame got gain 0: the 8 kHz voice's consonants were silent.)
 TEST(VoicetrainGain, GainsRenderTheTargetLevel) {
-  for (const auto& lsf : Spectra())
-    for (int f0 : {0, 90, 140, 200})
-      for (double target : {100.0, 800.0, 3000.0}) {
-        const double gain = voicetrain::GainForRms(lsf, f0, target, 16000);
-        if (gain < 8 || gain > 250) continue;  // outside what a frame carries well
-        const double rendered = voicetrain::RenderedRms(lsf, f0, static_cast<int>(std::lround(gain)), 16000);
-        EXPECT_NEAR(20 * std::log10(rendered / target), 0.0, 1.5) << "f0 " << f0 << " target " << target;
-      }
+  struct Case {
+    int rate;
+    std::vector<std::vector<uint16_t>> spectra;
+  } cases[] = {{16000, Spectra()}, {8000, NarrowSpectra()}};
+  for (const Case& c : cases)
+    for (const auto& lsf : c.spectra)
+      for (int f0 : {0, 90, 140, 200})
+        for (double target : {100.0, 800.0, 3000.0}) {
+          SCOPED_TRACE(testing::Message() << "rate " << c.rate << " f0 " << f0 << " target " << target);
+          const double gain = voicetrain::GainForRms(lsf, f0, target, c.rate);
+          EXPECT_GT(gain, 0.0);
+          if (gain < 8 || gain > 250) continue;  // outside what a frame carries well
+          const double rendered = voicetrain::RenderedRms(lsf, f0, static_cast<int>(std::lround(gain)), c.rate);
+          EXPECT_NEAR(20 * std::log10(rendered / target), 0.0, 1.5);
+        }
   EXPECT_EQ(voicetrain::GainForRms(Spectra()[0], 120, 0.0, 16000), 0.0);  // silence
 }
 

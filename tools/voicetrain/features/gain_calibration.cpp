@@ -9,9 +9,14 @@ namespace voicetrain {
 
 namespace {
 constexpr int kReferenceGain = 64;
+constexpr int kRenderedSamples = 640;
 }  // namespace
 
 double RenderedRms(const std::vector<uint16_t>& lsf, int f0, int gain, int rate, int frames) {
+  // The ramps are counted in samples (a pulse is 192 samples at 8 and at
+  // 16 kHz): render 640 samples whatever the rate, 8 frames at 16 kHz and
+  // 16 at 8 kHz, so that 320 stay between the ramps.
+  if (frames <= 0) frames = rate > 0 ? std::max(8, (kRenderedSamples * 200 + rate - 1) / rate) : 8;
   const int order = static_cast<int>(lsf.size());
   const int values = order + 2;
   std::vector<int16_t> data(static_cast<size_t>(frames * values));

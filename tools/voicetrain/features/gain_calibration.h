@@ -12,7 +12,8 @@ namespace voicetrain {
 
 // RMS of `frames` constant frames rendered by the vocoder at `rate`,
 // measured after the ramp-in (one pulse length) and before the ramp-out.
-double RenderedRms(const std::vector<uint16_t>& lsf, int f0, int gain, int rate, int frames = 8);
+// By default (0) as many frames as make 640 samples at the rate.
+double RenderedRms(const std::vector<uint16_t>& lsf, int f0, int gain, int rate, int frames = 0);
 
 // Gain (real-valued, not clamped) that renders the frame at `target_rms`.
 double GainForRms(const std::vector<uint16_t>& lsf, int f0, double target_rms, int rate);

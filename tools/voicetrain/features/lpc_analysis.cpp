@@ -5,7 +5,7 @@
 
 namespace voicetrain {
 
-double LpcFromSignal(const double* x, int n, int order, std::vector<double>& a) {
+double LpcFromSignal(const double* x, int n, int order, std::vector<double>& a, int rate) {
   std::vector<double> r(static_cast<size_t>(order) + 1, 0.0);
   for (int k = 0; k <= order; ++k)
     for (int i = k; i < n; ++i) r[k] += x[i] * x[i - k];
@@ -13,7 +13,7 @@ double LpcFromSignal(const double* x, int n, int order, std::vector<double>& a) 
   // poles from stationary harmonics.
   r[0] = r[0] * 1.0001 + 1e-3;
   for (int k = 1; k <= order; ++k) {
-    const double w = 2.0 * M_PI * 60.0 / 16000.0 * k;
+    const double w = 2.0 * M_PI * 60.0 / rate * k;
     r[k] *= std::exp(-0.5 * w * w);
   }
   a.assign(static_cast<size_t>(order) + 1, 0.0);
@@ -143,7 +143,7 @@ namespace {
 const std::vector<double>& DecimationFilter() {
   static const std::vector<double> taps = [] {
     constexpr int kTaps = 49;
-    constexpr double kCutoff = 1000.0 / 16000.0;  // cycles per sample
+    constexpr double kCutoff = 1.0 / 16.0;  // cycles per sample: 1 kHz at 16 kHz
     std::vector<double> h(kTaps);
     double sum = 0.0;
     for (int k = 0; k < kTaps; ++k) {
@@ -229,6 +229,35 @@ double FullBandPeriodicity(const std::vector<double>& samples, int centre, int s
 
 }  // namespace
 
+int LpcOrderForRate(int rate) {
+  switch (rate) {
+    case 8000:
+      return 12;
+    case 11025:
+      return 14;
+    case 16000:
+      return 20;
+    case 22050:
+      return 24;
+    default:
+      return 0;
+  }
+}
+
+bool AnalysisForRate(int rate, AnalysisSettings* settings) {
+  const int order = LpcOrderForRate(rate);
+  if (order == 0 || rate % 200 != 0) return false;
+  AnalysisSettings s;
+  s.rate = rate;
+  s.order = order;
+  s.hop = rate / 200;
+  s.window = rate / 40;
+  // Two periods at min_f0 (480 at 16 kHz), whole quarter-rate samples.
+  s.pitch_span = (rate * 3 / 100 + 3) / 4 * 4;
+  *settings = s;
+  return true;
+}
+
 std::vector<FrameAnalysis> AnalyseSignal(const std::vector<int16_t>& input, const AnalysisSettings& s) {
   const std::vector<double> samples = WithoutRumble(input, s.rate);
   const int n = static_cast<int>(samples.size());
@@ -258,7 +287,7 @@ std::vector<FrameAnalysis> AnalyseSignal(const std::vector<int16_t>& input, cons
     }
     f.rms = std::sqrt(energy / weight);
 
-    LpcFromSignal(x.data(), s.window, s.order, a);
+    LpcFromSignal(x.data(), s.window, s.order, a, s.rate);
     if (LpcToLsf(a, lsf)) {
       f.lsf.resize(static_cast<size_t>(s.order));
       for (int i = 0; i < s.order; ++i) f.lsf[i] = LsfUnits(lsf[i]);

@@ -11,8 +11,9 @@ namespace voicetrain {
 
 // Predictor a[1..order] (a[0] = 1) of the autocorrelation method, with
 // a slight white-noise floor so silent windows stay well conditioned.
-// Returns the prediction error power (>= 0).
-double LpcFromSignal(const double* x, int n, int order, std::vector<double>& a);
+// The 60-Hz lag window is taken at `rate`. Returns the prediction error
+// power (>= 0).
+double LpcFromSignal(const double* x, int n, int order, std::vector<double>& a, int rate = 16000);
 
 // LSFs of a stable predictor, ascending, as angles in (0, pi). False when
 // the polynomial roots could not all be found (then `lsf` is unusable).
@@ -47,6 +48,18 @@ struct AnalysisSettings {
   int pitch_span = 480;  // samples around a frame searched for the pitch
                          // (two periods at min_f0; a multiple of 4)
 };
+
+// The vocoder's LPC order at a voice rate (8000: 12, 11025: 14, 16000: 20,
+// 22050: 24); 0 for a rate it does not render.
+int LpcOrderForRate(int rate);
+
+// Settings for a voice rate with the vocoder's order: the same 5-ms hop,
+// 25-ms window and 30-ms pitch span in samples of that rate. The pitch
+// search keeps its quarter-rate low band (below rate / 16), which at
+// 8000 Hz still holds every F0 up to max_f0. False for a rate the
+// vocoder does not render or whose 5-ms frame is not whole samples
+// (11025, 22050).
+bool AnalysisForRate(int rate, AnalysisSettings* settings);
 
 // Frame t covers samples [t*hop, (t+1)*hop); its window is centred there.
 std::vector<FrameAnalysis> AnalyseSignal(const std::vector<int16_t>& samples, const AnalysisSettings& settings);

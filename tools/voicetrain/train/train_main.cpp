@@ -5,7 +5,7 @@
 //   kvo-voicetrain --labels LABELS.txt --audio DIR --questions FILE
 //                  --sections DIR --out LIBRARY [options]
 //
-// DIR holds <id>.wav (16 kHz mono) and <id>.align per labelled sentence
+// DIR holds <id>.wav (mono) and <id>.align per labelled sentence
 // (kvo-teacher-espeak writes them; a real corpus with a forced aligner can
 // write the same). --sections is a folder of sectionNN.bin payloads 1 ... 18
 // or an existing Chinese library whose sections are kept; the model becomes
@@ -22,7 +22,10 @@
 // 0 keeps the equal split), --voicing-weight X (weight of the teacher's
 // voicing in that alignment), --onset-frames N (how far a final's start may
 // move back to where the recording starts voicing, 0 keeps the events'
-// boundary), --report FILE.
+// boundary), --rate HZ (the voice rate, 16000 by default, or 8000; audio
+// at another rate is resampled to it), --order N (the LPC order; by
+// default the vocoder's for the rate: 12 at 8000, 20 at 16000),
+// --report FILE.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -41,22 +44,20 @@
 #include "cluster/decision_tree.h"
 #include "core/library_format.h"
 #include "model_writer.h"
+#include "teacher/resampler.h"
 #include "teacher/wav_file.h"
 #include "train/model_quantiser.h"
 #include "train/pass_models.h"
 #include "train/state_realignment.h"
 #include "train/state_statistics.h"
 #include "train/utterance_features.h"
+#include "train/voice_information.h"
 #include "train/voicing_onsets.h"
 
 namespace {
 
 using namespace voicetrain;
 namespace mw = kvo::modelwriter;
-
-constexpr int kOrder = 20;
-constexpr int kRate = 16000;
-constexpr int kSpectrumDims = kOrder + 1;
 
 struct Options {
   std::string labels, audio, questions, sections, out, report;
@@ -68,6 +69,9 @@ struct Options {
   double voicingWeight = StateAlignmentSettings().voicingWeight;
   int onsetFrames = 2;
   bool english = false;
+  int rate = 16000;
+  int order = 0;  // 0: the vocoder's order for the rate
+  int SpectrumDims() const { return order + 1; }
 };
 
 bool ParseOptions(int argc, char** argv, Options* o) {
@@ -99,6 +103,10 @@ bool ParseOptions(int argc, char** argv, Options* o) {
       o->voicingWeight = std::max(0.0, std::atof(v.c_str()));
     else if (k == "--onset-frames")
       o->onsetFrames = std::clamp(std::atoi(v.c_str()), 0, 4);
+    else if (k == "--rate")
+      o->rate = std::atoi(v.c_str());
+    else if (k == "--order")
+      o->order = std::atoi(v.c_str());
     else if (k == "--language" && (v == "zh" || v == "en"))
       o->english = v == "en";
     else
@@ -109,6 +117,13 @@ bool ParseOptions(int argc, char** argv, Options* o) {
     o->f0 = F0Source::kRecording;
     o->onsetFrames = 0;
   }
+  // The engine renders a frame with the order its rate implies: a model of
+  // any other order would be read with the wrong frame size.
+  const int vocoderOrder = LpcOrderForRate(o->rate);
+  AnalysisSettings analysis;
+  if (!AnalysisForRate(o->rate, &analysis)) return false;
+  if (o->order == 0) o->order = vocoderOrder;
+  if (o->order != vocoderOrder) return false;
   return !o->labels.empty() && !o->audio.empty() && !o->questions.empty() && !o->sections.empty() && !o->out.empty();
 }
 
@@ -218,14 +233,14 @@ void TrainPass(const Training& data, const std::vector<ContextQuestion>& questio
     int utterance, phone;
   };
   std::vector<Occurrence> durationOcc, stateOcc[kStates];
-  LeafMoments spectrumGlobal(kSpectrumDims);
+  LeafMoments spectrumGlobal(opt.SpectrumDims());
   std::vector<Moments> logF0Global(kWindows);
   Moments durationGlobal[kStates];
   for (size_t u = 0; u < data.utterances.size(); ++u) {
     const UtteranceFeatures& f = data.features[u];
     for (int t = 0; t < f.frames; ++t) {
       double dl = 0, ddl = 0;
-      for (int d = 0; d < kSpectrumDims; ++d) {
+      for (int d = 0; d < opt.SpectrumDims(); ++d) {
         spectrumGlobal.At(d, 0).Add(SpectrumValue(f, t, d));
         if (Windows(
                 t, f.frames, [&](int k) { return SpectrumValue(f, k, d); }, [](int) { return true; }, &dl, &ddl)) {
@@ -270,14 +285,15 @@ void TrainPass(const Training& data, const std::vector<ContextQuestion>& questio
         }
         ClusterSample ss;
         ss.label = p.label;
-        ss.count.assign(kSpectrumDims, double(b - a));
-        ss.sum.assign(kSpectrumDims, 0.0);
+        ss.count.assign(opt.SpectrumDims(), double(b - a));
+        ss.sum.assign(opt.SpectrumDims(), 0.0);
         ClusterSample fs;
         fs.label = p.label;
         fs.count.assign(2, 0.0);
         fs.sum.assign(2, 0.0);
         for (int t = a; t < b; ++t) {
-          for (int d = 0; d < kSpectrumDims; ++d) ss.sum[d] += SpectrumValue(f, t, d) - spectrumGlobal.At(d, 0).Mean();
+          for (int d = 0; d < opt.SpectrumDims(); ++d)
+            ss.sum[d] += SpectrumValue(f, t, d) - spectrumGlobal.At(d, 0).Mean();
           fs.count[0] += 1;
           fs.sum[0] += (TargetVoiced(f, p, t) ? 1.0 : 0.0) - 0.5;
           if (f.logF0[t] > 0) {
@@ -296,9 +312,9 @@ void TrainPass(const Training& data, const std::vector<ContextQuestion>& questio
 
   // Trees.
   model->windows = kWindows;
-  model->order = kOrder;
-  std::vector<double> spectrumVar(kSpectrumDims), f0Var{0.25, std::max(logF0Global[0].Variance(), 1.0)};
-  for (int d = 0; d < kSpectrumDims; ++d) spectrumVar[d] = std::max(spectrumGlobal.At(d, 0).Variance(), 1.0);
+  model->order = opt.order;
+  std::vector<double> spectrumVar(opt.SpectrumDims()), f0Var{0.25, std::max(logF0Global[0].Variance(), 1.0)};
+  for (int d = 0; d < opt.SpectrumDims(); ++d) spectrumVar[d] = std::max(spectrumGlobal.At(d, 0).Variance(), 1.0);
   std::vector<double> durVar(kStates);
   for (int s = 0; s < kStates; ++s) durVar[s] = std::max(durationGlobal[s].Variance(), 0.25);
 
@@ -333,7 +349,7 @@ void TrainPass(const Training& data, const std::vector<ContextQuestion>& questio
     const GrownTree lf0 = GrowTree(logF0Samples[s], questions, f0Var, settings);
     model->spectrum[s] = ToModelTree(spectrumTree, used);
     model->logF0[s] = ToModelTree(lf0, used);
-    spectrumLeaves[s].assign(static_cast<size_t>(spectrumTree.leaves), LeafMoments(kSpectrumDims));
+    spectrumLeaves[s].assign(static_cast<size_t>(spectrumTree.leaves), LeafMoments(opt.SpectrumDims()));
     logF0Leaves[s].assign(static_cast<size_t>(lf0.leaves), LeafMoments(1));
     std::vector<double> voicedFrames(static_cast<size_t>(lf0.leaves), 0.0),
         allFrames(static_cast<size_t>(lf0.leaves), 0.0);
@@ -346,7 +362,7 @@ void TrainPass(const Training& data, const std::vector<ContextQuestion>& questio
       LeafMoments& fl = logF0Leaves[s][lf0.leafOf[i]];
       for (int t = a; t < b; ++t) {
         double dl, ddl;
-        for (int d = 0; d < kSpectrumDims; ++d) {
+        for (int d = 0; d < opt.SpectrumDims(); ++d) {
           sl.At(d, 0).Add(SpectrumValue(f, t, d));
           if (Windows(
                   t, f.frames, [&](int k) { return SpectrumValue(f, k, d); }, [](int) { return true; }, &dl, &ddl)) {
@@ -395,7 +411,8 @@ int main(int argc, char** argv) {
                  "usage: %s --labels LABELS --audio DIR --questions FILE --sections DIR --out LIBRARY\n"
                  "       [--f0 tone|recording] [--leaves N] [--duration-leaves N] [--mdl X]\n"
                  "       [--state-alignment PASSES] [--voicing-weight X] [--onset-frames N]\n"
-                 "       [--language zh|en] [--report FILE]\n",
+                 "       [--language zh|en] [--rate 8000|16000] [--order N] [--report FILE]\n"
+                 "       (--order must be the vocoder's for the rate: 12 at 8000, 20 at 16000)\n",
                  argv[0]);
     return 2;
   }
@@ -413,6 +430,7 @@ int main(int argc, char** argv) {
   // 1. Alignment and analysis.
   Training data;
   AnalysisSettings analysis;
+  AnalysisForRate(opt.rate, &analysis);
   long movedOnsets = 0;
   for (size_t i = 0; i < all.size(); ++i) {
     Progress("analysis", i + 1, all.size());
@@ -425,18 +443,22 @@ int main(int argc, char** argv) {
       ++report.skipped["no audio or alignment (the teacher failed)"];
       continue;
     }
-    if (rate != kRate || teacher.rate != kRate || static_cast<int>(audio.size()) != teacher.samples) {
+    if (rate != teacher.rate || rate % 200 != 0 || static_cast<int>(audio.size()) != teacher.samples) {
       ++report.skipped["audio rate or length differs from the alignment"];
       continue;
     }
+    // The alignment is in the teacher's samples; its 5-ms frames are the
+    // voice's frames whatever the two rates.
+    const int teacherHop = rate / 200;
     std::string reason;
-    const bool aligned = opt.english ? !teacher.segments.empty() && AlignSegments(teacher, analysis.hop, u, reason)
-                                     : !teacher.syllables.empty() && AlignPhones(teacher, analysis.hop, u, reason);
+    const bool aligned = opt.english ? !teacher.segments.empty() && AlignSegments(teacher, teacherHop, u, reason)
+                                     : !teacher.syllables.empty() && AlignPhones(teacher, teacherHop, u, reason);
     if (!aligned) {
       if (reason.empty()) reason = "the teacher's timing is of the other language";
       ++report.skipped["alignment misfit: " + reason];
       continue;
     }
+    if (rate != opt.rate) audio = Resample(audio, rate, opt.rate);
     data.features.push_back(ExtractFeatures(u, audio, analysis, opt.f0));
     // The moved frames are voiced in the recording, so their targets
     // stay as they are: only the phones' spans change.
@@ -459,7 +481,7 @@ int main(int argc, char** argv) {
   // 2. Gains by analysis by synthesis through our vocoder.
   for (size_t u = 0; u < data.features.size(); ++u) {
     Progress("gains", u + 1, data.features.size());
-    ApplyGains(data.features[u], kRate);
+    ApplyGains(data.features[u], opt.rate);
   }
   {
     // How loud the frames render with the gains as the model stores them.
@@ -470,9 +492,9 @@ int main(int argc, char** argv) {
       for (int t = 0; t < f.frames; t += 37) {
         const double gain = GainOfLogValue(f.logGain[t]);
         if (f.rms[t] < 30 || gain < 3 || gain >= 255) continue;
-        std::vector<uint16_t> lsf(f.lsf.begin() + static_cast<long>(t) * kOrder,
-                                  f.lsf.begin() + static_cast<long>(t + 1) * kOrder);
-        const double rendered = RenderedRms(lsf, f.renderF0[t], static_cast<int>(std::lround(gain)), kRate);
+        std::vector<uint16_t> lsf(f.lsf.begin() + static_cast<long>(t) * opt.order,
+                                  f.lsf.begin() + static_cast<long>(t + 1) * opt.order);
+        const double rendered = RenderedRms(lsf, f.renderF0[t], static_cast<int>(std::lround(gain)), opt.rate);
         if (rendered <= 0) continue;
         const double db = 20 * std::log10(rendered / f.rms[t]);
         sum += db;
@@ -545,8 +567,14 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "cannot read the sections of %s\n", opt.sections.c_str());
     return 1;
   }
+  // Sections of a library at another rate name that rate.
+  const size_t voiceInformation = opt.english ? 1 : 17;
+  if (!SetVoiceRate(sections[voiceInformation], opt.rate)) {
+    std::fprintf(stderr, "%s: the voice information section is too short\n", opt.sections.c_str());
+    return 1;
+  }
   mw::LibraryHeader header;
-  header.sampleRate = kRate;
+  header.sampleRate = opt.rate;
   header.language = opt.english ? kvo_library::kLanguageEnglish : kvo_library::kLanguageChinese;
   uint32_t position = 0;
   const std::vector<uint8_t> library = mw::WriteLibrary(header, sections, model, &position, &error);
