@@ -7,6 +7,7 @@ namespace kvo::backend {
 namespace {
 
 __extension__ typedef __int128 Int128;
+__extension__ typedef unsigned __int128 UInt128;
 
 constexpr int kLsfUnits = 4096;  // pi
 
@@ -68,6 +69,20 @@ void ExpandBandwidth(int32_t* a, int order) {
   }
 }
 
+// Quotient of num by den (den > 0), truncated towards zero like `/`,
+// with a reciprocal of den instead of a division: inv = floor((2^64 - 1) /
+// den) underestimates the quotient of any |num| < 2^63 by at most two.
+int64_t DivideByReciprocal(int64_t num, uint64_t den, uint64_t inv) {
+  const uint64_t m = num < 0 ? 0 - static_cast<uint64_t>(num) : static_cast<uint64_t>(num);
+  uint64_t q = static_cast<uint64_t>((static_cast<UInt128>(m) * inv) >> 64);
+  uint64_t r = m - q * den;
+  while (r >= den) {
+    ++q;
+    r -= den;
+  }
+  return num < 0 ? -static_cast<int64_t>(q) : static_cast<int64_t>(q);
+}
+
 }  // namespace
 
 bool LpcIsStable(const int32_t* a, int order) {
@@ -83,11 +98,25 @@ bool LpcIsStable(const int32_t* a, int order) {
     const int64_t km = c[m];
     if (km >= kLimit || km <= -kLimit) return false;
     const int64_t den = kOne - static_cast<int64_t>((static_cast<Int128>(km) * km) >> 30);
-    for (int i = 1; i < m; ++i) {
-      Int128 num = static_cast<Int128>(c[i]) * kOne - static_cast<Int128>(km) * c[m - i];
-      Int128 v = num / den;
-      if (v > kBound || v < -kBound) return false;
-      t[i] = static_cast<int64_t>(v);
+    // With every coefficient below 2^32 in size (the usual case) the
+    // numerators stay below 2^63 and 64-bit arithmetic gives the same
+    // quotients as 128-bit.
+    bool narrow = true;
+    for (int i = 1; i < m; ++i) narrow = narrow && c[i] < (int64_t{1} << 32) && c[i] > -(int64_t{1} << 32);
+    if (narrow) {
+      const uint64_t inv = ~uint64_t{0} / static_cast<uint64_t>(den);
+      for (int i = 1; i < m; ++i) {
+        const int64_t v = DivideByReciprocal(c[i] * kOne - km * c[m - i], static_cast<uint64_t>(den), inv);
+        if (v > kBound || v < -kBound) return false;
+        t[i] = v;
+      }
+    } else {
+      for (int i = 1; i < m; ++i) {
+        Int128 num = static_cast<Int128>(c[i]) * kOne - static_cast<Int128>(km) * c[m - i];
+        Int128 v = num / den;
+        if (v > kBound || v < -kBound) return false;
+        t[i] = static_cast<int64_t>(v);
+      }
     }
     for (int i = 1; i < m; ++i) c[i] = t[i];
   }
