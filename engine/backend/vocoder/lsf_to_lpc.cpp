@@ -69,9 +69,10 @@ void ExpandBandwidth(int32_t* a, int order) {
   }
 }
 
-// Quotient of num by den (den > 0), truncated towards zero like `/`,
-// with a reciprocal of den instead of a division: inv = floor((2^64 - 1) /
-// den) underestimates the quotient of any |num| < 2^63 by at most two.
+}  // namespace
+
+// inv = floor((2^64 - 1) / den) underestimates the quotient of any
+// |num| < 2^63 by at most two.
 int64_t DivideByReciprocal(int64_t num, uint64_t den, uint64_t inv) {
   const uint64_t m = num < 0 ? 0 - static_cast<uint64_t>(num) : static_cast<uint64_t>(num);
   uint64_t q = static_cast<uint64_t>((static_cast<UInt128>(m) * inv) >> 64);
@@ -82,8 +83,6 @@ int64_t DivideByReciprocal(int64_t num, uint64_t den, uint64_t inv) {
   }
   return num < 0 ? -static_cast<int64_t>(q) : static_cast<int64_t>(q);
 }
-
-}  // namespace
 
 bool LpcIsStable(const int32_t* a, int order) {
   if (!a || order < 1 || order > kMaxLpcOrder) return false;
