@@ -1,13 +1,13 @@
 #include "backend/vocoder/lsf_to_lpc.h"
 
 #include "backend/vocoder/dsp_tables.h"
+#include "core/reciprocal_divide.h"
 
 namespace kvo::backend {
 
 namespace {
 
 __extension__ typedef __int128 Int128;
-__extension__ typedef unsigned __int128 UInt128;
 
 constexpr int kLsfUnits = 4096;  // pi
 
@@ -71,19 +71,6 @@ void ExpandBandwidth(int32_t* a, int order) {
 
 }  // namespace
 
-// inv = floor((2^64 - 1) / den) underestimates the quotient of any
-// |num| < 2^63 by at most two.
-int64_t DivideByReciprocal(int64_t num, uint64_t den, uint64_t inv) {
-  const uint64_t m = num < 0 ? 0 - static_cast<uint64_t>(num) : static_cast<uint64_t>(num);
-  uint64_t q = static_cast<uint64_t>((static_cast<UInt128>(m) * inv) >> 64);
-  uint64_t r = m - q * den;
-  while (r >= den) {
-    ++q;
-    r -= den;
-  }
-  return num < 0 ? -static_cast<int64_t>(q) : static_cast<int64_t>(q);
-}
-
 bool LpcIsStable(const int32_t* a, int order) {
   if (!a || order < 1 || order > kMaxLpcOrder) return false;
   // Step-down recursion in Q30 with 128-bit products: near |k| = 1 the
@@ -103,7 +90,7 @@ bool LpcIsStable(const int32_t* a, int order) {
     bool narrow = true;
     for (int i = 1; i < m; ++i) narrow = narrow && c[i] < (int64_t{1} << 32) && c[i] > -(int64_t{1} << 32);
     if (narrow) {
-      const uint64_t inv = ~uint64_t{0} / static_cast<uint64_t>(den);
+      const uint64_t inv = ReciprocalOf(static_cast<uint64_t>(den));
       for (int i = 1; i < m; ++i) {
         const int64_t v = DivideByReciprocal(c[i] * kOne - km * c[m - i], static_cast<uint64_t>(den), inv);
         if (v > kBound || v < -kBound) return false;

@@ -24,9 +24,4 @@ bool LsfToLpc(const int16_t* lsf, int order, int32_t* a);
 // reflection coefficient has magnitude below 1 (with a small margin).
 bool LpcIsStable(const int32_t* a, int order);
 
-// num / den truncated towards zero, as `/` gives it, for |num| < 2^63 and
-// den > 0, with inv = ~uint64_t{0} / den computed once per divisor: a
-// multiplication and at most two corrections instead of a division.
-int64_t DivideByReciprocal(int64_t num, uint64_t den, uint64_t inv);
-
 }  // namespace kvo::backend
