@@ -13,14 +13,26 @@
 
 struct qvEngineVariant;
 
+// The read cache holds kReadCacheBlocks blocks of kReadCacheBytes, each
+// from a block-aligned file position: the front end's lexicon and the voice
+// model's spectrum records are read all over their files, and one block
+// alone made most of those reads a seek and a read of the file.
 constexpr int32_t kReadCacheBytes = 2048;
+constexpr int32_t kReadCacheBlocks = 32;
+
+struct qvReadCacheBlock {
+  FILE* file;        // file whose bytes the block holds, or null
+  int32_t position;  // file position of the block's first byte
+  int32_t valid;     // bytes of the block that hold file data
+  uint32_t used;     // when the block was last read from (for replacement)
+};
 
 // The one read cache of an instance, shared by all of its libraries.
 struct qvReadCache {
-  FILE* file;        // file whose bytes the buffer holds, or null
-  int32_t position;  // file position of buffer[0]
-  int32_t valid;     // bytes of buffer that hold file data
-  uint8_t* buffer;   // kReadCacheBytes inside the instance record
+  qvReadCacheBlock block[kReadCacheBlocks];
+  int32_t last;     // block of the latest read
+  uint32_t clock;   // counts reads, for the replacement
+  uint8_t* buffer;  // kReadCacheBlocks * kReadCacheBytes inside the instance record
 };
 
 struct qvLibrarySection {
@@ -136,7 +148,7 @@ struct alignas(16) qvInstance {
   qvBackEndState back_end;
   qvSyllableTables tables;
   qvReadCache cache;
-  uint8_t cache_bytes[kReadCacheBytes];
+  uint8_t cache_bytes[kReadCacheBlocks * kReadCacheBytes];
   // Beyond the record proper: what this implementation adds.
   const qvEngineVariant* variant;
   int32_t arena_size;

@@ -9,6 +9,9 @@
 #include "core/section_reader.h"
 
 void qvReadCache_Init(qvReadCache* cache, uint8_t* buffer);
+// Drops what the cache holds of file; to be called before the file is
+// closed (a later file may get the same FILE address).
+void qvReadCache_Forget(qvReadCache* cache, const FILE* file);
 
 struct qvContainerRules {
   int32_t section_count;
