@@ -1,6 +1,6 @@
 // Exact integer division by a divisor that serves many quotients: one
 // division makes its reciprocal, each quotient then costs a multiplication
-// and two corrections. The results are those of `/`.
+// and a correction. The results are those of `/`.
 #pragma once
 
 #include <cstdint>
@@ -13,19 +13,15 @@ __extension__ typedef unsigned __int128 ReciprocalProduct;
 inline uint64_t ReciprocalOf(uint64_t den) { return ~uint64_t{0} / den; }
 
 // num / den truncated towards zero, for |num| < 2^63, den > 0 and inv =
-// ReciprocalOf(den). inv underestimates 2^64 / den by less than one, so
-// the first estimate of the quotient is low by at most one.
+// ReciprocalOf(den). inv lies below 2^64 / den by less than two, so for
+// |num| < 2^63 the first estimate of the quotient is low by at most one.
 inline int64_t DivideByReciprocal(int64_t num, uint64_t den, uint64_t inv) {
-  // Without branches: the corrections fall at random and would be mispredicted.
+  // Without branches: the correction falls at random and would be mispredicted.
   const uint64_t sign = num < 0 ? ~uint64_t{0} : 0;
   const uint64_t m = (static_cast<uint64_t>(num) ^ sign) - sign;
   uint64_t q = static_cast<uint64_t>((static_cast<ReciprocalProduct>(m) * inv) >> 64);
-  uint64_t r = m - q * den;
-  for (int step = 0; step < 2; ++step) {
-    const uint64_t more = r >= den ? 1 : 0;
-    q += more;
-    r -= more * den;
-  }
+  const uint64_t r = m - q * den;
+  q += r >= den ? 1 : 0;
   return static_cast<int64_t>((q ^ sign) - sign);
 }
 

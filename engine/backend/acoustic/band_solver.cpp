@@ -45,18 +45,41 @@ bool SolveTrajectory(const TrajectoryInput& in, int64_t* out, ScratchArena& aren
   };
 
   // Band matrix rows: d holds the diagonal, l1 the distance-1 and l2 the
-  // distance-2 entries until each row is factorised in place.
+  // distance-2 entries until each row is factorised in place. The dynamic
+  // windows' precisions p and weighted means w = p * mean of frames t - 1,
+  // t and t + 1 roll along with t.
+  int64_t p1[3] = {0, pr(1, 0), pr(1, 1)}, w1[3] = {0, p1[1] * mu(1, 0), p1[2] * mu(1, 1)};
+  int64_t p2[3] = {0, 0, 0}, w2[3] = {0, 0, 0};
+  if (dd) {
+    p2[1] = pr(2, 0);
+    p2[2] = pr(2, 1);
+    w2[1] = p2[1] * mu(2, 0);
+    w2[2] = p2[2] * mu(2, 1);
+  }
   for (int t = 0; t < n; ++t) {
-    int64_t rt = 2 * pr(0, t) * mu(0, t) + pr(1, t - 1) * mu(1, t - 1) - pr(1, t + 1) * mu(1, t + 1);
-    int64_t a0 = 4 * pr(0, t) + pr(1, t - 1) + pr(1, t + 1);
+    const int64_t p0 = pr(0, t);
+    int64_t rt = 2 * p0 * mu(0, t) + w1[0] - w1[2];
+    int64_t a0 = 4 * p0 + p1[0] + p1[2];
     int64_t a1 = 0;
-    int64_t a2 = t + 2 < n ? -pr(1, t + 1) : 0;
+    int64_t a2 = t + 2 < n ? -p1[2] : 0;
     if (dd) {
-      rt += 2 * pr(2, t - 1) * mu(2, t - 1) - 4 * pr(2, t) * mu(2, t) + 2 * pr(2, t + 1) * mu(2, t + 1);
-      a0 += 4 * pr(2, t - 1) + 16 * pr(2, t) + 4 * pr(2, t + 1);
-      a1 = t + 1 < n ? -8 * pr(2, t) - 8 * pr(2, t + 1) : 0;
-      if (t + 2 < n) a2 += 4 * pr(2, t + 1);
+      rt += 2 * w2[0] - 4 * w2[1] + 2 * w2[2];
+      a0 += 4 * p2[0] + 16 * p2[1] + 4 * p2[2];
+      a1 = t + 1 < n ? -8 * p2[1] - 8 * p2[2] : 0;
+      if (t + 2 < n) a2 += 4 * p2[2];
+      p2[0] = p2[1];
+      p2[1] = p2[2];
+      p2[2] = pr(2, t + 2);
+      w2[0] = w2[1];
+      w2[1] = w2[2];
+      w2[2] = p2[2] * mu(2, t + 2);
     }
+    p1[0] = p1[1];
+    p1[1] = p1[2];
+    p1[2] = pr(1, t + 2);
+    w1[0] = w1[1];
+    w1[1] = w1[2];
+    w1[2] = p1[2] * mu(1, t + 2);
     r[t] = Clamp(rt, kValueLimit);
     d[t] = Clamp(a0, kValueLimit);
     l1[t] = Clamp(a1, kValueLimit);
