@@ -13,12 +13,17 @@
 
 struct qvEngineVariant;
 
-// The read cache holds kReadCacheBlocks blocks of kReadCacheBytes, each
-// from a block-aligned file position: the front end's lexicon and the voice
-// model's spectrum records are read all over their files, and one block
-// alone made most of those reads a seek and a read of the file.
+// The read cache holds blocks of kReadCacheBytes from block-aligned file
+// positions: one in the instance record, and kReadCacheBlocks in the arena
+// when the arena has room for them after initialisation. The front end's
+// lexicon and the voice models are read all over their files in small
+// pieces, and one block alone made most of those reads a seek and a read.
 constexpr int32_t kReadCacheBytes = 2048;
 constexpr int32_t kReadCacheBlocks = 32;
+constexpr int32_t kReadCacheArenaBytes = kReadCacheBlocks * kReadCacheBytes;
+// What the read cache and the back end's record cache leave of the arena
+// for the batches (whose work area has not been seen to need half of it).
+constexpr int32_t kBatchArenaKept = 384 * 1024;
 
 struct qvReadCacheBlock {
   FILE* file;        // file whose bytes the block holds, or null
@@ -30,9 +35,10 @@ struct qvReadCacheBlock {
 // The one read cache of an instance, shared by all of its libraries.
 struct qvReadCache {
   qvReadCacheBlock block[kReadCacheBlocks];
+  int32_t blocks;   // blocks in use: 1 or kReadCacheBlocks
   int32_t last;     // block of the latest read
   uint32_t clock;   // counts reads, for the replacement
-  uint8_t* buffer;  // kReadCacheBlocks * kReadCacheBytes inside the instance record
+  uint8_t* buffer;  // blocks * kReadCacheBytes
 };
 
 struct qvLibrarySection {
@@ -148,7 +154,7 @@ struct alignas(16) qvInstance {
   qvBackEndState back_end;
   qvSyllableTables tables;
   qvReadCache cache;
-  uint8_t cache_bytes[kReadCacheBlocks * kReadCacheBytes];
+  uint8_t cache_bytes[kReadCacheBytes];
   // Beyond the record proper: what this implementation adds.
   const qvEngineVariant* variant;
   int32_t arena_size;

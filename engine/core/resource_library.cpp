@@ -18,7 +18,7 @@ bool FileSize(FILE* file, int32_t* size) {
 // used block of the cache; its index, or -1 when the file gave nothing.
 int32_t LoadBlock(qvReadCache* cache, FILE* file, int32_t file_size, int32_t start) {
   int32_t victim = 0;
-  for (int32_t i = 1; i < kReadCacheBlocks; ++i) {
+  for (int32_t i = 1; i < cache->blocks; ++i) {
     if (cache->block[i].used < cache->block[victim].used) victim = i;
   }
   qvReadCacheBlock& b = cache->block[victim];
@@ -43,7 +43,7 @@ int32_t FindBlock(qvReadCache* cache, FILE* file, int32_t file_size, int32_t pos
     return b.file == file && position >= b.position && position < b.position + b.valid;
   };
   int32_t found = holds(cache->last) ? cache->last : -1;
-  for (int32_t i = 0; found < 0 && i < kReadCacheBlocks; ++i) {
+  for (int32_t i = 0; found < 0 && i < cache->blocks; ++i) {
     if (holds(i)) found = i;
   }
   if (found < 0) found = LoadBlock(cache, file, file_size, position - position % kReadCacheBytes);
@@ -105,8 +105,9 @@ bool Fail(qvLibrary* library) {
 
 }  // namespace
 
-void qvReadCache_Init(qvReadCache* cache, uint8_t* buffer) {
+void qvReadCache_Init(qvReadCache* cache, uint8_t* buffer, int32_t blocks) {
   std::memset(cache->block, 0, sizeof(cache->block));
+  cache->blocks = blocks < 1 ? 1 : (blocks > kReadCacheBlocks ? kReadCacheBlocks : blocks);
   cache->last = 0;
   cache->clock = 0;
   cache->buffer = buffer;
