@@ -116,6 +116,8 @@ struct Result {
   double sentence_first_audio = -1;  // 100-character sentence, median
   uint64_t hash = 0;                 // PCM of the long text (ours only)
   double single_throughput = 0;      // seconds of audio per second, one session
+  double single_cpu = 0;             // CPU seconds per second of audio, one session
+  double multi_cpu = 0;              // the same with N sessions
   double multi_throughput = 0;       // the same with N sessions on N threads
 };
 
@@ -180,27 +182,38 @@ Result RunKvo(const std::string& data, const std::string& capkey, const std::str
 }
 
 // Seconds of audio per second of wall time with `sessions` sessions, each
-// on a thread of its own, all reading the text at the same time.
-double KvoThroughput(const std::string& capkey, const std::string& text, int sessions) {
+// on a thread of its own, all reading the text at the same time; *cpu gets
+// the threads' CPU time per second of audio. With one core per session the
+// throughput grows with the sessions; where it does not, an unchanged CPU
+// time per second of audio shows that the cores were not free (a lock or
+// false sharing would raise it).
+double KvoThroughput(const std::string& capkey, const std::string& text, int sessions, double* cpu) {
   std::vector<int> ids(static_cast<size_t>(sessions), -1);
   for (int& id : ids) {
     if (kvo_tts_session_start(("capkey=" + capkey + ",audioformat=pcm16k16bit").c_str(), &id) != 0) return 0;
   }
   std::vector<KvoRun> runs(static_cast<size_t>(sessions));
   std::vector<int> ok(static_cast<size_t>(sessions), 0);
+  std::vector<double> cpus(static_cast<size_t>(sessions), 0.0);
   const Clock::time_point start = Clock::now();
   std::vector<std::thread> threads;
   for (int i = 0; i < sessions; ++i) {
-    threads.emplace_back([&, i] { ok[i] = KvoSpeak(ids[i], text, &runs[i], nullptr); });
+    threads.emplace_back([&, i] {
+      const double begin = ThreadCpuSeconds();
+      ok[i] = KvoSpeak(ids[i], text, &runs[i], nullptr);
+      cpus[i] = ThreadCpuSeconds() - begin;
+    });
   }
   for (std::thread& t : threads) t.join();
   const double wall = Since(start);
-  double audio = 0;
+  double audio = 0, used = 0;
   for (int i = 0; i < sessions; ++i) {
     kvo_tts_session_stop(ids[i]);
     if (!ok[i]) return 0;
     audio += runs[i].bytes / 32000.0;
+    used += cpus[i];
   }
+  if (cpu) *cpu = audio > 0 ? used / audio : 0;
   return audio / wall;
 }
 
@@ -208,9 +221,9 @@ Result RunKvoScaling(const std::string& data, const std::string& capkey, const s
   Result out;
   if (!KvoStart(data)) return out;
   // Warm the file cache and the code first.
-  KvoThroughput(capkey, text, 1);
-  out.single_throughput = KvoThroughput(capkey, text, 1);
-  out.multi_throughput = KvoThroughput(capkey, text, sessions);
+  KvoThroughput(capkey, text, 1, nullptr);
+  out.single_throughput = KvoThroughput(capkey, text, 1, &out.single_cpu);
+  out.multi_throughput = KvoThroughput(capkey, text, sessions, &out.multi_cpu);
   out.ok = out.single_throughput > 0 && out.multi_throughput > 0;
   KvoEnd();
   return out;
@@ -423,9 +436,11 @@ bool RunLanguage(const Options& o, bool english) {
   if (o.sessions > 0) {
     const Result s = InChild([&] { return RunKvoScaling(o.data, o.capkey, text, o.sessions); }, -1, peak);
     if (s.ok) {
-      std::printf("  %d sessions on %d threads: %.0f s of audio per second against %.0f with one session: %.2fx\n",
-                  o.sessions, o.sessions, s.multi_throughput, s.single_throughput,
-                  s.multi_throughput / s.single_throughput);
+      std::printf(
+          "  %d sessions on %d threads: %.0f s of audio per second against %.0f with one session: %.2fx"
+          " (CPU per second of audio %.3f ms against %.3f: %.2fx)\n",
+          o.sessions, o.sessions, s.multi_throughput, s.single_throughput, s.multi_throughput / s.single_throughput,
+          s.multi_cpu * 1000, s.single_cpu * 1000, s.multi_cpu / s.single_cpu);
     } else {
       std::printf("  %d sessions on %d threads: failed\n", o.sessions, o.sessions);
       ok = false;
