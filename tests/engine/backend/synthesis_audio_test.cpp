@@ -449,4 +449,23 @@ TEST_F(BackendSynthesis, ReplacedBackgroundFileIsReadAfresh) {
   engine.Set(QVTTS_PARAM_BACKGROUND_FILE, 0);
 }
 
+// The engine keeps voice data it has read (file blocks, spectrum records)
+// for later syntheses: what it read before must never change what a text
+// sounds like. One engine speaks the text right after its warm-up, another
+// after other texts have filled its caches.
+TEST_F(BackendSynthesis, EarlierTextsDoNotChangeTheAudio) {
+  const std::string text = std::string(kGbkText) + " 89";
+  ASSERT_EQ(engine.Speak(text), QVTTS_ERR_OK);
+  const std::vector<uint8_t> fresh = engine.audio;
+  ASSERT_FALSE(fresh.empty());
+
+  BackendEngine other;
+  ASSERT_EQ(other.Init(), QVTTS_ERR_OK);
+  EXPECT_EQ(other.instance()->cache.blocks, kReadCacheBlocks);  // the arena had room for them
+  for (const char* earlier : {kGbkText, "123 ABC xyz 4567.", "9876, 5.", "Q 0"})
+    ASSERT_EQ(other.Speak(earlier), QVTTS_ERR_OK);
+  ASSERT_EQ(other.Speak(text), QVTTS_ERR_OK);
+  EXPECT_EQ(other.audio, fresh);
+}
+
 }  // namespace
