@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 namespace kvo {
 namespace backend {
@@ -13,6 +14,10 @@ struct ScratchArena {
   uint8_t* base = nullptr;
   size_t capacity = 0;
   size_t used = 0;
+  // Bytes handed out at least once: the block may come uncleared, and
+  // memory is zeroed the first time it is handed out, so a fresh buffer
+  // always reads as zero (what it held before belongs to someone else).
+  size_t cleared = 0;
 
   ScratchArena() = default;
   ScratchArena(void* block, size_t bytes) : base(static_cast<uint8_t*>(block)), capacity(bytes) {}
@@ -22,6 +27,11 @@ struct ScratchArena {
     size_t start = (used + align - 1) & ~(align - 1);
     if (start < used || start > capacity || bytes > capacity - start) return nullptr;
     used = start + bytes;
+    if (used > cleared) {
+      const size_t from = start > cleared ? start : cleared;
+      std::memset(base + from, 0, used - from);
+      cleared = used;
+    }
     return base + start;
   }
   template <typename T>

@@ -28,6 +28,7 @@ using namespace kvo::backend;
 constexpr int32_t kMaxWorkAreaBytes = 512 * 1024;
 // What the loop still needs behind the work area: the waveform state.
 constexpr int32_t kWorkAreaReserve = 1024;
+
 constexpr int32_t kWindowsOffset = kvo_library::kWindowsOffset - kvo_library::kVoiceBytesOffset;
 constexpr int32_t kVoiceInfoWidthOffset = kvo_library::kVoiceInfoRecordBytes + 14;
 
@@ -49,6 +50,8 @@ struct BackEndStage {
   int32_t reported;   // last item of the group reported, -1 none
   int32_t workBytes;  // size of the label area the loop takes for a batch
   VocoderTail* tail;
+  SpectrumRecordCache* recordCache;  // in the arena after the stage, or null
+  int32_t recordCacheBytes;
   SoundEffectState effect;
   int32_t effectTailSamples;  // still to ring out after the end of the text
   // Recorded phrases of the domain library and the batch's matches.
@@ -178,6 +181,34 @@ void FinishPiece(void* user, int16_t* samples, int32_t count) {
   }
 }
 
+// What the arena holds beyond the batches' share and the read cache serves
+// as the spectrum record cache, up to one slot for every record of the models.
+void TakeRecordCache(qvInstance* in, BackEndStage* st) {
+  uint32_t record_bytes = 0, records = 0;
+  VoiceModel* const models[] = {&st->chinese, st->voice.english != nullptr ? &st->english : nullptr};
+  for (VoiceModel* m : models) {
+    if (m == nullptr) continue;
+    if (m->spectrumRecordBytes > record_bytes) record_bytes = m->spectrumRecordBytes;
+    m->recordCacheBase = records;
+    for (int s = 0; s < model_layout::kStateCount; ++s)
+      records += static_cast<uint32_t>(m->streams[model_layout::kStreamSpectrum].leafCounts[s]);
+  }
+  // The read cache's arena blocks come after this, and the batches' share.
+  const int64_t room = static_cast<int64_t>(in->arena_free) - kBatchArenaKept - kReadCacheArenaBytes - 128;
+  if (record_bytes == 0 || records == 0 || room <= 0) return;
+  int64_t slots = room / (record_bytes + sizeof(int32_t));
+  if (slots > records) slots = records;
+  if (slots < 64) return;
+  const int32_t bytes = static_cast<int32_t>(SpectrumRecordCache::BytesFor(static_cast<int32_t>(slots), record_bytes));
+  void* block = qvArena_TakeAligned(in, bytes);
+  if (block == nullptr) return;
+  st->recordCache = SpectrumRecordCache::Place(block, static_cast<int32_t>(slots), record_bytes);
+  st->recordCacheBytes = bytes;
+  for (VoiceModel* m : models) {
+    if (m != nullptr) m->recordCache = st->recordCache;
+  }
+}
+
 WaveformSetup SetupFor(const qvInstance* in, const BackEndStage* st) {
   WaveformSetup setup;
   setup.libraryRate = in->params.sample_rate;
@@ -284,10 +315,14 @@ int qvBackEnd_Init(qvInstance* in) {
   }
   in->back_end.stage = st;
   in->back_end.stage_bytes = bytes;
+  TakeRecordCache(in, st);
   return QVTTS_ERR_OK;
 }
 
 void qvBackEnd_Release(qvInstance* in) {
+  if (BackEndStage* st = Stage(in); st != nullptr && st->recordCache != nullptr) {
+    qvArena_GiveAligned(in, st->recordCache, st->recordCacheBytes);
+  }
   if (in->back_end.stage != nullptr) qvArena_GiveAligned(in, in->back_end.stage, in->back_end.stage_bytes);
   std::memset(&in->back_end, 0, sizeof(in->back_end));
 }
@@ -300,6 +335,8 @@ int qvBackEnd_PlanBatch(qvInstance* in, const qvAnalysisItem* items, int32_t ite
     const int32_t area = st->workBytes;
     const size_t speech_bytes = kBatchItemCount * sizeof(SpeechItem);
     st->speech = static_cast<SpeechItem*>(label_area);
+    // The loop hands the area over uncleared; the work arena clears its own.
+    std::memset(static_cast<void*>(st->speech), 0, speech_bytes);
     st->work = ScratchArena(static_cast<uint8_t*>(label_area) + speech_bytes, static_cast<size_t>(area) - speech_bytes);
     st->chunk = ChunkState();
     // Generation rewrites the codes of non-Chinese items; the batch is the

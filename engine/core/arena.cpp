@@ -12,7 +12,9 @@ void qvArena_Reset(qvInstance* instance, uint8_t* base, int32_t size) {
   instance->arena_free = size;
 }
 
-void* qvArena_Take(qvInstance* instance, int32_t n) {
+namespace {
+
+uint8_t* Take(qvInstance* instance, int32_t n, bool clear) {
   if (n < 0 || n >= instance->arena_free || qvArena_Charge(n) > instance->arena_free) {
     instance->arena_exhausted = 1;
     return nullptr;
@@ -21,9 +23,23 @@ void* qvArena_Take(qvInstance* instance, int32_t n) {
   uint8_t* block = instance->arena_base + instance->arena_used;
   instance->arena_used += charge;
   instance->arena_free -= charge;
-  std::memset(block, 0, static_cast<size_t>(charge));
+  if (clear) std::memset(block, 0, static_cast<size_t>(charge));
   return block;
 }
+
+void* TakeAligned(qvInstance* instance, int32_t n, bool clear) {
+  if (n < 0 || n >= instance->arena_free) {
+    instance->arena_exhausted = 1;
+    return nullptr;
+  }
+  uint8_t* raw = Take(instance, n + 4, clear);
+  if (raw == nullptr) return nullptr;
+  return (reinterpret_cast<uintptr_t>(raw) % 8 == 0) ? raw : raw + 4;
+}
+
+}  // namespace
+
+void* qvArena_Take(qvInstance* instance, int32_t n) { return Take(instance, n, true); }
 
 void qvArena_Give(qvInstance* instance, void* block, int32_t n) {
   if (block == nullptr) return;
@@ -40,15 +56,9 @@ void qvArena_Give(qvInstance* instance, void* block, int32_t n) {
 
 // The arena base is 16-byte aligned and every block is a multiple of 4, so
 // 4 spare bytes always suffice to reach an 8-byte boundary.
-void* qvArena_TakeAligned(qvInstance* instance, int32_t n) {
-  if (n < 0 || n >= instance->arena_free) {
-    instance->arena_exhausted = 1;
-    return nullptr;
-  }
-  uint8_t* raw = static_cast<uint8_t*>(qvArena_Take(instance, n + 4));
-  if (raw == nullptr) return nullptr;
-  return (reinterpret_cast<uintptr_t>(raw) % 8 == 0) ? raw : raw + 4;
-}
+void* qvArena_TakeAligned(qvInstance* instance, int32_t n) { return TakeAligned(instance, n, true); }
+
+void* qvArena_TakeAlignedUncleared(qvInstance* instance, int32_t n) { return TakeAligned(instance, n, false); }
 
 void qvArena_GiveAligned(qvInstance* instance, void* block, int32_t n) {
   if (block == nullptr) return;

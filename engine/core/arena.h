@@ -20,5 +20,8 @@ void qvArena_Give(qvInstance* instance, void* block, int32_t n);
 // Release with qvArena_GiveAligned and the same n.
 void* qvArena_TakeAligned(qvInstance* instance, int32_t n);
 void qvArena_GiveAligned(qvInstance* instance, void* block, int32_t n);
+// qvArena_TakeAligned without the zeroing, for a large block whose user
+// clears what it uses (released with qvArena_GiveAligned).
+void* qvArena_TakeAlignedUncleared(qvInstance* instance, int32_t n);
 
 #endif

@@ -13,14 +13,32 @@
 
 struct qvEngineVariant;
 
+// The read cache holds blocks of kReadCacheBytes from block-aligned file
+// positions: one in the instance record, and kReadCacheBlocks in the arena
+// when the arena has room for them after initialisation. The front end's
+// lexicon and the voice models are read all over their files in small
+// pieces, and one block alone made most of those reads a seek and a read.
 constexpr int32_t kReadCacheBytes = 2048;
+constexpr int32_t kReadCacheBlocks = 32;
+constexpr int32_t kReadCacheArenaBytes = kReadCacheBlocks * kReadCacheBytes;
+// What the read cache and the back end's record cache leave of the arena
+// for the batches (whose work area has not been seen to need half of it).
+constexpr int32_t kBatchArenaKept = 384 * 1024;
+
+struct qvReadCacheBlock {
+  FILE* file;        // file whose bytes the block holds, or null
+  int32_t position;  // file position of the block's first byte
+  int32_t valid;     // bytes of the block that hold file data
+  uint32_t used;     // when the block was last read from (for replacement)
+};
 
 // The one read cache of an instance, shared by all of its libraries.
 struct qvReadCache {
-  FILE* file;        // file whose bytes the buffer holds, or null
-  int32_t position;  // file position of buffer[0]
-  int32_t valid;     // bytes of buffer that hold file data
-  uint8_t* buffer;   // kReadCacheBytes inside the instance record
+  qvReadCacheBlock block[kReadCacheBlocks];
+  int32_t blocks;   // blocks in use: 1 or kReadCacheBlocks
+  int32_t last;     // block of the latest read
+  uint32_t clock;   // counts reads, for the replacement
+  uint8_t* buffer;  // blocks * kReadCacheBytes
 };
 
 struct qvLibrarySection {

@@ -12,9 +12,24 @@ using namespace kvo_library;
 namespace {
 
 // Initialisation stages, in order; a failure undoes the completed ones.
-enum Stage { kNothing, kTables, kChineseFrontEnd, kBackEnd };
+enum Stage { kNothing, kTables, kChineseFrontEnd, kBackEnd, kReadCache };
+
+// The read cache's blocks in the arena, when they fit beside what the
+// batches need; the cache keeps its one block in the record otherwise.
+void GrowReadCache(qvInstance* instance) {
+  if (instance->arena_free - kReadCacheArenaBytes - 64 < kBatchArenaKept) return;
+  uint8_t* blocks = static_cast<uint8_t*>(qvArena_TakeAligned(instance, kReadCacheArenaBytes));
+  if (blocks != nullptr) qvReadCache_Init(&instance->cache, blocks, kReadCacheBlocks);
+}
+
+void ShrinkReadCache(qvInstance* instance) {
+  if (instance->cache.buffer == instance->cache_bytes) return;
+  qvArena_GiveAligned(instance, instance->cache.buffer, kReadCacheArenaBytes);
+  qvReadCache_Init(&instance->cache, instance->cache_bytes);
+}
 
 void Unwind(qvInstance* instance, Stage reached) {
+  if (reached >= kReadCache) ShrinkReadCache(instance);
   if (reached >= kBackEnd) qvBackEnd_Release(instance);
   if (reached >= kChineseFrontEnd) qvFrontEnd_ReleaseChinese(instance);
   if (reached >= kTables) qvTables_Release(instance);
@@ -98,12 +113,13 @@ int qvEngine_Init(const qvEngineVariant* variant, const char* chinese_library, c
   if (qvTables_Load(instance) != QVTTS_ERR_OK) return Fail(instance, kNothing, QVTTS_ERR_RESOURCE);
   if (qvFrontEnd_InitChinese(instance) != QVTTS_ERR_OK) return Fail(instance, kTables, QVTTS_ERR_RESOURCE);
   if (qvBackEnd_Init(instance) != QVTTS_ERR_OK) return Fail(instance, kChineseFrontEnd, QVTTS_ERR_RESOURCE);
+  GrowReadCache(instance);
   instance->initialised = 1;
 
   const int code = qvParams_ApplyDefaults(instance);
   if (code != QVTTS_ERR_OK) {
     instance->initialised = 0;
-    return Fail(instance, kBackEnd, code);
+    return Fail(instance, kReadCache, code);
   }
   return QVTTS_ERR_OK;
 }
@@ -113,7 +129,7 @@ extern "C" int qvTTS_End(qvTTS_HANDLE handle) {
   if (instance == nullptr) return QVTTS_ERR_INVALID_ARG;
   if (instance->initialised != 1) return QVTTS_ERR_NOT_INIT;
   if (__atomic_load_n(&instance->busy_state, __ATOMIC_ACQUIRE) != 0) return QVTTS_ERR_BUSY;
-  Unwind(instance, kBackEnd);
+  Unwind(instance, kReadCache);
   instance->initialised = 0;
   return QVTTS_ERR_OK;
 }

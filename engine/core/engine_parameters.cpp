@@ -4,6 +4,7 @@
 
 #include "core/engine_instance.h"
 #include "core/engine_variant.h"
+#include "core/resource_library.h"
 
 using namespace kvo_library;
 
@@ -135,6 +136,8 @@ int qvParam_VoiceStyle(qvInstance* in, intptr_t v) {
 }
 
 void qvBackground_Close(qvInstance* in) {
+  // The background is read through the instance's cache too.
+  qvReadCache_Forget(&in->cache, in->background.file);
   if (in->background.file != nullptr) std::fclose(in->background.file);
   in->background.file = nullptr;
   in->background.position = 0;

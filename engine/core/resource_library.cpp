@@ -14,29 +14,58 @@ bool FileSize(FILE* file, int32_t* size) {
   return true;
 }
 
+// Loads the block of file that starts at `start` into the least recently
+// used block of the cache; its index, or -1 when the file gave nothing.
+int32_t LoadBlock(qvReadCache* cache, FILE* file, int32_t file_size, int32_t start) {
+  int32_t victim = 0;
+  for (int32_t i = 1; i < cache->blocks; ++i) {
+    if (cache->block[i].used < cache->block[victim].used) victim = i;
+  }
+  qvReadCacheBlock& b = cache->block[victim];
+  b.file = nullptr;
+  b.valid = 0;
+  int32_t want = file_size - start;
+  if (want > kReadCacheBytes) want = kReadCacheBytes;
+  if (want <= 0 || std::fseek(file, start, SEEK_SET) != 0) return -1;
+  const size_t got = std::fread(cache->buffer + victim * kReadCacheBytes, 1, static_cast<size_t>(want), file);
+  if (got == 0) return -1;
+  b.file = file;
+  b.position = start;
+  b.valid = static_cast<int32_t>(got);
+  return victim;
+}
+
+// The block that holds `position` of file, loading it if need be; -1 when
+// it cannot be read.
+int32_t FindBlock(qvReadCache* cache, FILE* file, int32_t file_size, int32_t position) {
+  auto holds = [&](int32_t i) {
+    const qvReadCacheBlock& b = cache->block[i];
+    return b.file == file && position >= b.position && position < b.position + b.valid;
+  };
+  int32_t found = holds(cache->last) ? cache->last : -1;
+  for (int32_t i = 0; found < 0 && i < cache->blocks; ++i) {
+    if (holds(i)) found = i;
+  }
+  if (found < 0) found = LoadBlock(cache, file, file_size, position - position % kReadCacheBytes);
+  if (found < 0) return -1;
+  cache->block[found].used = ++cache->clock;
+  cache->last = found;
+  return found;
+}
+
 // Reads [position, position + n) of file through the cache; the caller has
 // checked that the range lies inside file_size.
 bool CachedRead(qvReadCache* cache, FILE* file, int32_t file_size, int32_t position, uint8_t* dst, int32_t n) {
   while (n > 0) {
-    if (cache->file == file && position >= cache->position && position < cache->position + cache->valid) {
-      int32_t take = cache->position + cache->valid - position;
-      if (take > n) take = n;
-      std::memcpy(dst, cache->buffer + (position - cache->position), static_cast<size_t>(take));
-      dst += take;
-      position += take;
-      n -= take;
-      continue;
-    }
-    cache->file = nullptr;
-    cache->valid = 0;
-    int32_t want = file_size - position;
-    if (want > kReadCacheBytes) want = kReadCacheBytes;
-    if (want <= 0 || std::fseek(file, position, SEEK_SET) != 0) break;
-    const size_t got = std::fread(cache->buffer, 1, static_cast<size_t>(want), file);
-    if (got == 0) break;
-    cache->file = file;
-    cache->position = position;
-    cache->valid = static_cast<int32_t>(got);
+    const int32_t i = FindBlock(cache, file, file_size, position);
+    if (i < 0) break;
+    const qvReadCacheBlock& b = cache->block[i];
+    int32_t take = b.position + b.valid - position;
+    if (take > n) take = n;
+    std::memcpy(dst, cache->buffer + i * kReadCacheBytes + (position - b.position), static_cast<size_t>(take));
+    dst += take;
+    position += take;
+    n -= take;
   }
   if (n > 0) {
     std::memset(dst, 0, static_cast<size_t>(n));
@@ -76,11 +105,22 @@ bool Fail(qvLibrary* library) {
 
 }  // namespace
 
-void qvReadCache_Init(qvReadCache* cache, uint8_t* buffer) {
-  cache->file = nullptr;
-  cache->position = 0;
-  cache->valid = 0;
+void qvReadCache_Init(qvReadCache* cache, uint8_t* buffer, int32_t blocks) {
+  std::memset(cache->block, 0, sizeof(cache->block));
+  cache->blocks = blocks < 1 ? 1 : (blocks > kReadCacheBlocks ? kReadCacheBlocks : blocks);
+  cache->last = 0;
+  cache->clock = 0;
   cache->buffer = buffer;
+}
+
+void qvReadCache_Forget(qvReadCache* cache, const FILE* file) {
+  if (cache == nullptr || file == nullptr) return;
+  for (qvReadCacheBlock& b : cache->block) {
+    if (b.file == file) {
+      b.file = nullptr;
+      b.valid = 0;
+    }
+  }
 }
 
 bool qvLibrary_OpenContainer(qvLibrary* library, const char* path, const qvContainerRules& rules, qvReadCache* cache) {
@@ -132,10 +172,7 @@ bool qvLibrary_OpenDomain(qvLibrary* library, const char* path, qvReadCache* cac
 
 void qvLibrary_Close(qvLibrary* library) {
   if (library->file != nullptr) {
-    if (library->cache != nullptr && library->cache->file == library->file) {
-      library->cache->file = nullptr;
-      library->cache->valid = 0;
-    }
+    qvReadCache_Forget(library->cache, library->file);
     std::fclose(library->file);
   }
   library->file = nullptr;

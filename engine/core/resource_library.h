@@ -8,7 +8,11 @@
 #include "core/engine_instance.h"
 #include "core/section_reader.h"
 
-void qvReadCache_Init(qvReadCache* cache, uint8_t* buffer);
+// An empty cache over `blocks` blocks of kReadCacheBytes at buffer.
+void qvReadCache_Init(qvReadCache* cache, uint8_t* buffer, int32_t blocks = 1);
+// Drops what the cache holds of file; to be called before the file is
+// closed (a later file may get the same FILE address).
+void qvReadCache_Forget(qvReadCache* cache, const FILE* file);
 
 struct qvContainerRules {
   int32_t section_count;

@@ -99,7 +99,9 @@ int RunChunk(qvInstance* instance, const uint8_t* chunk, int32_t chunk_length) {
     if (batch) {
       ReportProgress(instance);
       const int32_t label_bytes = qvBackEnd_LabelAreaBytes(instance);
-      void* labels = qvArena_TakeAligned(instance, label_bytes);
+      // Most of the area is the back end's scratch, which clears only what
+      // it uses: zeroing all of it for every batch delayed the first audio.
+      void* labels = qvArena_TakeAlignedUncleared(instance, label_bytes);
       if (labels == nullptr || !RenderBatch(instance, items, count, labels, scratch)) {
         result = QVTTS_ERR_INVALID_ARG;
       }

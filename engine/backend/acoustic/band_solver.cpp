@@ -1,5 +1,7 @@
 #include "backend/acoustic/band_solver.h"
 
+#include "core/reciprocal_divide.h"
+
 namespace kvo {
 namespace backend {
 
@@ -13,7 +15,10 @@ constexpr int64_t kInputLimit = int64_t{1} << 24;
 
 int64_t Clamp(int64_t v, int64_t limit) { return v > limit ? limit : (v < -limit ? -limit : v); }
 
-int64_t Factor(int64_t a, int64_t d) { return Clamp(a * 65536 / d, kFactorLimit); }
+// a / d in 16.16, inv the reciprocal of d.
+int64_t Factor(int64_t a, int64_t d, uint64_t inv) {
+  return Clamp(DivideByReciprocal(a * 65536, static_cast<uint64_t>(d), inv), kFactorLimit);
+}
 
 int64_t Mul(int64_t factor, int64_t v) { return Clamp(MulFactor(factor, v), kValueLimit); }
 
@@ -40,25 +45,50 @@ bool SolveTrajectory(const TrajectoryInput& in, int64_t* out, ScratchArena& aren
   };
 
   // Band matrix rows: d holds the diagonal, l1 the distance-1 and l2 the
-  // distance-2 entries until each row is factorised in place.
+  // distance-2 entries until each row is factorised in place. The dynamic
+  // windows' precisions p and weighted means w = p * mean of frames t - 1,
+  // t and t + 1 roll along with t.
+  int64_t p1[3] = {0, pr(1, 0), pr(1, 1)}, w1[3] = {0, p1[1] * mu(1, 0), p1[2] * mu(1, 1)};
+  int64_t p2[3] = {0, 0, 0}, w2[3] = {0, 0, 0};
+  if (dd) {
+    p2[1] = pr(2, 0);
+    p2[2] = pr(2, 1);
+    w2[1] = p2[1] * mu(2, 0);
+    w2[2] = p2[2] * mu(2, 1);
+  }
   for (int t = 0; t < n; ++t) {
-    int64_t rt = 2 * pr(0, t) * mu(0, t) + pr(1, t - 1) * mu(1, t - 1) - pr(1, t + 1) * mu(1, t + 1);
-    int64_t a0 = 4 * pr(0, t) + pr(1, t - 1) + pr(1, t + 1);
+    const int64_t p0 = pr(0, t);
+    int64_t rt = 2 * p0 * mu(0, t) + w1[0] - w1[2];
+    int64_t a0 = 4 * p0 + p1[0] + p1[2];
     int64_t a1 = 0;
-    int64_t a2 = t + 2 < n ? -pr(1, t + 1) : 0;
+    int64_t a2 = t + 2 < n ? -p1[2] : 0;
     if (dd) {
-      rt += 2 * pr(2, t - 1) * mu(2, t - 1) - 4 * pr(2, t) * mu(2, t) + 2 * pr(2, t + 1) * mu(2, t + 1);
-      a0 += 4 * pr(2, t - 1) + 16 * pr(2, t) + 4 * pr(2, t + 1);
-      a1 = t + 1 < n ? -8 * pr(2, t) - 8 * pr(2, t + 1) : 0;
-      if (t + 2 < n) a2 += 4 * pr(2, t + 1);
+      rt += 2 * w2[0] - 4 * w2[1] + 2 * w2[2];
+      a0 += 4 * p2[0] + 16 * p2[1] + 4 * p2[2];
+      a1 = t + 1 < n ? -8 * p2[1] - 8 * p2[2] : 0;
+      if (t + 2 < n) a2 += 4 * p2[2];
+      p2[0] = p2[1];
+      p2[1] = p2[2];
+      p2[2] = pr(2, t + 2);
+      w2[0] = w2[1];
+      w2[1] = w2[2];
+      w2[2] = p2[2] * mu(2, t + 2);
     }
+    p1[0] = p1[1];
+    p1[1] = p1[2];
+    p1[2] = pr(1, t + 2);
+    w1[0] = w1[1];
+    w1[1] = w1[2];
+    w1[2] = p1[2] * mu(1, t + 2);
     r[t] = Clamp(rt, kValueLimit);
     d[t] = Clamp(a0, kValueLimit);
     l1[t] = Clamp(a1, kValueLimit);
     l2[t] = Clamp(a2, kValueLimit);
   }
 
-  // A = L D L': L[t+1][t] = l1[t], L[t+2][t] = l2[t].
+  // A = L D L': L[t+1][t] = l1[t], L[t+2][t] = l2[t], row by row, and with
+  // each row the forward substitution L y = r (y in r) and y / D (in out),
+  // all three quotients of a row through one reciprocal of its pivot.
   for (int t = 0; t < n; ++t) {
     int64_t dt = d[t];
     int64_t e = l1[t];
@@ -68,27 +98,28 @@ bool SolveTrajectory(const TrajectoryInput& in, int64_t* out, ScratchArena& aren
     }
     if (t >= 2) dt -= Mul(l2[t - 2], Mul(l2[t - 2], d[t - 2]));
     dt = Clamp(dt, kValueLimit);
+    uint64_t inv = 0;
     if (dt <= 0) {
       // A frame without any precision: keep it out of its neighbours.
       d[t] = 1;
       l1[t] = 0;
       l2[t] = 0;
-      continue;
+    } else {
+      d[t] = dt;
+      inv = ReciprocalOf(static_cast<uint64_t>(dt));
+      l1[t] = Factor(Clamp(e, kValueLimit), dt, inv);
+      l2[t] = Factor(l2[t], dt, inv);
     }
-    d[t] = dt;
-    l1[t] = Factor(Clamp(e, kValueLimit), dt);
-    l2[t] = Factor(l2[t], dt);
-  }
-
-  // L y = r, then c = y / D - L' c.
-  for (int t = 0; t < n; ++t) {
     int64_t y = r[t];
     if (t >= 1) y -= Mul(l1[t - 1], r[t - 1]);
     if (t >= 2) y -= Mul(l2[t - 2], r[t - 2]);
     r[t] = Clamp(y, kValueLimit);
+    out[t] = d[t] == 1 ? r[t] : DivideByReciprocal(r[t], static_cast<uint64_t>(d[t]), inv);
   }
+
+  // c = y / D - L' c.
   for (int t = n - 1; t >= 0; --t) {
-    int64_t c = r[t] / d[t];
+    int64_t c = out[t];
     if (t + 1 < n) c -= Mul(l1[t], out[t + 1]);
     if (t + 2 < n) c -= Mul(l2[t], out[t + 2]);
     out[t] = Clamp(c, kValueLimit);

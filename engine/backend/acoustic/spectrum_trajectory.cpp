@@ -1,5 +1,7 @@
 #include "backend/acoustic/spectrum_trajectory.h"
 
+#include <cstring>
+
 #include "backend/acoustic/band_solver.h"
 #include "backend/acoustic/level_tables.h"
 #include "backend/acoustic/model_tree.h"
@@ -51,12 +53,22 @@ AcousticStatus GenerateSpectrum(const VoiceModel& model, const GroupFrames& grou
     const int8_t* label = group.labels + p * kLabelBytes;
     for (int s = 0; s < ml::kStateCount; ++s) {
       int leaf = FindLeaf(model, model.spectrumTree[s], label);
-      int64_t position = spectrum.position + (static_cast<int64_t>(leaf) - 1 + model.spectrumFirstLeaf[s]) * recBytes;
-      if (leaf < 1 || leaf > spectrum.leafCounts[s] ||
-          !model.source.ReadAt(position, recBytes, records + (p * ml::kStateCount + s) * recBytes)) {
+      if (leaf < 1 || leaf > spectrum.leafCounts[s]) {
         arena.Rewind(mark);
         return AcousticStatus::kBadModel;
       }
+      const uint32_t index = static_cast<uint32_t>(leaf - 1) + model.spectrumFirstLeaf[s];
+      uint8_t* record = records + (p * ml::kStateCount + s) * recBytes;
+      const uint8_t* cached = model.recordCache ? model.recordCache->Find(model.recordCacheBase + index) : nullptr;
+      if (cached != nullptr) {
+        std::memcpy(record, cached, recBytes);
+        continue;
+      }
+      if (!model.source.ReadAt(spectrum.position + static_cast<int64_t>(index) * recBytes, recBytes, record)) {
+        arena.Rewind(mark);
+        return AcousticStatus::kBadModel;
+      }
+      if (model.recordCache) model.recordCache->Store(model.recordCacheBase + index, record, recBytes);
     }
   }
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "backend/acoustic/model_source.h"
+#include "backend/acoustic/spectrum_record_cache.h"
 #include "backend/acoustic/voice_model_layout.h"
 #include "backend/scratch_arena.h"
 
@@ -52,6 +53,10 @@ struct VoiceModel {
   uint32_t logF0FirstLeaf[model_layout::kStateCount] = {0, 0, 0, 0, 0};
   uint32_t spectrumFirstLeaf[model_layout::kStateCount] = {0, 0, 0, 0, 0};
   uint32_t spectrumRecordBytes = 0;  // (order + 1) dimension records
+  // Records already read, when the engine could spare the memory; shared
+  // by the models of one engine, each numbering its records from its base.
+  SpectrumRecordCache* recordCache = nullptr;
+  uint32_t recordCacheBase = 0;
 };
 
 // Spectral order for a voice sample rate (16000 Hz when unknown).

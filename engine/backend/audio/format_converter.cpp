@@ -76,6 +76,17 @@ int32_t ConvertPcm(FormatConverterState* s, const int16_t* in, int32_t count, ui
   const bool eightBit = PcmWidth(s) == 8;
   const int64_t n = OutputCount(s, count);
   uint8_t* p = out;
+  if (s->inRate == s->outRate && s->filter < 0 && !eightBit && s->nextPosition == 0) {
+    // The voice's own rate and width: every input sample as it is, in
+    // little-endian byte order (the common case, kept free of divisions).
+    for (int64_t i = 0; i < n; ++i) {
+      const uint16_t u = static_cast<uint16_t>(in[i]);
+      p[2 * i] = static_cast<uint8_t>(u & 0xFF);
+      p[2 * i + 1] = static_cast<uint8_t>(u >> 8);
+    }
+    AdvancePhase(s, count, n);
+    return static_cast<int32_t>(2 * n);
+  }
   for (int64_t i = 0; i < n; ++i) {
     int64_t k = (s->nextPosition + i * s->inRate) / s->outRate;
     int32_t v = FilteredAt(s, in, k);

@@ -1,6 +1,7 @@
 #include "backend/vocoder/lsf_to_lpc.h"
 
 #include "backend/vocoder/dsp_tables.h"
+#include "core/reciprocal_divide.h"
 
 namespace kvo::backend {
 
@@ -83,11 +84,25 @@ bool LpcIsStable(const int32_t* a, int order) {
     const int64_t km = c[m];
     if (km >= kLimit || km <= -kLimit) return false;
     const int64_t den = kOne - static_cast<int64_t>((static_cast<Int128>(km) * km) >> 30);
-    for (int i = 1; i < m; ++i) {
-      Int128 num = static_cast<Int128>(c[i]) * kOne - static_cast<Int128>(km) * c[m - i];
-      Int128 v = num / den;
-      if (v > kBound || v < -kBound) return false;
-      t[i] = static_cast<int64_t>(v);
+    // With every coefficient below 2^32 in size (the usual case) the
+    // numerators stay below 2^63 and 64-bit arithmetic gives the same
+    // quotients as 128-bit.
+    bool narrow = true;
+    for (int i = 1; i < m; ++i) narrow = narrow && c[i] < (int64_t{1} << 32) && c[i] > -(int64_t{1} << 32);
+    if (narrow) {
+      const uint64_t inv = ReciprocalOf(static_cast<uint64_t>(den));
+      for (int i = 1; i < m; ++i) {
+        const int64_t v = DivideByReciprocal(c[i] * kOne - km * c[m - i], static_cast<uint64_t>(den), inv);
+        if (v > kBound || v < -kBound) return false;
+        t[i] = v;
+      }
+    } else {
+      for (int i = 1; i < m; ++i) {
+        Int128 num = static_cast<Int128>(c[i]) * kOne - static_cast<Int128>(km) * c[m - i];
+        Int128 v = num / den;
+        if (v > kBound || v < -kBound) return false;
+        t[i] = static_cast<int64_t>(v);
+      }
     }
     for (int i = 1; i < m; ++i) c[i] = t[i];
   }

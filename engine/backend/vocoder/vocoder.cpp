@@ -18,14 +18,47 @@ const int16_t* FrameAt(const VocoderState* s, int32_t index) {
   return s->frames + static_cast<int64_t>(index) * s->frameValues;
 }
 
-// All-pole filter over len samples, starting from rest.
-void Synthesize(const VocoderState* s, const int32_t* x, int32_t* y, int len) {
-  for (int i = 0; i < len; ++i) {
+int32_t ClampFiltered(int64_t acc) {
+  const int64_t v = acc >> 15;
+  return static_cast<int32_t>(v > kFilterClamp ? kFilterClamp : (v < -kFilterClamp ? -kFilterClamp : v));
+}
+
+// All-pole filter over len samples, starting from rest. The order (always
+// even) is a compile-time constant so that the steady-state loop unrolls,
+// and the feedback sum runs in two halves from the oldest output on: the
+// newest, which the next sample waits for, enters last. Integer sums are
+// exact in any order, so the output is that of the plain loop.
+template <int P>
+void SynthesizeOrder(const int32_t* a, const int32_t* x, int32_t* y, int len) {
+  static_assert(P % 2 == 0, "LPC orders are even");
+  int i = 0;
+  for (; i < len && i < P; ++i) {
     int64_t acc = static_cast<int64_t>(x[i]) * 32768;
-    const int taps = i < s->order ? i : s->order;
-    for (int j = 1; j <= taps; ++j) acc -= static_cast<int64_t>(s->lpc[j - 1]) * y[i - j];
-    int64_t v = acc >> 15;
-    y[i] = static_cast<int32_t>(v > kFilterClamp ? kFilterClamp : (v < -kFilterClamp ? -kFilterClamp : v));
+    for (int j = i; j >= 1; --j) acc -= static_cast<int64_t>(a[j - 1]) * y[i - j];
+    y[i] = ClampFiltered(acc);
+  }
+  for (; i < len; ++i) {
+    const int32_t* past = y + i;
+    int64_t odd = 0, even = 0;
+#pragma GCC unroll 12
+    for (int j = P; j >= 2; j -= 2) {
+      odd += static_cast<int64_t>(a[j - 1]) * past[-j];
+      even += static_cast<int64_t>(a[j - 2]) * past[1 - j];
+    }
+    y[i] = ClampFiltered(static_cast<int64_t>(x[i]) * 32768 - odd - even);
+  }
+}
+
+void Synthesize(const VocoderState* s, const int32_t* x, int32_t* y, int len) {
+  switch (s->order) {
+    case 12:
+      return SynthesizeOrder<12>(s->lpc, x, y, len);
+    case 14:
+      return SynthesizeOrder<14>(s->lpc, x, y, len);
+    case 20:
+      return SynthesizeOrder<20>(s->lpc, x, y, len);
+    default:
+      return SynthesizeOrder<kMaxLpcOrder>(s->lpc, x, y, len);
   }
 }
 
@@ -55,7 +88,7 @@ int32_t PeriodLevel(int32_t hop, int32_t natural) {
 // `level` in Q15 applies on top of the pulse's own scaling.
 void BuildVoiced(VocoderState* s, int32_t gain, int32_t level) {
   const int n = s->pulseLength;
-  std::memset(s->contribution, 0, sizeof s->contribution);
+  s->contributionBegin = s->contributionEnd = 0;
   if (gain == 0) return;
   const int offset = (kExcitationPulseSize - n) / 2;
   const int len = n - kWindowEdge;
@@ -65,11 +98,13 @@ void BuildVoiced(VocoderState* s, int32_t gain, int32_t level) {
   for (int j = kWindowEdge; j <= n - 1 - kWindowEdge; ++j)
     s->contribution[j] =
         static_cast<int32_t>(int64_t{s->window[j]} * y[j] * level / (32 * int64_t{kVocoderUnityLevel}));
+  s->contributionBegin = kWindowEdge;
+  s->contributionEnd = n - kWindowEdge;
 }
 
 void BuildUnvoiced(VocoderState* s, const int16_t* burst, int32_t gain) {
   const int n = s->pulseLength;
-  std::memset(s->contribution, 0, sizeof s->contribution);
+  s->contributionBegin = s->contributionEnd = 0;
   if (gain == 0) return;
   const int half = n / 2;
   const int len = half - kWindowEdge;
@@ -79,6 +114,8 @@ void BuildUnvoiced(VocoderState* s, const int16_t* burst, int32_t gain) {
   for (int j = 0; j < len; ++j)
     s->contribution[half + j] =
         static_cast<int32_t>(int64_t{s->window[half + j]} * y[j] * s->level / (64 * int64_t{kVocoderUnityLevel}));
+  s->contributionBegin = half;
+  s->contributionEnd = half + len;
 }
 
 int32_t NextBurst(VocoderState* s) {
@@ -186,11 +223,14 @@ bool VocoderRun(VocoderState* s, int16_t* out, int32_t capacity, int32_t* comple
       if (completed) *completed = pos;
       return false;
     }
+    // The filter is a function of the frame alone: kept while the frame is.
+    if (index != s->filterFrame && (!voiced || s->countdown <= 0)) {
+      LsfToLpc(frame, s->order, s->lpc);
+      s->filterFrame = static_cast<int32_t>(index);
+    }
     if (voiced) {
       if (s->countdown <= 0) {
         s->countdown = 1 + s->extraPulseReuse;  // the pulse serves two periods, or more with speed-up
-        LsfToLpc(frame, s->order, s->lpc);
-        s->filterVoiced = 1;
         const int32_t natural = PeriodOf(s->rate, f0 < kVocoderMaxF0 ? f0 : kVocoderMaxF0);
         const int64_t level = int64_t{PeriodLevel(hop, natural)} * s->level / kVocoderUnityLevel;
         BuildVoiced(s, gain, static_cast<int32_t>(level));
@@ -199,14 +239,11 @@ bool VocoderRun(VocoderState* s, int16_t* out, int32_t capacity, int32_t* comple
       }
     } else {
       s->countdown = 0;  // never reuse a noise burst as a voiced pulse
-      if (index != s->filterFrame || s->filterVoiced) {
-        LsfToLpc(frame, s->order, s->lpc);
-        s->filterFrame = static_cast<int32_t>(index);
-        s->filterVoiced = 0;
-      }
       BuildUnvoiced(s, kNoiseBursts + NextBurst(s) * kNoiseBurstLength, gain);
     }
-    for (int32_t j = 0; j < n; ++j) out[pos + j] = SaturateToInt16(out[pos + j] + s->contribution[j]);
+    // Outside its span a contribution is zero and leaves the samples as they are.
+    for (int32_t j = s->contributionBegin; j < s->contributionEnd; ++j)
+      out[pos + j] = SaturateToInt16(out[pos + j] + s->contribution[j]);
     pos += hop;
     s->done += hop;
   }

@@ -64,10 +64,11 @@ struct VocoderState {
   uint32_t seed;
   int32_t countdown;        // periods left to reuse the voiced pulse
   int32_t extraPulseReuse;  // further periods per voiced pulse (speed-up), 0 by default
-  int32_t filterFrame;      // frame of the last unvoiced filter, -1 none
-  int32_t filterVoiced;     // last filter computed for a voiced pulse
+  int32_t filterFrame;      // frame the filter in lpc was computed from, -1 none
   int32_t lpc[kMaxLpcOrder];
-  int32_t contribution[kVocoderMaxPulse];
+  int32_t contribution[kVocoderMaxPulse];  // valid in [contributionBegin, contributionEnd), zero elsewhere
+  int32_t contributionBegin;
+  int32_t contributionEnd;
   VocoderTail* tail;
 };
 

@@ -422,4 +422,50 @@ TEST_F(BackendSynthesis, BackgroundIsAddedOnceWhenPlayOnce) {
   }
 }
 
+// A background file read through the engine's cache and then replaced by
+// another: the second file's samples are mixed, never cached bytes of the
+// first (the new file may well get the closed file's FILE address).
+TEST_F(BackendSynthesis, ReplacedBackgroundFileIsReadAfresh) {
+  const std::vector<int16_t> plain = Speak16();
+  const std::string dir = std::string(KVO_TEST_BINARY_DIR) + "/tests/engine/backend/";
+  for (int level : {100, -50}) {
+    const std::string path = dir + "background" + std::to_string(level) + ".wav";
+    std::ofstream wav(path, std::ios::binary);
+    std::vector<int16_t> samples(22 + 1000, static_cast<int16_t>(level));
+    wav.write(reinterpret_cast<const char*>(samples.data()), static_cast<std::streamsize>(2 * samples.size()));
+  }
+  engine.Set(QVTTS_PARAM_BACKGROUND_LENGTH, 44 + 2 * 1000);
+  engine.Set(QVTTS_PARAM_BACKGROUND_PLAY_ONCE, 1);
+  for (int level : {100, -50}) {
+    const std::string path = dir + "background" + std::to_string(level) + ".wav";
+    engine.Set(QVTTS_PARAM_BACKGROUND_FILE, reinterpret_cast<intptr_t>(path.c_str()));
+    const std::vector<int16_t> mixed = Speak16();
+    ASSERT_EQ(mixed.size(), plain.size());
+    for (size_t i = 0; i < 1000; ++i) {
+      if (std::abs(plain[i]) > 32000) continue;  // saturated
+      ASSERT_EQ(mixed[i] - plain[i], level) << i;
+    }
+  }
+  engine.Set(QVTTS_PARAM_BACKGROUND_FILE, 0);
+}
+
+// The engine keeps voice data it has read (file blocks, spectrum records)
+// for later syntheses: what it read before must never change what a text
+// sounds like. One engine speaks the text right after its warm-up, another
+// after other texts have filled its caches.
+TEST_F(BackendSynthesis, EarlierTextsDoNotChangeTheAudio) {
+  const std::string text = std::string(kGbkText) + " 89";
+  ASSERT_EQ(engine.Speak(text), QVTTS_ERR_OK);
+  const std::vector<uint8_t> fresh = engine.audio;
+  ASSERT_FALSE(fresh.empty());
+
+  BackendEngine other;
+  ASSERT_EQ(other.Init(), QVTTS_ERR_OK);
+  EXPECT_EQ(other.instance()->cache.blocks, kReadCacheBlocks);  // the arena had room for them
+  for (const char* earlier : {kGbkText, "123 ABC xyz 4567.", "9876, 5.", "Q 0"})
+    ASSERT_EQ(other.Speak(earlier), QVTTS_ERR_OK);
+  ASSERT_EQ(other.Speak(text), QVTTS_ERR_OK);
+  EXPECT_EQ(other.audio, fresh);
+}
+
 }  // namespace

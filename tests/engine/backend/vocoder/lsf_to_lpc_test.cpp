@@ -1,6 +1,7 @@
 // LSF to LPC conversion: exact cases, formant placement and stability whatever the input.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <complex>
 #include <cstdint>
@@ -130,6 +131,82 @@ TEST(BackendLsfToLpc, AnyInputGivesAStableFilter) {
       ASSERT_TRUE(LpcIsStable(a, order));
     }
   }
+}
+
+// The stability check's step-down recursion in Q30, every quotient taken
+// by a 128-bit division: the check itself takes most quotients another way,
+// and must decide exactly as this does.
+bool StableByQ30StepDown(const int32_t* a, int order) {
+  __extension__ typedef __int128 Wide;
+  const int64_t one = int64_t{1} << 30;
+  const int64_t limit = one - (one >> 12);
+  const int64_t bound = int64_t{1} << 56;
+  int64_t c[kMaxLpcOrder + 1], t[kMaxLpcOrder + 1];
+  for (int i = 1; i <= order; ++i) c[i] = static_cast<int64_t>(a[i - 1]) * 32768;
+  for (int m = order; m >= 1; --m) {
+    const int64_t k = c[m];
+    if (k >= limit || k <= -limit) return false;
+    const int64_t den = one - static_cast<int64_t>((static_cast<Wide>(k) * k) >> 30);
+    for (int i = 1; i < m; ++i) {
+      const Wide v = (static_cast<Wide>(c[i]) * one - static_cast<Wide>(k) * c[m - i]) / den;
+      if (v > bound || v < -bound) return false;
+      t[i] = static_cast<int64_t>(v);
+    }
+    for (int i = 1; i < m; ++i) c[i] = t[i];
+  }
+  return true;
+}
+
+// Coefficients of every size: from reflection coefficients up to the
+// limit (stable, with the last steps dividing by almost nothing), plain
+// random values of 16 and 32 bits, and the filters of random lines.
+TEST(BackendLsfToLpc, StabilityCheckDecidesAsTheWideStepDown) {
+  uint64_t seed = 99;
+  auto next = [&seed]() {
+    seed = seed * 6364136223846793005ull + 1442695040888963407ull;
+    return static_cast<uint32_t>(seed >> 32);
+  };
+  int stable = 0, unstable = 0;
+  for (int order = 2; order <= kMaxLpcOrder; order += 2) {
+    for (int r = 0; r < 600; ++r) {
+      int32_t a[kMaxLpcOrder];
+      switch (r % 4) {
+        case 0: {  // step-up from reflection coefficients, some beyond the limit
+          double poly[kMaxLpcOrder + 1] = {1}, prev[kMaxLpcOrder + 1];
+          const double reach = (r / 4) % 3 == 0 ? 0.99995 : 0.999;
+          for (int m = 1; m <= order; ++m) {
+            const double k = (static_cast<double>(next()) / 4294967296.0 * 2 - 1) * reach;
+            for (int i = 0; i <= order; ++i) prev[i] = poly[i];
+            for (int i = 1; i < m; ++i) poly[i] = prev[i] + k * prev[m - i];
+            poly[m] = k;
+          }
+          for (int i = 1; i <= order; ++i) {
+            const double v = std::round(poly[i] * 32768);
+            a[i - 1] = static_cast<int32_t>(std::max(-2147483647.0, std::min(2147483647.0, v)));
+          }
+          break;
+        }
+        case 1:
+          for (int i = 0; i < order; ++i) a[i] = static_cast<int16_t>(next());
+          break;
+        case 2:
+          for (int i = 0; i < order; ++i) a[i] = static_cast<int32_t>(next());
+          break;
+        default: {
+          int16_t lines[kMaxLpcOrder];
+          for (int i = 0; i < order; ++i) lines[i] = static_cast<int16_t>(next());
+          ASSERT_TRUE(LsfToLpc(lines, order, a));
+          break;
+        }
+      }
+      const bool expected = StableByQ30StepDown(a, order);
+      ASSERT_EQ(LpcIsStable(a, order), expected) << "order " << order << " case " << r;
+      ++(expected ? stable : unstable);
+    }
+  }
+  // Both answers were exercised.
+  EXPECT_GT(stable, 1000);
+  EXPECT_GT(unstable, 1000);
 }
 
 TEST(BackendLsfToLpc, StabilityCheckRejectsAPoleOutsideTheUnitCircle) {
