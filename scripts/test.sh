@@ -14,7 +14,7 @@ tsan=${KVO_TSAN_BUILD_DIR:-build-tsan}
 cmake -S . -B "$tsan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKVO_WERROR=ON -DKVO_TSAN=ON \
   -DKVO_BUILD_BENCH=OFF -DKVO_BUILD_PLAYER=ON -DKVO_BUILD_READER=OFF
 cmake --build "$tsan" -j"$jobs" --target sdk_concurrency_test engine_api_tests sysapi_test player_test player_module_test \
-  engine_module_fault_test
+  player_handoff_test engine_module_fault_test
 TSAN_OPTIONS=halt_on_error=1 ctest --test-dir "$tsan" --output-on-failure \
   -R 'ConcurrencyTest|EngineSynthesis.StopFromAnotherThread|SysLogTest.ConcurrentLines|^PlayerTest\.|StopRace'
 

@@ -85,7 +85,7 @@ void WindDown(Player& player, Slots& slots, bool natural_end) {
     // The synthesis thread delivers its error now and ends.
     {
       std::lock_guard<std::mutex> lock(player.mutex);
-      player.outcome_handled = true;
+      ++player.failures_wound_down;
       player.wake.notify_all();
     }
     if (synth.joinable()) synth.join();
@@ -215,16 +215,23 @@ void PlayThread() {
   Player& player = GetPlayer();
   KVO_LOG(KVO_LOG_TRACE, "[%s][%s] enter", kTag, "PlayThread");
   Slots slots;
+  // The synthesis thread gave up before the device was open; its error
+  // event follows the wind-down.
+  const auto failed_set_up = [&] {
+    return player.launched && player.device == nullptr &&
+           (player.synth_outcome == kSynthNoDevice || player.synth_outcome == kSynthSessionStuck);
+  };
   std::unique_lock<std::mutex> lock(player.mutex);
   while (true) {
-    // Wakes for any signal; every 10 ms otherwise (BUFFERING repeats, the
-    // stall check).
+    // Wakes for any signal that a branch below acts on; every 10 ms
+    // otherwise (BUFFERING repeats, the stall check). A wake-up condition
+    // that no branch clears would keep the mutex held, since wait_for with
+    // a true predicate never unlocks it.
     player.wake.wait_for(lock, std::chrono::milliseconds(10), [&] {
-      return player.quit || (player.cancel && player.launched) || player.device_lost || player.buffer_done[0] ||
-             player.buffer_done[1] ||
-             (player.launched && player.device == nullptr && player.synth_outcome != kSynthRunning) ||
+      return player.quit || (player.cancel && player.launched) || failed_set_up() ||
              (player.device != nullptr &&
-              ((player.pause_request || player.resume_request) || (slots.Free() >= 0 && !player.queue.empty())));
+              (player.device_lost || player.buffer_done[0] || player.buffer_done[1] || player.pause_request ||
+               player.resume_request || (slots.Free() >= 0 && !player.queue.empty())));
     });
     if (player.quit) {
       KVO_LOG(KVO_LOG_INFO, "[%s][%s] get quite event", kTag, "PlayThread");
@@ -292,10 +299,7 @@ void PlayThread() {
       lock.lock();
       continue;
     }
-    // The synthesis thread gave up before the device was open; its error
-    // event has been delivered.
-    if (player.launched && player.device == nullptr &&
-        (player.synth_outcome == kSynthNoDevice || player.synth_outcome == kSynthSessionStuck)) {
+    if (failed_set_up()) {
       lock.unlock();
       WindDown(player, slots, false);
       lock.lock();

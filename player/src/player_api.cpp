@@ -92,8 +92,9 @@ void GiveUp(Player& player, int outcome, int event, int code) {
   {
     std::unique_lock<std::mutex> lock(player.mutex);
     player.synth_outcome = outcome;
+    const unsigned seen = player.failures_wound_down;
     player.wake.notify_all();
-    player.wake.wait(lock, [&] { return player.outcome_handled; });
+    player.wake.wait(lock, [&] { return player.failures_wound_down != seen; });
   }
   DeliverError(event, code);
 }
@@ -278,7 +279,6 @@ KVO_TTS_PLAYER_API int kvo_tts_player_init(const char* config, const PlayerCallb
     player.device_lost = false;
     player.launched = false;
     player.synth_outcome = kvo_player::kSynthRunning;
-    player.outcome_handled = false;
   }
   player.busy.store(false);
   player.session_id = -1;
@@ -333,7 +333,6 @@ KVO_TTS_PLAYER_API int kvo_tts_player_start(const char* text, const char* config
     player.buffer_done[0] = player.buffer_done[1] = false;
     player.device_lost = false;
     player.synth_outcome = kvo_player::kSynthRunning;
-    player.outcome_handled = false;
   }
   player.start_time_us.store(now_us);
   KVO_LOG(KVO_LOG_TRACE, "[%s][%s] end reset semaphore", kTag, "kvo_tts_player_start");
@@ -367,10 +366,14 @@ KVO_TTS_PLAYER_API int kvo_tts_player_start(const char* text, const char* config
   }
   KVO_LOG(KVO_LOG_TRACE, "[%s][%s] set synth text to global success", kTag, "kvo_tts_player_start");
 
+  // Created and handed over under the mutex: the synthesis thread can
+  // publish its device or its outcome only after that, so the play thread
+  // never ends a playback whose thread it has not been given (it would find
+  // nothing to join, and the late hand-off would look like a new playback).
   try {
-    std::thread synth(&kvo_player::SynthThread);
     std::lock_guard<std::mutex> lock(player.mutex);
-    player.synth_thread = std::move(synth);
+    player.synth_thread = std::thread(&kvo_player::SynthThread);
+    if (player.before_handoff != nullptr) player.before_handoff();
     player.launched = true;
     player.wake.notify_all();
   } catch (...) {

@@ -84,7 +84,10 @@ struct Player {
   bool launched = false;          // start has handed the playback to its synthesis thread
   std::thread synth_thread;
   int synth_outcome = kSynthRunning;
-  bool outcome_handled = false;  // the play thread has taken note of a failure before the device opened
+  // Set-ups that failed before the device opened and have been wound down
+  // (token back). Only ever counted up: a start right after the token is back
+  // must not take this hand-off away from the thread still waiting for it.
+  unsigned failures_wound_down = 0;
 
   // What each device buffer carries, for the device notifications.
   std::atomic<int> slot_marker[2] = {{0}, {0}};
@@ -93,6 +96,11 @@ struct Player {
   std::thread play_thread;
   // When the playback was started, for the log line of its first buffer.
   std::atomic<long long> start_time_us{0};
+
+  // For tests that reach the player's internals: called by start on the
+  // caller's thread between creating a playback's synthesis thread and
+  // handing it over, to stand for a caller that is not scheduled there.
+  void (*before_handoff)() = nullptr;
 };
 
 Player& GetPlayer();

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <random>
 #include <thread>
 #include <vector>
@@ -111,6 +112,27 @@ TEST_F(PlayerTest, StartStopRaceThenRelease) {
   EXPECT_EQ(recorder_.Count(PLAYER_EVENT_ENGINE_ERROR), 0);
   std::this_thread::sleep_for(std::chrono::milliseconds(50));
   EXPECT_EQ(recorder_.Events().size(), after_release);
+}
+
+// Playbacks whose session does not start, each started again the moment
+// the token is back (while the failed one still hands its error over): every
+// accepted start ends with its one error event and the token comes back.
+TEST_F(PlayerTest, FailedSetUpsStartedAgainAsSoonAsTheTokenIsBack) {
+  ASSERT_EQ(InitPlayer(), PLAYER_ERR_NONE);
+  constexpr int kPlaybacks = 300;
+  for (int i = 0; i < kPlaybacks; ++i) {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    int code;
+    while ((code = kvo_tts_player_start("你好。", "capKey=tts.lokal.synth")) == PLAYER_ERR_ALREADY_STARTED) {
+      if (std::chrono::steady_clock::now() > until) FailWedged("the token of a failed set-up never came back");
+      std::this_thread::yield();
+    }
+    ASSERT_EQ(code, PLAYER_ERR_NONE);
+  }
+  EXPECT_TRUE(recorder_.WaitForCount(PLAYER_EVENT_ENGINE_ERROR, kPlaybacks, std::chrono::seconds(30)));
+  EXPECT_EQ(StartWithin("你好。", "capKey=tts.lokal.synth"), PLAYER_ERR_NONE);
+  EXPECT_TRUE(recorder_.WaitForCount(PLAYER_EVENT_ENGINE_ERROR, kPlaybacks + 1, std::chrono::seconds(30)));
+  EXPECT_EQ(recorder_.Events().size(), static_cast<size_t>(kPlaybacks + 1));
 }
 
 }  // namespace

@@ -2,9 +2,13 @@
 
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <future>
+#include <memory>
 #include <sstream>
+#include <thread>
 
 #include "kvo_sys.h"
 
@@ -15,6 +19,25 @@ const char kText[] = "今天天气很好。我们去公园散步吧。";
 std::string DataFolder() {
   const char* chosen = std::getenv("KVO_PLAYER_TEST_DATA");
   return chosen != nullptr ? chosen : std::string(KVO_TEST_SOURCE_DIR) + "/data";
+}
+
+void FailWedged(const std::string& what) {
+  ADD_FAILURE() << what;
+  std::fflush(stdout);
+  std::fflush(stderr);
+  std::_Exit(1);
+}
+
+int StartWithin(const char* text, const char* config, std::chrono::milliseconds timeout) {
+  auto code = std::make_shared<std::promise<int>>();
+  std::future<int> result = code->get_future();
+  std::thread([code, text = std::string(text), config = std::string(config)] {
+    code->set_value(kvo_tts_player_start(text.c_str(), config.c_str()));
+  }).detach();
+  if (result.wait_for(timeout) != std::future_status::ready) {
+    FailWedged("kvo_tts_player_start has not returned within " + std::to_string(timeout.count()) + " ms");
+  }
+  return result.get();
 }
 
 PlayerCallbacks Recorder::Callbacks() {

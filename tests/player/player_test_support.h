@@ -70,6 +70,14 @@ class PlayerTest : public ::testing::Test {
   Recorder recorder_;
 };
 
+// For a player that no longer answers (a start that does not return, a
+// token never given back): fails the test and ends the program at once,
+// since release would wait for the stuck threads as well.
+[[noreturn]] void FailWedged(const std::string& what);
+// kvo_tts_player_start on a thread of its own; FailWedged when it has not
+// returned within the timeout.
+int StartWithin(const char* text, const char* config, std::chrono::milliseconds timeout = std::chrono::seconds(30));
+
 // The repository's data folder, or KVO_PLAYER_TEST_DATA.
 std::string DataFolder();
 constexpr const char kConfig[] = "capKey=tts.local.synth,audioFormat=pcm16k16bit";
