@@ -47,7 +47,8 @@ int32_t FindBlock(qvReadCache* cache, FILE* file, int32_t file_size, int32_t pos
     if (holds(i)) found = i;
   }
   if (found < 0) found = LoadBlock(cache, file, file_size, position - position % kReadCacheBytes);
-  if (found < 0) return -1;
+  // A file cut short since it was opened may end before `position`.
+  if (found < 0 || !holds(found)) return -1;
   cache->block[found].used = ++cache->clock;
   cache->last = found;
   return found;

@@ -1,5 +1,7 @@
 // Library files that are damaged or hostile, and the read path through the
 // shared cache.
+#include <cstring>
+#include <filesystem>
 #include <functional>
 
 #include <gtest/gtest.h>
@@ -164,6 +166,27 @@ TEST_F(EngineSectionReads, LargeAndInterleavedReadsReturnTheFileBytes) {
     ASSERT_TRUE(qvLibrary_Read(&english, 1, 3, &english_byte, 1));
     EXPECT_EQ(english_byte, static_cast<uint8_t>(0 + 3 * 7));
   }
+}
+
+// A library cut short after it was opened: a read past the new end gives
+// zeros and false, also where the cache block that would hold it starts
+// before that end (and the block comes back shorter than the read needs).
+TEST_F(EngineSectionReads, ReadsPastAFileCutAfterOpeningFail) {
+  const int32_t offset = 3000;
+  const int32_t cut = chinese.section[kCnMainLexicon].offset + offset - 100;
+  ASSERT_GT(cut % kReadCacheBytes, 0);
+  std::filesystem::resize_file(file->path(), static_cast<uintmax_t>(cut));
+  for (int32_t at : {offset, offset - 50, offset + 2 * kReadCacheBytes}) {
+    uint8_t got[16];
+    std::memset(got, 0x5A, sizeof got);
+    EXPECT_FALSE(qvLibrary_Read(&chinese, kCnMainLexicon, at, got, sizeof got)) << at;
+    for (uint8_t b : got) ASSERT_EQ(b, 0) << at;
+  }
+  // What lies before the cut still reads.
+  const Bytes& lexicon = payloads[kCnMainLexicon - 1];
+  uint8_t first = 0;
+  ASSERT_TRUE(qvLibrary_Read(&chinese, kCnMainLexicon, 10, &first, 1));
+  EXPECT_EQ(first, lexicon[10]);
 }
 
 TEST_F(EngineSectionReads, ReadsOutsideTheSectionGiveZeros) {
