@@ -223,8 +223,9 @@ bool VocoderRun(VocoderState* s, int16_t* out, int32_t capacity, int32_t* comple
       if (completed) *completed = pos;
       return false;
     }
-    // The filter is a function of the frame alone: kept while the frame is.
-    if (index != s->filterFrame && (!voiced || s->countdown <= 0)) {
+    // The filter is a function of the frame alone: kept while the frame is,
+    // and made only for a contribution that sounds.
+    if (index != s->filterFrame && (!voiced || s->countdown <= 0) && gain != 0) {
       LsfToLpc(frame, s->order, s->lpc);
       s->filterFrame = static_cast<int32_t>(index);
     }
