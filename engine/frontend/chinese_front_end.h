@@ -27,6 +27,7 @@ using LibrarySection = qvSectionRef;
 struct ChineseFrontEnd {
   TextIntake intake;
   LibrarySection conversion[3];  // GBK, Big5, Unicode
+  ConversionMemo conversionMemo;
   LibrarySection lexiconSection;
   LibrarySection polyphoneSection;
   uint8_t* boundaryModels;  // arena block holding both boundary models

@@ -40,6 +40,7 @@ TextIntakeConfig IntakeConfig(ChineseFrontEnd* fe, const qvInstance* instance) {
   config.tables.big5 = qvLibrary_SectionReader(&fe->conversion[1]);
   config.tables.unicode = qvLibrary_SectionReader(&fe->conversion[2]);
   config.tables.syllableCodeCount = fe->resources.syllableCodeCount;
+  config.tables.memo = &fe->conversionMemo;
   // Without a usable English library every sentence stays on the Chinese
   // side, which reads letters as letter units.
   config.englishAvailable = fe->english != nullptr && fe->english->ready;

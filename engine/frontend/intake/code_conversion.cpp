@@ -1,5 +1,7 @@
 #include "frontend/intake/code_conversion.h"
 
+#include <utility>
+
 #include "frontend/intake/code_pages.h"
 #include "frontend/intake/internal_code.h"
 
@@ -148,9 +150,27 @@ bool CodePageSupported(const ConversionTables& tables, int codePage) {
 
 bool ConvertCodes(const ConversionTables& tables, int codePage, uint16_t* codes, size_t count) {
   if (!CodePageSupported(tables, codePage)) return false;
+  ConversionMemo* memo = tables.memo;
+  if (memo != nullptr && memo->codePage != codePage) {
+    *memo = ConversionMemo();
+    memo->codePage = codePage;
+  }
   for (size_t i = 0; i < count; ++i) {
-    uint16_t c = codes[i];
-    if (c == kCodeUnconvertible) continue;  // malformed input stays unconvertible
+    const uint16_t raw = codes[i];
+    if (raw == kCodeUnconvertible) continue;  // malformed input stays unconvertible
+    const int set = raw % ConversionMemo::kSets;
+    const bool memoised = memo != nullptr && raw >= 0x80;
+    if (memoised && memo->raw[set][0] == raw) {
+      codes[i] = memo->converted[set][0];
+      continue;
+    }
+    if (memoised && memo->raw[set][1] == raw) {
+      codes[i] = memo->converted[set][1];
+      std::swap(memo->raw[set][0], memo->raw[set][1]);
+      std::swap(memo->converted[set][0], memo->converted[set][1]);
+      continue;
+    }
+    uint16_t c = raw;
     switch (codePage) {
       case kCodePageBig5:
         c = ConvertBig5(tables, c);
@@ -164,6 +184,13 @@ bool ConvertCodes(const ConversionTables& tables, int codePage, uint16_t* codes,
         break;
     }
     codes[i] = NormaliseSymbol(c);
+    // A code the tables could not convert is looked up again next time.
+    if (memoised && c != kCodeUnconvertible) {
+      memo->raw[set][1] = memo->raw[set][0];
+      memo->converted[set][1] = memo->converted[set][0];
+      memo->raw[set][0] = raw;
+      memo->converted[set][0] = codes[i];
+    }
   }
   return true;
 }

@@ -29,11 +29,23 @@ int GbkExtensionIndex(uint16_t raw);
 // Index into the Big5 table, or -1 outside the table.
 int Big5Index(uint16_t raw);
 
+// Characters converted lately, by raw code: the tables are read from the
+// library file a character at a time, and running text repeats its
+// characters. Two ways per set, the newer first; kept for one code page;
+// zero-initialised it is empty.
+struct ConversionMemo {
+  static constexpr int kSets = 256;
+  int codePage = 0;
+  uint16_t raw[kSets][2];  // 0: empty (codes below 0x80 are never kept)
+  uint16_t converted[kSets][2];
+};
+
 struct ConversionTables {
   SectionReader gbk;               // section 4
   SectionReader big5;              // section 5
   SectionReader unicode;           // section 6
   uint16_t syllableCodeCount = 0;  // G: table values up to G are reading codes
+  ConversionMemo* memo = nullptr;  // optional
 };
 
 // Single characters; raw codes as produced by the decoder.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "frontend/intake/code_conversion.h"
 #include "frontend/intake/code_pages.h"
@@ -95,9 +96,9 @@ struct Sample {
   uint16_t expected;
 };
 
-TEST(FrontendConversionTables, KnownCharacters) {
+std::vector<Sample> KnownSamples() {
   const uint16_t zhong = GbkCode(0xD6, 0xD0), fa = GbkCode(0xB7, 0xA2);
-  const Sample samples[] = {
+  return {
       {"中 from Big5", kvo::frontend::kCodePageBig5, GbkCode(0xA4, 0xA4), zhong},
       {"髮 from Big5 reads as 发", kvo::frontend::kCodePageBig5, GbkCode(0xBE, 0x76), fa},
       {"髮 from GBK reads as 发", kvo::frontend::kCodePageGbk, GbkCode(0xF3, 0x8C), fa},
@@ -120,10 +121,39 @@ TEST(FrontendConversionTables, KnownCharacters) {
       {"Big5 outside the table", kvo::frontend::kCodePageBig5, GbkCode(0xC7, 0xA1), kCodeUnconvertible},
       {"ASCII stays", kvo::frontend::kCodePageBig5, 'x', 'x'},
   };
-  for (const Sample& s : samples) {
+}
+
+TEST(FrontendConversionTables, KnownCharacters) {
+  for (const Sample& s : KnownSamples()) {
     uint16_t code = s.raw;
     ASSERT_TRUE(kvo::frontend::ConvertCodes(Tables().tables, s.codePage, &code, 1)) << s.what;
     EXPECT_EQ(code, s.expected) << s.what << std::hex << " got " << code;
+  }
+}
+
+// Conversions through the memo of recent characters give what the tables
+// give: with the code page changing between characters (髮 is A4A4 in one
+// and something else in another), and with many raw codes sharing a set.
+TEST(FrontendConversionTables, RecentCharacterMemoChangesNothing) {
+  kvo::frontend::ConversionMemo memo;
+  kvo::frontend::ConversionTables remembering = Tables().tables;
+  remembering.memo = &memo;
+  for (int round = 0; round < 2; ++round) {
+    for (const Sample& s : KnownSamples()) {
+      uint16_t code = s.raw;
+      ASSERT_TRUE(kvo::frontend::ConvertCodes(remembering, s.codePage, &code, 1)) << s.what;
+      EXPECT_EQ(code, s.expected) << s.what << " in round " << round;
+    }
+  }
+  for (int codePage : {kvo::frontend::kCodePageGbk, kvo::frontend::kCodePageBig5, kvo::frontend::kCodePageUtf8}) {
+    for (int round = 0; round < 3; ++round) {
+      for (uint32_t raw = 0x80; raw <= 0xFEFE; raw += 7) {
+        uint16_t plain = static_cast<uint16_t>(raw), remembered = static_cast<uint16_t>(raw);
+        ASSERT_TRUE(kvo::frontend::ConvertCodes(Tables().tables, codePage, &plain, 1));
+        ASSERT_TRUE(kvo::frontend::ConvertCodes(remembering, codePage, &remembered, 1));
+        ASSERT_EQ(remembered, plain) << std::hex << raw << " in code page " << std::dec << codePage;
+      }
+    }
   }
 }
 
