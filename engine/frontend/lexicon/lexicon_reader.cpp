@@ -107,12 +107,48 @@ LexiconStatus LexiconReader::DecodeReadings(const Block& block, uint32_t entry_o
 
 namespace {
 
+// A block's bytes a window at a time: the scan reads every entry's header
+// and characters, and one library read per 16-bit value made the lexicon
+// most of the front end's time.
+class BlockWindow {
+ public:
+  BlockWindow(const SectionReader& payload, uint32_t block_end) : payload_(payload), end_(block_end) {}
+
+  // The 16-bit value at pos, which lies inside the block; false when it
+  // cannot be read.
+  bool ReadU16(uint32_t pos, uint16_t* value) {
+    if (pos < begin_ || pos - begin_ + 2 > filled_) {
+      uint32_t n = pos < end_ ? end_ - pos : 0;
+      if (n > kWindowBytes) n = kWindowBytes;
+      // A window the file cannot give (cut short under an open session)
+      // falls back to the value alone, as if there were no window.
+      if (n < 2 || !payload_.Read(pos, bytes_, n)) {
+        filled_ = 0;
+        return payload_.ReadU16(pos, value);
+      }
+      begin_ = pos;
+      filled_ = n;
+    }
+    const uint8_t* b = bytes_ + (pos - begin_);
+    *value = static_cast<uint16_t>(b[0] | (b[1] << 8));
+    return true;
+  }
+
+ private:
+  static constexpr uint32_t kWindowBytes = 512;
+  const SectionReader& payload_;
+  uint32_t end_;
+  uint32_t begin_ = 0;
+  uint32_t filled_ = 0;
+  uint8_t bytes_[kWindowBytes];
+};
+
 // Compares the stored characters after the first with chars[1 … length):
 // negative, zero or positive as the entry sorts before, equal or after.
-bool CompareStored(const SectionReader& payload, uint32_t entry_offset, const uint16_t* chars, int length, int* order) {
+bool CompareStored(BlockWindow& window, uint32_t entry_offset, const uint16_t* chars, int length, int* order) {
   for (int i = 1; i < length; ++i) {
     uint16_t stored = 0;
-    if (!payload.ReadU16(entry_offset + 2 * static_cast<uint32_t>(i), &stored)) return false;
+    if (!window.ReadU16(entry_offset + 2 * static_cast<uint32_t>(i), &stored)) return false;
     if (stored != chars[i]) {
       *order = stored < chars[i] ? -1 : 1;
       return true;
@@ -135,10 +171,11 @@ LexiconStatus LexiconReader::FindPrefixes(const uint16_t* chars, int available, 
   const int longest = available < kLexiconMaxWordLength ? available : kLexiconMaxWordLength;
   bool settled[kLexiconMaxWordLength] = {};  // found, or passed in sort order
   bool any = false;
+  BlockWindow window(payload_, block.end);
   uint32_t pos = block.begin;
   while (pos < block.end) {
     uint16_t raw = 0;
-    if (block.end - pos < 2 || !payload_.ReadU16(pos, &raw)) return LexiconStatus::kCorrupt;
+    if (block.end - pos < 2 || !window.ReadU16(pos, &raw)) return LexiconStatus::kCorrupt;
     const LexiconEntryHeader header = DecodeLexiconEntryHeader(raw);
     const uint32_t size = static_cast<uint32_t>(header.size);
     if (size <= EntryPrefixBytes(header.length) || size > block.end - pos) return LexiconStatus::kCorrupt;
@@ -146,7 +183,7 @@ LexiconStatus LexiconReader::FindPrefixes(const uint16_t* chars, int available, 
     const int slot = header.length - 1;
     if (!settled[slot]) {
       int order = 0;
-      if (!CompareStored(payload_, pos, chars, header.length, &order)) return LexiconStatus::kCorrupt;
+      if (!CompareStored(window, pos, chars, header.length, &order)) return LexiconStatus::kCorrupt;
       if (order == 0) {
         const LexiconStatus status = DecodeReadings(block, pos, header, &entries[slot]);
         if (status != LexiconStatus::kFound) return status;
@@ -165,17 +202,18 @@ LexiconStatus LexiconReader::Find(const uint16_t* chars, int length, LexiconEntr
   Block block;
   const LexiconStatus located = LocateBlock(chars[0], &block);
   if (located != LexiconStatus::kFound) return located;
+  BlockWindow window(payload_, block.end);
   uint32_t pos = block.begin;
   while (pos < block.end) {
     uint16_t raw = 0;
-    if (block.end - pos < 2 || !payload_.ReadU16(pos, &raw)) return LexiconStatus::kCorrupt;
+    if (block.end - pos < 2 || !window.ReadU16(pos, &raw)) return LexiconStatus::kCorrupt;
     const LexiconEntryHeader header = DecodeLexiconEntryHeader(raw);
     const uint32_t size = static_cast<uint32_t>(header.size);
     if (size <= EntryPrefixBytes(header.length) || size > block.end - pos) return LexiconStatus::kCorrupt;
     if (header.length > length) break;
     if (header.length == length) {
       int order = 0;
-      if (!CompareStored(payload_, pos, chars, length, &order)) return LexiconStatus::kCorrupt;
+      if (!CompareStored(window, pos, chars, length, &order)) return LexiconStatus::kCorrupt;
       if (order == 0) return DecodeReadings(block, pos, header, entry);
       if (order > 0) break;
     }

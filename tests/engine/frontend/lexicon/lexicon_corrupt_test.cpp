@@ -133,6 +133,49 @@ testing::AssertionResult LookupsWellFormed(std::vector<uint8_t> bytes, int* foun
   return testing::AssertionSuccess();
 }
 
+// A source that serves the payload up to `cut` and fails every read past
+// it, like a file cut short under an open session. With values_only it also
+// refuses reads of more than four bytes, so that the reader takes every
+// value on its own.
+struct CutSource {
+  const std::vector<uint8_t>* bytes;
+  uint32_t cut;
+  bool values_only;
+};
+
+bool ReadCut(void* user, uint32_t offset, void* dst, uint32_t n) {
+  const CutSource* source = static_cast<const CutSource*>(user);
+  if ((source->values_only && n > 4) || offset > source->cut || n > source->cut - offset) return false;
+  std::memcpy(dst, source->bytes->data() + offset, n);
+  return true;
+}
+
+// Every lookup's status and what it found, as text.
+std::string Answers(const std::vector<uint8_t>& bytes, uint32_t cut, bool values_only) {
+  CutSource source{&bytes, cut, values_only};
+  SectionReader payload;
+  payload.size = static_cast<uint32_t>(bytes.size());
+  payload.read = ReadCut;
+  payload.user = &source;
+  LexiconReader reader;
+  if (!reader.Open(payload)) return "not open";
+  std::string out;
+  for (const char* text : {"行长说", "行为", "一模一样", "长江大桥"}) {
+    const std::vector<uint16_t> chars = Gbk(text);
+    LexiconEntry entries[kLexiconMaxWordLength];
+    bool found[kLexiconMaxWordLength];
+    out += std::to_string(
+        static_cast<int>(reader.FindPrefixes(chars.data(), static_cast<int>(chars.size()), entries, found)));
+    for (size_t n = 0; n < chars.size(); ++n) out += found[n] ? "+" + std::to_string(entries[n].reading_count) : "-";
+    for (int n = 1; n <= static_cast<int>(chars.size()); ++n) {
+      LexiconEntry entry;
+      out += " " + std::to_string(static_cast<int>(reader.Find(chars.data(), n, &entry)));
+    }
+    out += "; ";
+  }
+  return out;
+}
+
 class LexiconCorrupt : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -226,6 +269,14 @@ TEST_F(LexiconCorrupt, EveryByteOfABlockDamagedInTurn) {
     }
   }
   EXPECT_GT(found, 0) << "no damaged block answered any lookup";
+}
+
+// A block whose bytes stop part-way (the file cut short after opening):
+// the reader answers every lookup as it does reading value by value.
+TEST_F(LexiconCorrupt, ACutBlockAnswersAsReadValueByValue) {
+  for (uint32_t cut = block_; cut <= block_end_; ++cut)
+    EXPECT_EQ(Answers(good_, cut, false), Answers(good_, cut, true)) << "cut at " << cut;
+  EXPECT_NE(Answers(good_, block_end_, false).find('+'), std::string::npos);
 }
 
 }  // namespace
