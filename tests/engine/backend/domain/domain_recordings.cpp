@@ -1,5 +1,6 @@
 #include "domain_recordings.h"
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 
@@ -16,6 +17,18 @@ uint32_t Le32(const std::vector<uint8_t>& b, size_t at) {
 }
 
 }  // namespace
+
+std::vector<int16_t> DecodeFrames(const std::vector<uint8_t>& coded) {
+  g729::G729Decoder d;
+  g729::ResetDecoder(&d);
+  std::vector<int16_t> out;
+  for (size_t at = 0; at + g729::kFrameBytes <= coded.size(); at += g729::kFrameBytes) {
+    int16_t frame[g729::kFrameSamples];
+    g729::DecodeFrame(&d, &coded[at], frame);
+    out.insert(out.end(), frame, frame + g729::kFrameSamples);
+  }
+  return out;
+}
 
 std::vector<std::vector<int16_t>> PhraseRecordings(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -34,15 +47,11 @@ std::vector<std::vector<int16_t>> PhraseRecordings(const std::string& path) {
   uint32_t begin = 0;
   for (uint32_t k = 0; k < n && part + 308 + 8 * k <= lib.size(); ++k) {
     const uint32_t end = Le32(lib, part + 304 + 8 * k);
-    g729::G729Decoder d;
-    g729::ResetDecoder(&d);
-    std::vector<int16_t> pcm;
-    for (uint32_t at = begin; at + 10 <= end && coded + at + 10 <= lib.size(); at += 10) {
-      int16_t frame[g729::kFrameSamples];
-      g729::DecodeFrame(&d, &lib[coded + at], frame);
-      pcm.insert(pcm.end(), frame, frame + g729::kFrameSamples);
-    }
-    out.push_back(pcm);
+    // A phrase's frames, cut at the end of the file.
+    const size_t limit = coded > lib.size() ? 0 : std::min<size_t>(end, lib.size() - coded);
+    out.push_back(begin < limit ? DecodeFrames({lib.begin() + static_cast<std::ptrdiff_t>(coded + begin),
+                                                lib.begin() + static_cast<std::ptrdiff_t>(coded + limit)})
+                                : std::vector<int16_t>());
     begin = end;
   }
   return out;
