@@ -7,53 +7,16 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
-#include "backend/domain/g729_decoder.h"
+#include "domain/domain_recordings.h"
 #include "kvo_sys.h"
 #include "kvo_tts.h"
 
 namespace {
 
-namespace g729 = kvo::backend::g729;
-
 const std::string kData = std::string(KVO_TEST_SOURCE_DIR) + "/data";
-
-uint32_t Le32(const std::vector<uint8_t>& b, size_t at) {
-  return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<uint32_t>(b[at + 3]) << 24;
-}
-
-// Each phrase of the sample domain decoded as the engine plays it.
-std::vector<std::vector<int16_t>> Recordings() {
-  std::ifstream in(kData + "/domain_service.kdl", std::ios::binary);
-  const std::vector<uint8_t> lib((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  std::vector<std::vector<int16_t>> out;
-  if (lib.size() < 20 || Le32(lib, 8) + 300 > lib.size()) return out;
-  const size_t part = Le32(lib, 8);
-  const uint32_t n = Le32(lib, part + 296);
-  size_t texts = 0;
-  for (uint32_t k = 0; k < n && part + 308 + 8 * k <= lib.size(); ++k)
-    texts += lib[part + 300 + 8 * k] | lib[part + 301 + 8 * k] << 8;
-  const size_t coded = part + 300 + 8 * size_t{n} + texts;
-  uint32_t begin = 0;
-  for (uint32_t k = 0; k < n && part + 308 + 8 * k <= lib.size(); ++k) {
-    const uint32_t end = Le32(lib, part + 304 + 8 * k);
-    g729::G729Decoder d;
-    g729::ResetDecoder(&d);
-    std::vector<int16_t> pcm;
-    for (uint32_t at = begin; at + 10 <= end && coded + at + 10 <= lib.size(); at += 10) {
-      int16_t frame[80];
-      g729::DecodeFrame(&d, &lib[coded + at], frame);
-      pcm.insert(pcm.end(), frame, frame + 80);
-    }
-    out.push_back(pcm);
-    begin = end;
-  }
-  return out;
-}
 
 bool Collect(void* user, const TtsSynthResult* result, int) {
   auto* audio = static_cast<std::vector<int16_t>*>(user);
@@ -93,7 +56,7 @@ class SampleDomainApi : public ::testing::Test {
 };
 
 TEST_F(SampleDomainApi, TheDemoSentenceSplicesTheRecordedPrompts) {
-  const std::vector<std::vector<int16_t>> recordings = Recordings();
+  const std::vector<std::vector<int16_t>> recordings = domain_test::PhraseRecordings(kData + "/domain_service.kdl");
   ASSERT_FALSE(recordings.empty());
   for (const char* text : {"欢迎致电星河客服热线，请按一。", "欢迎致电星河客服热线，如需帮助请按一。"}) {
     SCOPED_TRACE(text);

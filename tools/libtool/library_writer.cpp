@@ -63,17 +63,27 @@ bool BuildContainer(LibraryKind kind, const VoiceHeader& header, const std::vect
   return true;
 }
 
-Bytes SectionPayload(const Bytes& library, int32_t section) {
+bool SectionPayloads(const Bytes& library, int32_t count, std::vector<Bytes>* payloads) {
+  payloads->clear();
   size_t at = kHeaderBytes;
-  for (int32_t k = 1; at + kSectionHeaderBytes <= library.size(); ++k) {
+  for (int32_t k = 1; k <= count; ++k) {
+    if (at + kSectionHeaderBytes > library.size()) return false;
+    const int32_t offset = LoadLe32(library.data() + at);
     const int32_t size = LoadLe32(library.data() + at + 4);
-    if (size < kSectionHeaderBytes || static_cast<size_t>(size) > library.size() - at) break;
-    if (k == section)
-      return Bytes(library.begin() + static_cast<std::ptrdiff_t>(at + kSectionHeaderBytes),
-                   library.begin() + static_cast<std::ptrdiff_t>(at + static_cast<size_t>(size)));
+    if (static_cast<size_t>(offset) != at || size < kSectionHeaderBytes ||
+        static_cast<size_t>(size) > library.size() - at)
+      return false;
+    payloads->emplace_back(library.begin() + static_cast<std::ptrdiff_t>(at + kSectionHeaderBytes),
+                           library.begin() + static_cast<std::ptrdiff_t>(at + static_cast<size_t>(size)));
     at += static_cast<size_t>(size);
   }
-  return {};
+  return true;
+}
+
+Bytes SectionPayload(const Bytes& library, int32_t section) {
+  std::vector<Bytes> payloads;
+  if (section < 1 || !SectionPayloads(library, section, &payloads)) return {};
+  return payloads.back();
 }
 
 bool BuildDomain(const Bytes& dictionary, const Bytes& speech, Bytes* out, std::string* error) {

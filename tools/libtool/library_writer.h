@@ -36,6 +36,11 @@ bool BuildContainer(LibraryKind kind, const VoiceHeader& header, const std::vect
 // the phrase speech data.
 bool BuildDomain(const Bytes& dictionary, const Bytes& speech, Bytes* out, std::string* error);
 
+// Payloads of sections 1 ... count of a Chinese or English library, the
+// chain checked as the engine reads it (each section's offset field its own
+// position, its size within the file). False when it breaks before `count`.
+bool SectionPayloads(const Bytes& library, int32_t count, std::vector<Bytes>* payloads);
+
 // Payload of section `section` (1-based) of a Chinese or English library,
 // or empty when it is absent or the section chain breaks before it.
 Bytes SectionPayload(const Bytes& library, int32_t section);

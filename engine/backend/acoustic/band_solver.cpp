@@ -47,14 +47,21 @@ bool SolveTrajectory(const TrajectoryInput& in, int64_t* out, ScratchArena& aren
   // Band matrix rows: d holds the diagonal, l1 the distance-1 and l2 the
   // distance-2 entries until each row is factorised in place. The dynamic
   // windows' precisions p and weighted means w = p * mean of frames t - 1,
-  // t and t + 1 roll along with t.
-  int64_t p1[3] = {0, pr(1, 0), pr(1, 1)}, w1[3] = {0, p1[1] * mu(1, 0), p1[2] * mu(1, 1)};
+  // t and t + 1 roll along with t; `roll` shifts window w's triples one
+  // frame on, frame `next` entering as t + 1.
+  auto roll = [&](int w, int next, int64_t p[3], int64_t wm[3]) {
+    p[0] = p[1];
+    p[1] = p[2];
+    p[2] = pr(w, next);
+    wm[0] = wm[1];
+    wm[1] = wm[2];
+    wm[2] = p[2] * mu(w, next);
+  };
+  int64_t p1[3] = {0, 0, 0}, w1[3] = {0, 0, 0};
   int64_t p2[3] = {0, 0, 0}, w2[3] = {0, 0, 0};
-  if (dd) {
-    p2[1] = pr(2, 0);
-    p2[2] = pr(2, 1);
-    w2[1] = p2[1] * mu(2, 0);
-    w2[2] = p2[2] * mu(2, 1);
+  for (int next = 0; next < 2; ++next) {
+    roll(1, next, p1, w1);
+    if (dd) roll(2, next, p2, w2);
   }
   for (int t = 0; t < n; ++t) {
     const int64_t p0 = pr(0, t);
@@ -67,19 +74,9 @@ bool SolveTrajectory(const TrajectoryInput& in, int64_t* out, ScratchArena& aren
       a0 += 4 * p2[0] + 16 * p2[1] + 4 * p2[2];
       a1 = t + 1 < n ? -8 * p2[1] - 8 * p2[2] : 0;
       if (t + 2 < n) a2 += 4 * p2[2];
-      p2[0] = p2[1];
-      p2[1] = p2[2];
-      p2[2] = pr(2, t + 2);
-      w2[0] = w2[1];
-      w2[1] = w2[2];
-      w2[2] = p2[2] * mu(2, t + 2);
+      roll(2, t + 2, p2, w2);
     }
-    p1[0] = p1[1];
-    p1[1] = p1[2];
-    p1[2] = pr(1, t + 2);
-    w1[0] = w1[1];
-    w1[1] = w1[2];
-    w1[2] = p1[2] * mu(1, t + 2);
+    roll(1, t + 2, p1, w1);
     r[t] = Clamp(rt, kValueLimit);
     d[t] = Clamp(a0, kValueLimit);
     l1[t] = Clamp(a1, kValueLimit);

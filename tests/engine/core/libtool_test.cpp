@@ -49,6 +49,43 @@ TEST(LibtoolWriter, RefusesMoreSectionsThanTheKindHas) {
   EXPECT_FALSE(kvo_libtool::BuildContainer(LibraryKind::kDomain, {}, {}, &bytes, &error));
 }
 
+// Reading payloads back: the chain is checked as the engine checks it, and
+// a break before the last wanted section fails instead of reading as absent.
+TEST(LibtoolWriter, SectionPayloadsReadTheChainBackOrFail) {
+  const std::vector<Bytes> given = {Bytes{1, 2, 3}, {}, Bytes(10, 9)};
+  Bytes intact;
+  std::string error;
+  ASSERT_TRUE(kvo_libtool::BuildContainer(LibraryKind::kEnglish, {}, given, &intact, &error));
+  std::vector<Bytes> payloads;
+  ASSERT_TRUE(kvo_libtool::SectionPayloads(intact, 3, &payloads));
+  EXPECT_EQ(payloads, given);
+  EXPECT_EQ(kvo_libtool::SectionPayload(intact, 3), given[2]);
+
+  using kvo_library::kHeaderBytes;
+  const size_t third = kHeaderBytes + 8 + 3 + 8;  // section 3's header
+  struct Case {
+    const char* fault;
+    size_t at;  // byte changed
+    uint8_t value;
+    size_t keep;  // bytes kept of the file
+  };
+  const Case cases[] = {
+      {"section 3's offset field not its position", third, 0, intact.size()},
+      {"section 3's size past the end of the file", third + 4, 200, intact.size()},
+      {"section 3's size below its header", third + 4, 7, intact.size()},
+      {"file ends inside section 3's header", 0, intact[0], third + 4},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.fault);
+    Bytes broken(intact.begin(), intact.begin() + static_cast<std::ptrdiff_t>(c.keep));
+    broken[c.at] = c.value;
+    EXPECT_FALSE(kvo_libtool::SectionPayloads(broken, 3, &payloads));
+    EXPECT_TRUE(kvo_libtool::SectionPayloads(broken, 2, &payloads));
+    EXPECT_TRUE(kvo_libtool::SectionPayload(broken, 3).empty());
+    EXPECT_EQ(kvo_libtool::SectionPayload(broken, 1), given[0]);
+  }
+}
+
 TEST(LibtoolDump, NamesTheFaultOfABrokenChain) {
   Bytes bytes = test_voice::ChineseLibrary();
   bytes.resize(bytes.size() - 1);

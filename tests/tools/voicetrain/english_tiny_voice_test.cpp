@@ -18,16 +18,14 @@
 #include "cluster/decision_tree.h"
 #include "core/library_format.h"
 #include "core/qvtts.h"
+#include "tiny_voice_support.h"
 
 namespace {
 
 const std::string kSource = KVO_TEST_SOURCE_DIR;
 const std::string kBinary = KVO_TEST_BINARY_DIR;
 
-std::vector<char> ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::vector<char>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using tiny_voice::ReadFile;
 
 uint32_t Le32(const std::vector<char>& b, size_t at) {
   uint32_t v = 0;
@@ -58,47 +56,10 @@ int BuildTiny(const std::string& work) {
   return std::system(command.c_str());
 }
 
-struct Speech {
-  std::vector<int16_t> samples;
-  std::string text;
-  size_t offset = 0;
-};
-
-int Feed(void* user, char* buffer, int32_t* length) {
-  Speech* s = static_cast<Speech*>(user);
-  const size_t n = std::min(s->text.size() - s->offset, static_cast<size_t>(*length));
-  std::memcpy(buffer, s->text.data() + s->offset, n);
-  s->offset += n;
-  *length = static_cast<int32_t>(n);
-  return 0;
-}
-
-int Collect(void* user, int32_t, const void* data, int32_t bytes) {
-  Speech* s = static_cast<Speech*>(user);
-  const int16_t* p = static_cast<const int16_t*>(data);
-  if (p != nullptr) s->samples.insert(s->samples.end(), p, p + bytes / 2);
-  return 0;
-}
-
 std::vector<int16_t> SpeakEnglish(const std::string& english, const std::string& text) {
-  const std::string chinese = kSource + "/data/zh_cn_mei.kvl";
-  int32_t size = 0;
-  if (qvTTS_GetExtBufSize(chinese.c_str(), english.c_str(), nullptr, &size) != QVTTS_ERR_OK) return {};
-  void* block = std::aligned_alloc(16, (static_cast<size_t>(size) + 15) & ~size_t{15});
-  qvTTS_HANDLE handle = nullptr;
-  Speech speech;
-  if (qvTTS_Init(chinese.c_str(), english.c_str(), nullptr, &handle, block) == QVTTS_ERR_OK) {
-    speech.text = text;
-    qvTTS_SetParam(handle, QVTTS_PARAM_CODEPAGE, 65001);
-    qvTTS_SetParam(handle, QVTTS_PARAM_INPUT_MODE, QVTTS_INPUT_MODE_CALLBACK);
-    qvTTS_SetParam(handle, QVTTS_PARAM_INPUT_TEXT_PROC, reinterpret_cast<intptr_t>(&Feed));
-    qvTTS_SetParam(handle, QVTTS_PARAM_OUTPUT_VOICE_PROC, reinterpret_cast<intptr_t>(&Collect));
-    qvTTS_SetParam(handle, QVTTS_PARAM_USER_DATA, reinterpret_cast<intptr_t>(&speech));
-    EXPECT_EQ(qvTTS_SynthesizeText(handle), QVTTS_ERR_OK);
-    EXPECT_EQ(qvTTS_End(handle), QVTTS_ERR_OK);
-  }
-  std::free(block);
-  return speech.samples;
+  std::vector<int16_t> samples;
+  tiny_voice::Speak(kSource + "/data/zh_cn_mei.kvl", english.c_str(), text, &samples);
+  return samples;
 }
 
 bool Asks(const voicetrain::ContextQuestion& q, const int8_t* label) {

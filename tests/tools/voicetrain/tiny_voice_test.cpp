@@ -12,16 +12,14 @@
 #include <vector>
 
 #include "core/qvtts.h"
+#include "tiny_voice_support.h"
 
 namespace {
 
 const std::string kSource = KVO_TEST_SOURCE_DIR;
 const std::string kBinary = KVO_TEST_BINARY_DIR;
 
-std::vector<char> ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::vector<char>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using tiny_voice::ReadFile;
 
 // Builds the tiny voice into work/zh_cn_tiny.kvl at `rate`; the sections
 // come from the committed default library, so no network is needed.
@@ -30,28 +28,6 @@ int BuildTiny(const std::string& work, int rate = 16000) {
                               std::to_string(rate) + " --bin '" + kBinary + "/bin' --sections-from '" + kSource +
                               "/data/zh_cn_mei.kvl' --work '" + work + "' > '" + work + ".log' 2>&1";
   return std::system(command.c_str());
-}
-
-struct Speech {
-  std::vector<int16_t> samples;
-  std::string text;
-  size_t offset = 0;
-};
-
-int Feed(void* user, char* buffer, int32_t* length) {
-  Speech* s = static_cast<Speech*>(user);
-  const size_t n = std::min(s->text.size() - s->offset, static_cast<size_t>(*length));
-  std::memcpy(buffer, s->text.data() + s->offset, n);
-  s->offset += n;
-  *length = static_cast<int32_t>(n);
-  return 0;
-}
-
-int Collect(void* user, int32_t, const void* data, int32_t bytes) {
-  Speech* s = static_cast<Speech*>(user);
-  const int16_t* p = static_cast<const int16_t*>(data);
-  if (p != nullptr) s->samples.insert(s->samples.end(), p, p + bytes / 2);
-  return 0;
 }
 
 // Every test builds its own voice in its own folder: CTest may run the
@@ -67,28 +43,14 @@ class VoicetrainTinyVoice : public ::testing::Test {
 // The engine speaks the voice at its own rate: 11 syllables take as long
 // at 8 kHz as at 16 kHz.
 void ExpectSentence(const std::string& library, int rate) {
-  int32_t size = 0;
-  ASSERT_EQ(qvTTS_GetExtBufSize(library.c_str(), nullptr, nullptr, &size), QVTTS_ERR_OK);
-  void* block = std::aligned_alloc(16, (static_cast<size_t>(size) + 15) & ~size_t{15});
-  qvTTS_HANDLE handle = nullptr;
-  ASSERT_EQ(qvTTS_Init(library.c_str(), nullptr, nullptr, &handle, block), QVTTS_ERR_OK);
-  Speech speech;
-  speech.text = "今天天气很好，我们去公园。";  // 11 syllables
-  qvTTS_SetParam(handle, QVTTS_PARAM_CODEPAGE, 65001);
-  qvTTS_SetParam(handle, QVTTS_PARAM_INPUT_MODE, QVTTS_INPUT_MODE_CALLBACK);
-  qvTTS_SetParam(handle, QVTTS_PARAM_INPUT_TEXT_PROC, reinterpret_cast<intptr_t>(&Feed));
-  qvTTS_SetParam(handle, QVTTS_PARAM_OUTPUT_VOICE_PROC, reinterpret_cast<intptr_t>(&Collect));
-  qvTTS_SetParam(handle, QVTTS_PARAM_USER_DATA, reinterpret_cast<intptr_t>(&speech));
-  EXPECT_EQ(qvTTS_SynthesizeText(handle), QVTTS_ERR_OK);
-  EXPECT_EQ(qvTTS_End(handle), QVTTS_ERR_OK);
-  std::free(block);
-
-  const double seconds = speech.samples.size() / double(rate);
+  std::vector<int16_t> samples;
+  ASSERT_TRUE(tiny_voice::Speak(library, nullptr, "今天天气很好，我们去公园。", &samples));  // 11 syllables
+  const double seconds = samples.size() / double(rate);
   EXPECT_GT(seconds, 11 * 0.12);
   EXPECT_LT(seconds, 11 * 0.45 + 1.0);
   double sum = 0;
-  for (int16_t v : speech.samples) sum += double(v) * v;
-  const double rms = std::sqrt(sum / std::max<size_t>(speech.samples.size(), 1));
+  for (int16_t v : samples) sum += double(v) * v;
+  const double rms = std::sqrt(sum / std::max<size_t>(samples.size(), 1));
   EXPECT_GT(rms, 300.0);
   EXPECT_LT(rms, 12000.0);
 }

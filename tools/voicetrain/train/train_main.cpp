@@ -43,6 +43,7 @@
 #include "align/segment_alignment.h"
 #include "cluster/decision_tree.h"
 #include "core/library_format.h"
+#include "library_writer.h"
 #include "model_writer.h"
 #include "teacher/resampler.h"
 #include "teacher/wav_file.h"
@@ -186,11 +187,6 @@ std::vector<uint8_t> ReadPayload(const std::string& path) {
   return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-int32_t ReadI32(const std::vector<uint8_t>& b, size_t at) {
-  return static_cast<int32_t>(static_cast<uint32_t>(b[at]) | static_cast<uint32_t>(b[at + 1]) << 8 |
-                              static_cast<uint32_t>(b[at + 2]) << 16 | static_cast<uint32_t>(b[at + 3]) << 24);
-}
-
 // Section payloads 1 ... count (18 Chinese, 8 English): the files
 // sectionNN.bin of a folder, or the sections of an existing library (to
 // retrain only its model).
@@ -205,19 +201,7 @@ bool ReadSections(const std::string& from, int count, std::vector<std::vector<ui
     }
     return true;
   }
-  const std::vector<uint8_t> file = ReadPayload(from);
-  size_t at = kvo_library::kHeaderBytes;
-  for (int k = 1; k <= count; ++k) {
-    if (at + kvo_library::kSectionHeaderBytes > file.size()) return false;
-    const int32_t offset = ReadI32(file, at), size = ReadI32(file, at + 4);
-    if (offset != static_cast<int32_t>(at) || size < kvo_library::kSectionHeaderBytes ||
-        at + static_cast<size_t>(size) > file.size())
-      return false;
-    (*sections)[k - 1].assign(file.begin() + static_cast<long>(at) + kvo_library::kSectionHeaderBytes,
-                              file.begin() + static_cast<long>(at) + size);
-    at += static_cast<size_t>(size);
-  }
-  return true;
+  return kvo_libtool::SectionPayloads(ReadPayload(from), count, sections);
 }
 
 // One training pass on the phones' current state boundaries: statistics,

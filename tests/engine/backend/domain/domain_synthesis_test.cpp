@@ -12,13 +12,11 @@ extern "C" {
 #include <string>
 #include <vector>
 
-#include "backend/domain/g729_decoder.h"
 #include "backend_engine.h"
+#include "domain/domain_recordings.h"
 #include "domain_writer.h"
 
 namespace {
-
-namespace g729 = kvo::backend::g729;
 
 std::vector<int16_t> Speech(size_t samples) {
   const std::string path = std::string(KVO_TEST_SOURCE_DIR) + "/tests/engine/backend/domain/data/speech8k.raw";
@@ -47,18 +45,6 @@ std::vector<uint8_t> Encode(std::vector<int16_t> pcm) {
   return coded;
 }
 
-std::vector<int16_t> Decode(const std::vector<uint8_t>& coded) {
-  g729::G729Decoder d;
-  g729::ResetDecoder(&d);
-  std::vector<int16_t> out;
-  for (size_t i = 0; i + 10 <= coded.size(); i += 10) {
-    int16_t pcm[80];
-    g729::DecodeFrame(&d, &coded[i], pcm);
-    out.insert(out.end(), pcm, pcm + 80);
-  }
-  return out;
-}
-
 class DomainSynthesis : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -72,7 +58,7 @@ class DomainSynthesis : public ::testing::Test {
     kvo::domain::DomainPhrase p;
     p.text = {0xD0D6, 0xFAB9};
     p.coded = Encode(pcm);
-    recorded_ = Decode(p.coded);
+    recorded_ = domain_test::DecodeFrames(p.coded);
     path_ = std::string(KVO_TEST_BINARY_DIR) + "/tests/engine/backend/domain_test.kdl";
     const std::vector<uint8_t> lib = kvo::domain::DomainLibrary({p}, {"test"});
     std::ofstream(path_, std::ios::binary)

@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "backend/audio/audio_format.h"
-#include "backend/domain/g729_decoder.h"
 #include "backend/domain/phrase_library.h"
 #include "backend/waveform/waveform_assembly.h"
 #include "core/analysis_item.h"
+#include "domain/domain_recordings.h"
 #include "domain_writer.h"
 
 namespace {
@@ -268,18 +268,6 @@ TEST(PhraseIndex, ZeroPhrasesMatchNothing) {
   EXPECT_EQ(MatchPhrases(*index, part.reader(), items.data(), 2, kG, marks.data()), 0);
 }
 
-std::vector<int16_t> DecodeAll(const std::vector<uint8_t>& coded) {
-  g729::G729Decoder d;
-  g729::ResetDecoder(&d);
-  std::vector<int16_t> out;
-  for (size_t i = 0; i + 10 <= coded.size(); i += 10) {
-    int16_t pcm[80];
-    g729::DecodeFrame(&d, &coded[i], pcm);
-    out.insert(out.end(), pcm, pcm + 80);
-  }
-  return out;
-}
-
 TEST(PhraseStreaming, PiecesJoinIntoTheWholeDecodingAndPartialFramesAreDropped) {
   // 500 frames: more than one 4096-byte read.
   DomainPhrase p = Phrase({kZhong, kGuo}, 0xF, 500, 7);
@@ -303,7 +291,7 @@ TEST(PhraseStreaming, PiecesJoinIntoTheWholeDecodingAndPartialFramesAreDropped) 
   }
   EXPECT_TRUE(complete);
   p.coded.resize(4990);
-  EXPECT_EQ(got, DecodeAll(p.coded));
+  EXPECT_EQ(got, domain_test::DecodeFrames(p.coded));
 }
 
 TEST(PhrasePlayback, LongPhraseContinuesInTheNextBlockWithoutGap) {
@@ -334,7 +322,7 @@ TEST(PhrasePlayback, LongPhraseContinuesInTheNextBlockWithoutGap) {
     out.insert(out.end(), s, s + state->blockBytes / 2);
   }
   EXPECT_GE(blocks, 5);
-  EXPECT_EQ(out, DecodeAll(p.coded));
+  EXPECT_EQ(out, domain_test::DecodeFrames(p.coded));
 }
 
 }  // namespace

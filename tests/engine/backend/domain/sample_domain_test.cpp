@@ -7,65 +7,24 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <set>
 #include <string>
 #include <vector>
 
-#include "backend/domain/g729_decoder.h"
 #include "backend_engine.h"
 #include "core/resource_library.h"
+#include "domain/domain_recordings.h"
 
 namespace {
 
-namespace g729 = kvo::backend::g729;
-
 std::string DataFile(const char* name) { return std::string(KVO_TEST_SOURCE_DIR) + "/data/" + name; }
-
-std::vector<uint8_t> ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-uint32_t Le32(const std::vector<uint8_t>& b, size_t at) {
-  return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<uint32_t>(b[at + 3]) << 24;
-}
-
-// Each phrase's recording as the engine plays it: its frames decoded from
-// the standard initial state.
-std::vector<std::vector<int16_t>> Recordings(const std::vector<uint8_t>& lib) {
-  std::vector<std::vector<int16_t>> out;
-  if (lib.size() < 20) return out;
-  const size_t part = Le32(lib, 8);
-  if (part + 300 > lib.size()) return out;
-  const uint32_t n = Le32(lib, part + 296);
-  size_t texts = 0;
-  for (uint32_t k = 0; k < n; ++k) texts += lib[part + 300 + 8 * k] | lib[part + 301 + 8 * k] << 8;
-  const size_t coded = part + 300 + 8 * size_t{n} + texts;
-  uint32_t begin = 0;
-  for (uint32_t k = 0; k < n; ++k) {
-    const uint32_t end = Le32(lib, part + 300 + 8 * k + 4);
-    g729::G729Decoder d;
-    g729::ResetDecoder(&d);
-    std::vector<int16_t> pcm;
-    for (uint32_t at = begin; at + 10 <= end && coded + at + 10 <= lib.size(); at += 10) {
-      int16_t frame[80];
-      g729::DecodeFrame(&d, &lib[coded + at], frame);
-      pcm.insert(pcm.end(), frame, frame + 80);
-    }
-    out.push_back(pcm);
-    begin = end;
-  }
-  return out;
-}
 
 class SampleDomain : public ::testing::Test {
  protected:
   void SetUp() override {
-    lib_ = ReadAll(DataFile("domain_service.kdl"));
-    ASSERT_FALSE(lib_.empty());
+    recordings_ = domain_test::PhraseRecordings(DataFile("domain_service.kdl"));
+    ASSERT_FALSE(recordings_.empty());
     engine_ = std::make_unique<BackendEngine>(DataFile("zh_cn_mei_8k.kvl"), DataFile("domain_service.kdl"));
     ASSERT_EQ(engine_->Init(), QVTTS_ERR_OK);
     ASSERT_TRUE(qvLibrary_IsOpen(&engine_->instance()->domain)) << "the domain library was set aside";
@@ -83,7 +42,7 @@ class SampleDomain : public ::testing::Test {
   // [start, end) of each phrase recording found whole in the output.
   std::vector<std::pair<size_t, size_t>> Spans(const std::vector<int16_t>& out) const {
     std::vector<std::pair<size_t, size_t>> spans;
-    for (const std::vector<int16_t>& pcm : Recordings(lib_)) {
+    for (const std::vector<int16_t>& pcm : recordings_) {
       if (pcm.size() < 800) continue;
       const auto at = std::search(out.begin(), out.end(), pcm.begin(), pcm.end());
       if (at == out.end()) continue;
@@ -94,7 +53,7 @@ class SampleDomain : public ::testing::Test {
     return spans;
   }
 
-  std::vector<uint8_t> lib_;
+  std::vector<std::vector<int16_t>> recordings_;
   std::unique_ptr<BackendEngine> engine_;
 };
 
