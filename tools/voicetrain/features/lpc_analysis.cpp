@@ -5,15 +5,15 @@
 
 namespace voicetrain {
 
-double LpcFromSignal(const double* x, int n, int order, std::vector<double>& a, int rate) {
+double LpcFromSignal(const double* x, int n, int order, std::vector<double>& a, int rate, double lag_window_hz) {
   std::vector<double> r(static_cast<size_t>(order) + 1, 0.0);
   for (int k = 0; k <= order; ++k)
     for (int i = k; i < n; ++i) r[k] += x[i] * x[i - k];
-  // White-noise floor (-40 dB) and a 60-Hz lag window: no needle-sharp
-  // poles from stationary harmonics.
+  // White-noise floor (-40 dB) and a lag window (60 Hz by default): no
+  // needle-sharp poles from stationary harmonics.
   r[0] = r[0] * 1.0001 + 1e-3;
   for (int k = 1; k <= order; ++k) {
-    const double w = 2.0 * M_PI * 60.0 / rate * k;
+    const double w = 2.0 * M_PI * lag_window_hz / rate * k;
     r[k] *= std::exp(-0.5 * w * w);
   }
   a.assign(static_cast<size_t>(order) + 1, 0.0);
@@ -258,6 +258,8 @@ bool AnalysisForRate(int rate, AnalysisSettings* settings) {
   return true;
 }
 
+double TrainingLagWindowHz(int rate) { return rate >= 16000 ? 60.0 : 150.0; }
+
 std::vector<FrameAnalysis> AnalyseSignal(const std::vector<int16_t>& input, const AnalysisSettings& s) {
   const std::vector<double> samples = WithoutRumble(input, s.rate);
   const int n = static_cast<int>(samples.size());
@@ -287,7 +289,7 @@ std::vector<FrameAnalysis> AnalyseSignal(const std::vector<int16_t>& input, cons
     }
     f.rms = std::sqrt(energy / weight);
 
-    LpcFromSignal(x.data(), s.window, s.order, a, s.rate);
+    LpcFromSignal(x.data(), s.window, s.order, a, s.rate, s.lag_window_hz);
     if (LpcToLsf(a, lsf)) {
       f.lsf.resize(static_cast<size_t>(s.order));
       for (int i = 0; i < s.order; ++i) f.lsf[i] = LsfUnits(lsf[i]);

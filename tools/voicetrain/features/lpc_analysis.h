@@ -11,9 +11,10 @@ namespace voicetrain {
 
 // Predictor a[1..order] (a[0] = 1) of the autocorrelation method, with
 // a slight white-noise floor so silent windows stay well conditioned.
-// The 60-Hz lag window is taken at `rate`. Returns the prediction error
-// power (>= 0).
-double LpcFromSignal(const double* x, int n, int order, std::vector<double>& a, int rate = 16000);
+// The Gaussian lag window (`lag_window_hz` wide in the spectrum) is taken
+// at `rate`. Returns the prediction error power (>= 0).
+double LpcFromSignal(const double* x, int n, int order, std::vector<double>& a, int rate = 16000,
+                     double lag_window_hz = 60.0);
 
 // LSFs of a stable predictor, ascending, as angles in (0, pi). False when
 // the polynomial roots could not all be found (then `lsf` is unusable).
@@ -45,8 +46,9 @@ struct AnalysisSettings {
   double quiet_floor_db = 40.0;     // this far below the loudest frame: unvoiced
   int min_f0 = 70;                  // pitch search range (Hz)
   int max_f0 = 400;
-  int pitch_span = 480;  // samples around a frame searched for the pitch
-                         // (two periods at min_f0; a multiple of 4)
+  int pitch_span = 480;         // samples around a frame searched for the pitch
+                                // (two periods at min_f0; a multiple of 4)
+  double lag_window_hz = 60.0;  // spectral smoothing of the LPC fit
 };
 
 // The vocoder's LPC order at a voice rate (8000: 12, 11025: 14, 16000: 20,
@@ -60,6 +62,16 @@ int LpcOrderForRate(int rate);
 // vocoder does not render or whose 5-ms frame is not whole samples
 // (11025, 22050).
 bool AnalysisForRate(int rate, AnalysisSettings* settings);
+
+// The lag window the trainer fits voice envelopes with: 60 Hz at 16000,
+// 150 Hz at 8000. At 8 kHz the 12 poles have only 4 kHz to cover, and with
+// 60 Hz they gave the teacher's close vowels two resonances below 600 Hz
+// (about 240 and 490 Hz, where the 16 kHz fit has one): rendered at the
+// voice's own F0, not the teacher's, the second harmonic then stood far
+// above the first and the third, and the voice was heard an octave high.
+// (The quality report keeps 60 Hz at every rate: it measures every voice
+// alike.)
+double TrainingLagWindowHz(int rate);
 
 // Frame t covers samples [t*hop, (t+1)*hop); its window is centred there.
 std::vector<FrameAnalysis> AnalyseSignal(const std::vector<int16_t>& samples, const AnalysisSettings& settings);

@@ -415,6 +415,7 @@ int main(int argc, char** argv) {
   Training data;
   AnalysisSettings analysis;
   AnalysisForRate(opt.rate, &analysis);
+  analysis.lag_window_hz = TrainingLagWindowHz(opt.rate);
   long movedOnsets = 0;
   for (size_t i = 0; i < all.size(); ++i) {
     Progress("analysis", i + 1, all.size());
